@@ -1,0 +1,135 @@
+#include "MainWindow.h"
+
+#include "ProcessState.h"
+#include "QtUserDialogs.h"
+#include "ui_DoctorForm.h"
+
+#include <QProgressBar>
+#include <QStatusBar>
+
+#include <cstdlib>
+
+MainWindow::MainWindow(QWidget *parent) : MainWindow(MainWindowServices{}, parent) {}
+
+MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
+    : QMainWindow(parent), ui(new Ui::MainWindow), m_services(std::move(services))
+{
+    ui->setupUi(this);
+    InitEDIDMode();
+    // No handle outlives one action; the start-up procedure closed what it opened.
+    closeDevice();
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+UserDialogs &MainWindow::dialogs()
+{
+    if (m_services.dialogs)
+        return *m_services.dialogs;
+    if (!m_ownDialogs)
+        m_ownDialogs = std::make_unique<QtUserDialogs>();
+    return *m_ownDialogs;
+}
+
+void MainWindow::clearEdidTextBuffer()
+{
+    processState().EdidTextBuffer.fill(0);
+}
+
+void MainWindow::createProgressIndicator()
+{
+    auto *bar = new QProgressBar(statusBar());
+    bar->setTextVisible(false);
+    bar->hide();
+    statusBar()->addPermanentWidget(bar, 0);
+    m_progressIndicator = bar;
+}
+
+void MainWindow::on_ProgressChange(int a, int b)
+{
+    if (!m_progressIndicator)
+        return;
+    if (a <= 0 || b <= 0) {
+        m_progressIndicator->hide();
+        return;
+    }
+    m_progressIndicator->show();
+    m_progressIndicator->setRange(0, b);
+    m_progressIndicator->setValue(a);
+}
+
+void MainWindow::SaveEDIDtoFile()
+{
+    clearEdidTextBuffer();
+    WriteEDIDtoFile();
+}
+
+void MainWindow::LoadEDIDfromFile()
+{
+    clearEdidTextBuffer();
+    ReadEDIDfromFile();
+}
+
+void MainWindow::FileExit()
+{
+    closeDevice();
+    // Take what is needed before the window is gone.
+    std::function<void(int)> endProcess = m_services.endProcess;
+    delete this;
+    if (endProcess)
+        endProcess(0);
+    else
+        std::exit(0);
+}
+
+void MainWindow::FileAbout()
+{
+    dialogs().about(this, tr("About Varnex EDID Utility"),
+                    tr("<h2>Varnex EDID Utility Version 1.0</h2>"
+                       "<p>Reads, edits, verifies and writes the EDID table that a Varnex "
+                       "video splitter presents to its source, and switches the splitter "
+                       "between AUTOMIX and CUSTOM mode.</p>"));
+}
+
+void MainWindow::ReadEDID()
+{
+    clearEdidTextBuffer();
+    ReadEDIDfromDevice();
+}
+
+void MainWindow::WriteEDID()
+{
+    clearEdidTextBuffer();
+    ProcessState &state = processState();
+    if (state.deviceSettings.automix == 1) {
+        dialogs().warning(this, tr("Varnex EDID Utility"),
+                          tr("Writing is disabled in AUTOMIX mode.\nChoose CUSTOM mode to "
+                             "upload an EDID table\n"));
+        return;
+    }
+    WriteEDIDtoDevice();
+    if (!state.ResetReminderShown) {
+        dialogs().information(
+            this, tr("Varnex EDID Utility"),
+            tr("Press the reset button on the Varnex after every EDID table write\n"));
+        state.ResetReminderShown = true;
+    }
+}
+
+void MainWindow::SelectEdid(int index)
+{
+    // I2C addresses of the EDID memories the Varnex offers, by index.
+    static constexpr quint8 addresses[] = {0xB0, 0xA0, 0xB2, 0xB4, 0xB6};
+    if (index < 0 || index >= int(std::size(addresses)))
+        return;
+    processState().deviceSettings.edidAddress = addresses[index];
+}
+
+void MainWindow::CalculateChkSum()
+{
+    clearEdidTextBuffer();
+    VerifyEDIDChecksum();
+}

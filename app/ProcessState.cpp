@@ -1,0 +1,7 @@
+#include "ProcessState.h"
+
+ProcessState &processState()
+{
+    static ProcessState state;
+    return state;
+}

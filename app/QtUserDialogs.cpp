@@ -1,0 +1,76 @@
+#include "QtUserDialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+std::unique_ptr<QMessageBox> makeOkBox(QMessageBox::Icon icon, QWidget *parent,
+                                       const QString &title, const QString &text)
+{
+    auto box = std::make_unique<QMessageBox>(icon, title, text, QMessageBox::Ok, parent);
+    // The box is run with exec() and destroyed by its owner, never by the parent.
+    box->setAttribute(Qt::WA_DeleteOnClose, false);
+    return box;
+}
+
+} // namespace
+
+std::unique_ptr<QMessageBox> QtUserDialogs::makeWarningBox(QWidget *parent, const QString &title,
+                                                           const QString &text)
+{
+    return makeOkBox(QMessageBox::Warning, parent, title, text);
+}
+
+std::unique_ptr<QMessageBox> QtUserDialogs::makeInformationBox(QWidget *parent,
+                                                               const QString &title,
+                                                               const QString &text)
+{
+    return makeOkBox(QMessageBox::Information, parent, title, text);
+}
+
+std::unique_ptr<QMessageBox> QtUserDialogs::makeQuestionBox(const QString &windowTitle,
+                                                            const QString &text,
+                                                            const QString &informativeText)
+{
+    auto box = std::make_unique<QMessageBox>();
+    if (!windowTitle.isEmpty())
+        box->setWindowTitle(windowTitle);
+    box->setText(text);
+    box->setInformativeText(informativeText);
+    box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    return box;
+}
+
+void QtUserDialogs::warning(QWidget *parent, const QString &title, const QString &text)
+{
+    makeWarningBox(parent, title, text)->exec();
+}
+
+void QtUserDialogs::information(QWidget *parent, const QString &title, const QString &text)
+{
+    makeInformationBox(parent, title, text)->exec();
+}
+
+void QtUserDialogs::about(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::about(parent, title, text);
+}
+
+bool QtUserDialogs::askYesNo(const QString &windowTitle, const QString &text,
+                             const QString &informativeText)
+{
+    return makeQuestionBox(windowTitle, text, informativeText)->exec() == QMessageBox::Yes;
+}
+
+QString QtUserDialogs::getOpenFileName(QWidget *parent, const QString &caption,
+                                       const QString &dir, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString QtUserDialogs::getSaveFileName(QWidget *parent, const QString &caption,
+                                       const QString &proposedName, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, proposedName, filter);
+}

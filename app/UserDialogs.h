@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Every message box and file dialog of the window goes through this seam, so
+// that tests can answer them without a human. QtUserDialogs builds the real
+// modal boxes; tests use a recording fake.
+class UserDialogs
+{
+public:
+    virtual ~UserDialogs() = default;
+
+    // Warning box: warning icon, the single button OK, no default button.
+    virtual void warning(QWidget *parent, const QString &title, const QString &text) = 0;
+    // Information box: information icon, the single button OK.
+    virtual void information(QWidget *parent, const QString &title, const QString &text) = 0;
+    // QMessageBox::about: rich text, the application icon, an OK button.
+    virtual void about(QWidget *parent, const QString &title, const QString &text) = 0;
+    // Hand-built question box without a parent window and without an icon:
+    // text, informative text, the buttons Yes and No and no default button.
+    // An empty windowTitle leaves the box without a title of its own.
+    // Returns true for Yes; closing the box counts as No.
+    virtual bool askYesNo(const QString &windowTitle, const QString &text,
+                          const QString &informativeText) = 0;
+    // Modal file dialogs; an empty result means the user cancelled.
+    virtual QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                    const QString &filter) = 0;
+    virtual QString getSaveFileName(QWidget *parent, const QString &caption,
+                                    const QString &proposedName, const QString &filter) = 0;
+};

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "UserDialogs.h"
+
+#include <QList>
+#include <QPointer>
+#include <QQueue>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+// Records every dialog the window asks for and answers from scripted queues.
+// Unscripted questions are answered No, unscripted file dialogs are cancelled.
+class FakeUserDialogs final : public UserDialogs
+{
+public:
+    enum class Kind { Warning, Information, About, Question, OpenFile, SaveFile };
+
+    struct Call
+    {
+        Kind kind;
+        QPointer<QWidget> parent;
+        bool hadParent = false;
+        QString title;  // window title, or the caption of a file dialog
+        QString text;   // main text; for file dialogs the start directory or proposed name
+        QString detail; // informative text of a question; filter of a file dialog
+    };
+
+    QList<Call> calls;
+    QQueue<bool> questionAnswers;
+    QQueue<QString> fileNames;
+    // Runs at each call, after it was recorded (e.g. to inspect the window meanwhile).
+    std::function<void(const Call &)> onCall;
+
+    void warning(QWidget *parent, const QString &title, const QString &text) override
+    {
+        record({Kind::Warning, parent, parent != nullptr, title, text, {}});
+    }
+    void information(QWidget *parent, const QString &title, const QString &text) override
+    {
+        record({Kind::Information, parent, parent != nullptr, title, text, {}});
+    }
+    void about(QWidget *parent, const QString &title, const QString &text) override
+    {
+        record({Kind::About, parent, parent != nullptr, title, text, {}});
+    }
+    bool askYesNo(const QString &windowTitle, const QString &text,
+                  const QString &informativeText) override
+    {
+        record({Kind::Question, nullptr, false, windowTitle, text, informativeText});
+        return questionAnswers.isEmpty() ? false : questionAnswers.dequeue();
+    }
+    QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+                            const QString &filter) override
+    {
+        record({Kind::OpenFile, parent, parent != nullptr, caption, dir, filter});
+        return fileNames.isEmpty() ? QString() : fileNames.dequeue();
+    }
+    QString getSaveFileName(QWidget *parent, const QString &caption, const QString &proposedName,
+                            const QString &filter) override
+    {
+        record({Kind::SaveFile, parent, parent != nullptr, caption, proposedName, filter});
+        return fileNames.isEmpty() ? QString() : fileNames.dequeue();
+    }
+
+    int count(Kind kind) const
+    {
+        int n = 0;
+        for (const Call &call : calls)
+            n += call.kind == kind ? 1 : 0;
+        return n;
+    }
+
+private:
+    void record(const Call &call)
+    {
+        calls.append(call);
+        if (onCall)
+            onCall(calls.last());
+    }
+};
