@@ -22,8 +22,8 @@ class DeviceConnection;
 // std::exit.
 struct MainWindowServices
 {
-    UserDialogs *dialogs = nullptr;                           // not owned
-    varnex::device::DeviceConnection *connection = nullptr;   // not owned
+    UserDialogs *dialogs = nullptr;                         // not owned
+    varnex::device::DeviceConnection *connection = nullptr; // not owned
     std::function<void(int status)> endProcess;
 };
 

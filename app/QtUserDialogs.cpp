@@ -22,9 +22,8 @@ std::unique_ptr<QMessageBox> QtUserDialogs::makeWarningBox(QWidget *parent, cons
     return makeOkBox(QMessageBox::Warning, parent, title, text);
 }
 
-std::unique_ptr<QMessageBox> QtUserDialogs::makeInformationBox(QWidget *parent,
-                                                               const QString &title,
-                                                               const QString &text)
+std::unique_ptr<QMessageBox>
+QtUserDialogs::makeInformationBox(QWidget *parent, const QString &title, const QString &text)
 {
     return makeOkBox(QMessageBox::Information, parent, title, text);
 }
@@ -63,8 +62,8 @@ bool QtUserDialogs::askYesNo(const QString &windowTitle, const QString &text,
     return makeQuestionBox(windowTitle, text, informativeText)->exec() == QMessageBox::Yes;
 }
 
-QString QtUserDialogs::getOpenFileName(QWidget *parent, const QString &caption,
-                                       const QString &dir, const QString &filter)
+QString QtUserDialogs::getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                       const QString &filter)
 {
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }

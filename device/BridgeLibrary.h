@@ -18,7 +18,8 @@ inline constexpr BridgeHandle NoDeviceHandle = BridgeHandle(-1);
 inline constexpr quint32 DeviceStringBufferSize = 256;
 
 // Options of getDeviceString.
-enum DeviceStringOption : quint32 {
+enum DeviceStringOption : quint32
+{
     SerialNumberString = 0, // identifies the Varnex
     DescriptionString = 1,  // the product description
     LinkNameString = 2,     // a system path of the device; must exist for a present device

@@ -15,7 +15,15 @@
 class FakeUserDialogs final : public UserDialogs
 {
 public:
-    enum class Kind { Warning, Information, About, Question, OpenFile, SaveFile };
+    enum class Kind
+    {
+        Warning,
+        Information,
+        About,
+        Question,
+        OpenFile,
+        SaveFile
+    };
 
     struct Call
     {

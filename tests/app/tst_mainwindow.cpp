@@ -1,0 +1,500 @@
+// The window shell: its form, its slots and what the window does itself.
+#include "DialogFont.h"
+#include "FakeUserDialogs.h"
+#include "MainWindow.h"
+#include "MainWindowTestAccess.h"
+#include "ProcessState.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMetaMethod>
+#include <QProcess>
+#include <QProgressBar>
+#include <QResource>
+#include <QStatusBar>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+#include <optional>
+
+namespace {
+
+using Kind = FakeUserDialogs::Kind;
+
+const QString Title = "Varnex EDID Utility";
+const QString AutomixRefusal =
+    "Writing is disabled in AUTOMIX mode.\nChoose CUSTOM mode to upload an EDID table\n";
+const QString ResetReminder = "Press the reset button on the Varnex after every EDID table write\n";
+
+// One window with fake dialogs and a recorded exit instead of a real one.
+struct Fixture
+{
+    FakeUserDialogs dialogs;
+    std::optional<int> exitStatus;
+    QPointer<MainWindow> window;
+
+    Fixture()
+    {
+        MainWindowServices services;
+        services.dialogs = &dialogs;
+        services.endProcess = [this](int status) { exitStatus = status; };
+        window = new MainWindow(services);
+    }
+    ~Fixture() { delete window.data(); }
+    Ui::MainWindow &ui() { return MainWindowTestAccess(*window).ui(); }
+    MainWindowTestAccess access() { return MainWindowTestAccess(*window); }
+};
+
+void dirtyEdidTextBuffer()
+{
+    processState().EdidTextBuffer.fill('x');
+}
+
+bool edidTextBufferIsZero()
+{
+    for (char c : processState().EdidTextBuffer)
+        if (c != 0)
+            return false;
+    return true;
+}
+
+// Child-process modes of this executable, for the ways the program ends.
+int runChild(const QString &mode, int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    applyDialogFont(app);
+    auto *window = new MainWindow;
+    window->show();
+    if (mode == "close-button")
+        QTimer::singleShot(0, window, [window] {
+            QTest::mousePress(MainWindowTestAccess(*window).ui().ButClose, Qt::LeftButton);
+        });
+    else if (mode == "exit-action")
+        QTimer::singleShot(0, window,
+                           [window] { MainWindowTestAccess(*window).ui().actionExit->trigger(); });
+    else if (mode == "frame-close")
+        QTimer::singleShot(0, window, [window] { window->close(); });
+    else
+        return 99;
+    // FileExit ends the process itself; only the frame close comes back here.
+    const int status = app.exec();
+    return mode == "frame-close" ? status : 98;
+}
+
+} // namespace
+
+class TstMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { processState() = ProcessState{}; }
+
+    void windowProperties()
+    {
+        Fixture f;
+        MainWindow &w = *f.window;
+        QCOMPARE(w.metaObject()->className(), "MainWindow");
+        QCOMPARE(w.objectName(), QString("MainWindow"));
+        QCOMPARE(w.windowTitle(), Title);
+        QCOMPARE(w.size(), QSize(380, 500));
+        QCOMPARE(w.maximumSize(), QSize(380, 500));
+        QCOMPARE(w.sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
+        QCOMPARE(w.sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
+        QCOMPARE(w.centralWidget(), f.ui().centralwidget);
+        QCOMPARE(w.menuBar(), f.ui().menubar);
+        QCOMPARE(f.ui().menubar->geometry(), QRect(0, 0, 380, 21));
+        QCOMPARE(w.statusBar(), f.ui().statusbar);
+        QVERIFY(w.statusBar()->currentMessage().isEmpty());
+    }
+
+    void windowCannotGrow()
+    {
+        Fixture f;
+        f.window->show();
+        f.window->resize(800, 900);
+        QCOMPARE(f.window->size(), QSize(380, 500));
+        f.window->resize(200, 100);
+        QCOMPARE(f.window->size(), QSize(200, 100));
+    }
+
+    void widgetTable_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("ButReadEDID") << "ButReadEDID"
+                                     << "QPushButton" << QRect(15, 390, 101, 23) << "Read EDID";
+        QTest::newRow("ButWriteEDID") << "ButWriteEDID"
+                                      << "QPushButton" << QRect(265, 390, 101, 23) << "Write EDID";
+        QTest::newRow("EDIDtext") << "EDIDtext"
+                                  << "QTextEdit" << QRect(15, 100, 351, 251) << QString();
+        QTest::newRow("ButLoadEDID")
+            << "ButLoadEDID"
+            << "QPushButton" << QRect(15, 425, 101, 23) << "Load from File";
+        QTest::newRow("ButSaveEDID") << "ButSaveEDID"
+                                     << "QPushButton" << QRect(135, 425, 111, 23) << "Save to File";
+        QTest::newRow("ButClose") << "ButClose"
+                                  << "QPushButton" << QRect(265, 425, 101, 23) << "Close";
+        QTest::newRow("ButCalculateCheckSum")
+            << "ButCalculateCheckSum"
+            << "QPushButton" << QRect(135, 390, 111, 23) << "Verify Checksum";
+        QTest::newRow("dynamicEDID") << "dynamicEDID"
+                                     << "QRadioButton" << QRect(15, 50, 291, 17)
+                                     << "AUTOMIX: Allow Varnex to create the EDID table";
+        QTest::newRow("staticEDID")
+            << "staticEDID"
+            << "QRadioButton" << QRect(15, 70, 221, 17) << "CUSTOM: Use the EDID table below";
+        QTest::newRow("label") << "label"
+                               << "QLabel" << QRect(15, 20, 181, 16) << "Current EDID selection:";
+    }
+
+    void widgetTable()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, className);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, text);
+
+        Fixture f;
+        auto *widget = f.ui().centralwidget->findChild<QWidget *>(name, Qt::FindDirectChildrenOnly);
+        QVERIFY(widget);
+        QCOMPARE(widget->metaObject()->className(), className.toLatin1());
+        QCOMPARE(widget->geometry(), geometry);
+        const QVariant shown = widget->property("text");
+        if (!text.isNull())
+            QCOMPARE(shown.toString(), text);
+    }
+
+    void widgetCreationOrder()
+    {
+        Fixture f;
+        QStringList names;
+        for (QObject *child : f.ui().centralwidget->children())
+            if (child->isWidgetType())
+                names << child->objectName();
+        QCOMPARE(names, QStringList({"ButReadEDID", "ButWriteEDID", "EDIDtext", "ButLoadEDID",
+                                     "ButSaveEDID", "ButClose", "ButCalculateCheckSum",
+                                     "dynamicEDID", "staticEDID", "label"}));
+    }
+
+    void fontsAndInitialState()
+    {
+        Fixture f;
+        QCOMPARE(f.ui().EDIDtext->font().family(), QString("Courier New"));
+        QCOMPARE(f.ui().label->font().pointSize(), 12);
+        QVERIFY(f.ui().dynamicEDID->isChecked());
+        QVERIFY(!f.ui().staticEDID->isChecked());
+        // Without a splitter the window starts in AUTOMIX with an empty, disabled editor.
+        QVERIFY(!f.ui().EDIDtext->isEnabled());
+        QVERIFY(f.ui().EDIDtext->toPlainText().isEmpty());
+        QCOMPARE(processState().deviceSettings.automix, quint8(1));
+        QVERIFY(f.ui().ButReadEDID->isEnabled());
+        QVERIFY(f.dialogs.calls.isEmpty());
+    }
+
+    void menusAndActions()
+    {
+        Fixture f;
+        Ui::MainWindow &ui = f.ui();
+        const QList<QAction *> menus = ui.menubar->actions();
+        QCOMPARE(menus.size(), 2);
+        QCOMPARE(menus[0], ui.menuFile->menuAction());
+        QCOMPARE(menus[1], ui.menuHelp->menuAction());
+        QCOMPARE(ui.menuFile->title(), QString("File"));
+        QCOMPARE(ui.menuHelp->title(), QString("Help"));
+        QCOMPARE(ui.menuFile->actions(), QList<QAction *>{ui.actionExit});
+        QCOMPARE(ui.menuHelp->actions(), QList<QAction *>{ui.actionAbout});
+        QCOMPARE(ui.actionExit->text(), QString("Exit"));
+        QCOMPARE(ui.actionAbout->text(), QString("About"));
+        QCOMPARE(ui.actionExit->parent(), f.window.data());
+        QVERIFY(ui.actionExit->shortcut().isEmpty());
+        QVERIFY(ui.actionAbout->shortcut().isEmpty());
+    }
+
+    void slotsInMetaObjectOrder()
+    {
+        const QMetaObject &mo = MainWindow::staticMetaObject;
+        const QStringList expected = {"on_ProgressChange(int,int)",
+                                      "SaveEDIDtoFile()",
+                                      "LoadEDIDfromFile()",
+                                      "FileExit()",
+                                      "FileAbout()",
+                                      "ReadEDID()",
+                                      "WriteEDID()",
+                                      "SelectEdid(int)",
+                                      "CalculateChkSum()",
+                                      "CheckEDIDStatus()"};
+        QCOMPARE(mo.methodCount() - mo.methodOffset(), int(expected.size()));
+        for (int i = 0; i < expected.size(); ++i) {
+            const QMetaMethod method = mo.method(mo.methodOffset() + i);
+            QCOMPARE(QString::fromLatin1(method.methodSignature()), expected[i]);
+            QCOMPARE(method.methodType(), QMetaMethod::Slot);
+            QCOMPARE(method.access(), i == 0 ? QMetaMethod::Public : QMetaMethod::Private);
+        }
+        QCOMPARE(mo.propertyCount(), mo.propertyOffset());
+    }
+
+    void formResourceIsCompressedCopyOfForm()
+    {
+        QResource resource(":/QT/forms/DoctorForm.ui");
+        QVERIFY(resource.isValid());
+        QCOMPARE(resource.compressionAlgorithm(), QResource::ZlibCompression);
+        QFile source(VARNEX_FORM_FILE);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QCOMPARE(resource.uncompressedData(), source.readAll());
+    }
+
+    // Each push button acts when the mouse goes down, before it is released.
+    void buttonsActOnPress_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Read EDID") << "ButReadEDID";
+        QTest::newRow("Write EDID") << "ButWriteEDID";
+        QTest::newRow("Load from File") << "ButLoadEDID";
+        QTest::newRow("Save to File") << "ButSaveEDID";
+        QTest::newRow("Verify Checksum") << "ButCalculateCheckSum";
+    }
+
+    void buttonsActOnPress()
+    {
+        QFETCH(QString, button);
+        Fixture f;
+        f.window->show();
+        auto *widget = f.window->findChild<QPushButton *>(button);
+        QVERIFY(widget);
+        dirtyEdidTextBuffer();
+        QTest::mousePress(widget, Qt::LeftButton);
+        QVERIFY(widget->isDown());
+        QVERIFY(edidTextBufferIsZero());
+        QTest::mouseRelease(widget, Qt::LeftButton);
+    }
+
+    void closeButtonEndsWithStatusZeroOnPress()
+    {
+        Fixture f;
+        f.window->show();
+        QTest::mousePress(f.ui().ButClose, Qt::LeftButton);
+        QCOMPARE(f.exitStatus, std::optional<int>(0));
+        QVERIFY(f.window.isNull());
+    }
+
+    void exitActionEndsWithStatusZero()
+    {
+        Fixture f;
+        f.ui().actionExit->trigger();
+        QCOMPARE(f.exitStatus, std::optional<int>(0));
+        QVERIFY(f.window.isNull());
+    }
+
+    void aboutBox()
+    {
+        Fixture f;
+        f.ui().actionAbout->trigger();
+        QCOMPARE(f.dialogs.calls.size(), 1);
+        const FakeUserDialogs::Call &call = f.dialogs.calls[0];
+        QCOMPARE(call.kind, Kind::About);
+        QCOMPARE(call.parent.data(), f.window.data());
+        QCOMPARE(call.title, QString("About Varnex EDID Utility"));
+        QVERIFY(call.text.startsWith("<h2>Varnex EDID Utility Version 1.0</h2><p>"));
+        QCOMPARE(call.text.count("<p>"), 1);
+        QVERIFY(call.text.endsWith("</p>"));
+    }
+
+    void writeRefusedInAutomix()
+    {
+        Fixture f;
+        dirtyEdidTextBuffer();
+        QTest::mousePress(f.ui().ButWriteEDID, Qt::LeftButton);
+        QVERIFY(edidTextBufferIsZero());
+        QCOMPARE(f.dialogs.calls.size(), 1);
+        QCOMPARE(f.dialogs.calls[0].kind, Kind::Warning);
+        QCOMPARE(f.dialogs.calls[0].parent.data(), f.window.data());
+        QCOMPARE(f.dialogs.calls[0].title, Title);
+        QCOMPARE(f.dialogs.calls[0].text, AutomixRefusal);
+        QVERIFY(!processState().ResetReminderShown);
+    }
+
+    // The reminder follows the first write attempt in CUSTOM mode, also a
+    // failed one (no splitter here), and never again in the same run.
+    void resetReminderOncePerRun()
+    {
+        Fixture f;
+        f.window->show();
+        QTest::mousePress(f.ui().ButWriteEDID, Qt::LeftButton); // refused in AUTOMIX
+        QTest::mouseRelease(f.ui().ButWriteEDID, Qt::LeftButton);
+        QTest::mouseClick(f.ui().staticEDID, Qt::LeftButton);
+        QCOMPARE(processState().deviceSettings.automix, quint8(0));
+
+        f.dialogs.calls.clear();
+        QTest::mousePress(f.ui().ButWriteEDID, Qt::LeftButton);
+        QTest::mouseRelease(f.ui().ButWriteEDID, Qt::LeftButton);
+        QVERIFY(!f.dialogs.calls.isEmpty());
+        QCOMPARE(f.dialogs.calls.last().kind, Kind::Information);
+        QCOMPARE(f.dialogs.calls.last().title, Title);
+        QCOMPARE(f.dialogs.calls.last().text, ResetReminder);
+        QCOMPARE(f.dialogs.count(Kind::Information), 1);
+        QVERIFY(processState().ResetReminderShown);
+
+        f.dialogs.calls.clear();
+        QTest::mousePress(f.ui().ButWriteEDID, Qt::LeftButton);
+        QCOMPARE(f.dialogs.count(Kind::Information), 0);
+
+        // Back in AUTOMIX the write is refused again.
+        QTest::mouseClick(f.ui().dynamicEDID, Qt::LeftButton);
+        f.dialogs.calls.clear();
+        QTest::mousePress(f.ui().ButWriteEDID, Qt::LeftButton);
+        QCOMPARE(f.dialogs.calls.size(), 1);
+        QCOMPARE(f.dialogs.calls[0].text, AutomixRefusal);
+    }
+
+    void radioClickSwitchesModeButCodeDoesNot()
+    {
+        Fixture f;
+        f.window->show();
+        Ui::MainWindow &ui = f.ui();
+
+        ui.staticEDID->setChecked(true); // from code: no slot runs
+        QCOMPARE(processState().deviceSettings.automix, quint8(1));
+        QVERIFY(!ui.EDIDtext->isEnabled());
+        ui.dynamicEDID->setChecked(true);
+
+        processState().EdidTextBuffer.fill('x');
+        QTest::mouseClick(ui.staticEDID, Qt::LeftButton);
+        QVERIFY(ui.staticEDID->isChecked());
+        QVERIFY(!ui.dynamicEDID->isChecked());
+        QCOMPARE(processState().deviceSettings.automix, quint8(0));
+        QVERIFY(ui.EDIDtext->isEnabled());
+        // The mode switch leaves the text buffer alone.
+        QCOMPARE(processState().EdidTextBuffer[0], 'x');
+
+        QTest::mouseClick(ui.dynamicEDID, Qt::LeftButton);
+        QVERIFY(!ui.staticEDID->isChecked());
+        QCOMPARE(processState().deviceSettings.automix, quint8(1));
+        QVERIFY(!ui.EDIDtext->isEnabled());
+    }
+
+    void progressIndicator_data()
+    {
+        QTest::addColumn<int>("a");
+        QTest::addColumn<int>("b");
+        QTest::addColumn<bool>("visible");
+        QTest::newRow("start of read") << 0 << 255 << false;
+        QTest::newRow("second chunk") << 16 << 255 << true;
+        QTest::newRow("last write frame") << 31 << 32 << true;
+        QTest::newRow("no maximum") << 16 << 0 << false;
+        QTest::newRow("negative value") << -1 << 10 << false;
+        QTest::newRow("end of transfer") << 0 << 0 << false;
+    }
+
+    void progressIndicator()
+    {
+        QFETCH(int, a);
+        QFETCH(int, b);
+        QFETCH(bool, visible);
+        Fixture f;
+        f.window->show();
+        f.window->on_ProgressChange(5, 10); // no indicator yet: nothing happens
+        QCOMPARE(f.window->progressIndicator(), nullptr);
+
+        f.access().createProgressIndicator();
+        QProgressBar *bar = f.window->progressIndicator();
+        QVERIFY(bar);
+        QVERIFY(bar->isHidden());
+        QVERIFY(!bar->isTextVisible());
+        QCOMPARE(bar->parentWidget(), f.window->statusBar());
+
+        f.window->on_ProgressChange(8, 64);
+        f.window->on_ProgressChange(a, b);
+        QCOMPARE(bar->isVisible(), visible);
+        if (visible) {
+            QCOMPARE(bar->maximum(), b);
+            QCOMPARE(bar->value(), a);
+        }
+    }
+
+    void freshIndicatorPerTransfer()
+    {
+        Fixture f;
+        f.access().createProgressIndicator();
+        QProgressBar *first = f.window->progressIndicator();
+        f.access().createProgressIndicator();
+        QProgressBar *second = f.window->progressIndicator();
+        QVERIFY(first != second);
+        QCOMPARE(first->parentWidget(), f.window->statusBar());
+        f.window->show();
+        f.window->on_ProgressChange(16, 255);
+        QVERIFY(second->isVisible());
+        QVERIFY(first->isHidden());
+    }
+
+    void selectEdid_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("address");
+        QTest::newRow("0") << 0 << 0xB0;
+        QTest::newRow("1") << 1 << 0xA0;
+        QTest::newRow("2") << 2 << 0xB2;
+        QTest::newRow("3") << 3 << 0xB4;
+        QTest::newRow("4") << 4 << 0xB6;
+        QTest::newRow("5 keeps") << 5 << 0xB2;
+        QTest::newRow("-1 keeps") << -1 << 0xB2;
+    }
+
+    void selectEdid()
+    {
+        QFETCH(int, index);
+        QFETCH(int, address);
+        Fixture f;
+        QCOMPARE(processState().deviceSettings.edidAddress, quint8(0xA0));
+        f.access().SelectEdid(2);
+        f.access().SelectEdid(index);
+        QCOMPARE(processState().deviceSettings.edidAddress, quint8(address));
+    }
+
+    void programEnds_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("Close button") << "close-button";
+        QTest::newRow("File, Exit") << "exit-action";
+        QTest::newRow("frame close") << "frame-close";
+    }
+
+    void programEnds()
+    {
+        QFETCH(QString, mode);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), {"--child", mode});
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+    }
+
+    void screenshot()
+    {
+        Fixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window));
+        const QString dir = QStringLiteral(VARNEX_BUILD_DIR) + "/screenshots";
+        QVERIFY(QDir().mkpath(dir));
+        const QImage image = f.window->grab().toImage();
+        QCOMPARE(image.size() / image.devicePixelRatio(), QSize(380, 500));
+        QVERIFY(image.save(dir + "/mainwindow.png"));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (argc >= 3 && qstrcmp(argv[1], "--child") == 0)
+        return runChild(QString::fromLocal8Bit(argv[2]), argc, argv);
+    QApplication app(argc, argv);
+    applyDialogFont(app);
+    TstMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"
