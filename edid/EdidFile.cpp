@@ -1,0 +1,102 @@
+#include "EdidFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <array>
+
+namespace varnex::edid {
+
+namespace {
+
+void setError(QString *errorString, const QString &text)
+{
+    if (errorString)
+        *errorString = text;
+}
+
+} // namespace
+
+QByteArray convertHexFileLineEnds(QByteArrayView data)
+{
+    std::array<char, EdidFileReadLimit> in{};
+    std::copy_n(data.data(), std::min<qsizetype>(data.size(), EdidFileReadLimit), in.begin());
+
+    // The output is never longer than the input.
+    QByteArray out;
+    out.reserve(EdidFileReadLimit);
+    int col = 0;
+    int p = 0;
+    while (p < EdidFileReadLimit) {
+        ++col;
+        const bool lineEnd = col == HexFileLineColumns && in[p] == ' ';
+        if (lineEnd && p + 2 < EdidFileReadLimit && in[p + 1] == '\r' && in[p + 2] == '\n') {
+            out.append('\n');
+            col = 0;
+            p += 3;
+        } else if (lineEnd && p + 1 < EdidFileReadLimit && in[p + 1] == '\n') {
+            out.append('\n');
+            col = 0;
+            p += 2;
+        } else {
+            out.append(in[p]);
+            ++p;
+        }
+    }
+    const qsizetype end = out.indexOf('\0');
+    if (end >= 0)
+        out.truncate(end);
+    return out;
+}
+
+EdidFileContents interpretEdidFile(QByteArrayView data)
+{
+    data = data.first(std::min<qsizetype>(data.size(), EdidFileReadLimit));
+    EdidFileContents contents;
+    if (data.isEmpty() || data[0] == '\0') {
+        contents.kind = EdidFileKind::RawImage;
+        std::copy_n(data.data(), std::min<qsizetype>(data.size(), EdidImageSize),
+                    contents.image.begin());
+    } else {
+        contents.kind = EdidFileKind::HexText;
+        contents.text = convertHexFileLineEnds(data);
+    }
+    return contents;
+}
+
+std::optional<QByteArray> readEdidFileHead(const QString &fileName, QString *errorString)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(errorString, file.errorString());
+        return std::nullopt;
+    }
+    QByteArray head = file.read(EdidFileReadLimit);
+    if (file.error() != QFileDevice::NoError) {
+        setError(errorString, file.errorString());
+        return std::nullopt;
+    }
+    return head;
+}
+
+bool writeEdidFile(const QString &fileName, const EdidImage &image, QString *errorString,
+                   const std::function<void()> &opened)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        setError(errorString, file.errorString());
+        return false;
+    }
+    if (opened)
+        opened();
+    const auto *bytes = reinterpret_cast<const char *>(image.data());
+    if (file.write(bytes, EdidImageSize) != EdidImageSize || !file.commit()) {
+        // The temporary file goes with `file`; the target was never touched.
+        setError(errorString, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace varnex::edid
