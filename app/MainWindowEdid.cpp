@@ -49,9 +49,15 @@ bool MainWindow::ReadEDIDfromFile()
         format.setFontPointSize(LoadedTextPointSize);
         format.setForeground(QColor(0, 0, 255, 255));
         format.setFontWeight(QFont::Bold);
-        ui->EDIDtext->setCurrentCharFormat(format);
-        // Plain text always: a file is never taken for rich text.
+        // Plain text always: a file is never taken for rich text. setPlainText
+        // alone does not reliably keep the current format (it takes the format
+        // at the cursor, which a selection made backwards leaves elsewhere), so
+        // the format is applied to the whole new text explicitly.
         ui->EDIDtext->setPlainText(QString::fromLatin1(contents.text));
+        QTextCursor all(ui->EDIDtext->document());
+        all.select(QTextCursor::Document);
+        all.setCharFormat(format);
+        ui->EDIDtext->setCurrentCharFormat(format);
     }
     statusBar()->showMessage(tr("File loaded"), StatusMessageMs);
     return true;

@@ -84,15 +84,27 @@ bool writeEdidFile(const QString &fileName, const EdidImage &image, QString *err
                    const std::function<void()> &opened)
 {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a failing buffered flush is not reported by commit(), which
+    // would then put a short file in place of the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         setError(errorString, file.errorString());
         return false;
     }
     if (opened)
         opened();
     const auto *bytes = reinterpret_cast<const char *>(image.data());
-    if (file.write(bytes, EdidImageSize) != EdidImageSize || !file.commit()) {
-        // The temporary file goes with `file`; the target was never touched.
+    qint64 written = 0;
+    while (written < EdidImageSize) {
+        // A short write is retried so that the failing one reports its reason.
+        const qint64 n = file.write(bytes + written, EdidImageSize - written);
+        if (n <= 0) {
+            // The temporary file goes with `file`; the target was never touched.
+            setError(errorString, file.errorString());
+            return false;
+        }
+        written += n;
+    }
+    if (!file.commit()) {
         setError(errorString, file.errorString());
         return false;
     }
