@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextDocument>
 
 using namespace varnex::edid;
 
@@ -57,6 +58,8 @@ bool MainWindow::ReadEDIDfromFile()
         QTextCursor all(ui->EDIDtext->document());
         all.select(QTextCursor::Document);
         all.setCharFormat(format);
+        // Like a plain replacement, the load itself is not undone step by step.
+        ui->EDIDtext->document()->clearUndoRedoStacks();
         ui->EDIDtext->setCurrentCharFormat(format);
     }
     statusBar()->showMessage(tr("File loaded"), StatusMessageMs);

@@ -2,15 +2,17 @@
 #include "EdidTestData.h"
 #include "FileSizeLimit.h"
 #include "HexText.h"
+#include "TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace varnex::edid;
 using EdidTestData::toBytes;
 using EdidTestData::toImage;
+using TestFiles::readAll;
+using TestFiles::writeAll;
 
 namespace {
 
@@ -24,18 +26,6 @@ QByteArray spacedLines(const EdidImage &image, const QByteArray &lineEnd)
             text += lineEnd;
     }
     return text;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeAll(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
 } // namespace
@@ -56,8 +46,6 @@ private slots:
     void writeFailureKeepsOldFile_data();
     void writeFailureKeepsOldFile();
     void failureAfterOpenKeepsOldFile();
-    void saveThenLoad_data();
-    void saveThenLoad();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -241,31 +229,6 @@ void TestEdidFile::failureAfterOpenKeepsOldFile()
     QVERIFY(!error.isEmpty());
     QCOMPARE(readAll(path), oldData);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"edid.bin"});
-}
-
-void TestEdidFile::saveThenLoad_data()
-{
-    QTest::addColumn<QByteArray>("image");
-    for (quint32 seed = 100; seed < 130; ++seed) {
-        EdidImage image = EdidTestData::randomImage(seed);
-        image[0] = 0x00;
-        QTest::addRow("random %u", seed) << toBytes(image);
-    }
-    for (const QString &name : EdidTestData::sampleNames())
-        QTest::newRow(qPrintable(name)) << toBytes(toImage(EdidTestData::readSample(name)));
-}
-
-void TestEdidFile::saveThenLoad()
-{
-    QFETCH(QByteArray, image);
-    const QString path = m_dir->filePath("round.bin");
-    QString error;
-    QVERIFY(writeEdidFile(path, toImage(image), &error));
-    const std::optional<QByteArray> head = readEdidFileHead(path, &error);
-    QVERIFY(head.has_value());
-    const EdidFileContents contents = interpretEdidFile(*head);
-    QVERIFY(contents.kind == EdidFileKind::RawImage);
-    QCOMPARE(toBytes(contents.image), image);
 }
 
 QTEST_GUILESS_MAIN(TestEdidFile)

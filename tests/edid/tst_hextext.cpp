@@ -3,6 +3,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <array>
 
 using namespace varnex::edid;
