@@ -48,7 +48,8 @@ int ParseHexPair(const char *group, quint8 *out);
 // end is ignored. Returns the number of groups (0 to 256), with the bytes
 // the text does not supply set to 0, or -1 for a format error: a bad group,
 // more than 256 groups or more than MaxHexTextLength characters. After a
-// format error the contents of `image` are unspecified but initialised.
+// format error `image` holds only the groups before the bad one, zeros
+// elsewhere; it is not meant to be used.
 int parseHexText(QByteArrayView text, EdidImage &image);
 
 } // namespace varnex::edid
