@@ -52,7 +52,6 @@ public:
 
     // The pause between the frames of a transfer, through the injected function.
     void pause(quint32 milliseconds) const { m_pause(milliseconds); }
-    quint32 now() const { return m_clock(); }
 
 private:
     // Shows the close message on failure; forgets the handle in every case.

@@ -86,7 +86,7 @@ QString operationName(BridgeOperation operation)
     return {};
 }
 
-SimulatedVarnex::SimulatedVarnex() : SimulatedVarnex(QList<SimulatedBridgeDevice>{{}}) {}
+SimulatedVarnex::SimulatedVarnex() : SimulatedVarnex({SimulatedBridgeDevice{}}) {}
 
 SimulatedVarnex::SimulatedVarnex(QList<SimulatedBridgeDevice> devices)
 {

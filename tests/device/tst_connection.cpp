@@ -20,7 +20,8 @@ constexpr quint8 Untouched = 0xEE;
 // that steps 1 ms a reading unless told otherwise.
 struct Rig
 {
-    explicit Rig(QList<SimulatedBridgeDevice> devices = {{}}, StepClock stepClock = StepClock())
+    explicit Rig(QList<SimulatedBridgeDevice> devices = {SimulatedBridgeDevice{}},
+                 StepClock stepClock = StepClock())
         : sim(std::move(devices)), clock(stepClock),
           connection(bridge, settings, clock.function(), [](quint32) {})
     {
@@ -345,7 +346,7 @@ void TestConnection::silentDeviceTimesOut()
     QFETCH(quint32, step);
     QFETCH(int, queueChecks);
 
-    Rig rig({{}}, StepClock(start, step));
+    Rig rig({SimulatedBridgeDevice{}}, StepClock(start, step));
     rig.sim.stopAnsweringAfter(0);
     QVERIFY(rig.connection.openDevice());
     std::array<quint8, 16> reply;

@@ -75,9 +75,7 @@ private slots:
     void statusCountsReadings();
     void replyWaitsUntilReadOrFlushed();
     void rejectsCallsOnForeignHandles();
-    void injectsFailureOnChosenCall();
     void stopsAnsweringAfterFrames();
-    void deviceStrings();
     void stateFileIsCreatedAndKept();
     void corruptStateFileFallsBackToDefaults_data();
     void corruptStateFileFallsBackToDefaults();
@@ -215,18 +213,6 @@ void TestSimulator::rejectsCallsOnForeignHandles()
     QVERIFY(sim.flushBuffers(NoDeviceHandle, 1, 1) != BridgeSuccess);
 }
 
-void TestSimulator::injectsFailureOnChosenCall()
-{
-    SimulatedVarnex sim;
-    sim.failCall(BridgeOperation::CheckRxQueue, 2);
-    const BridgeHandle handle = openFirst(sim);
-
-    QCOMPARE(waiting(sim, handle), 0u);
-    QCOMPARE(waiting(sim, handle), 0xFFFFFFFFu);
-    QCOMPARE(waiting(sim, handle), 0u);
-    QCOMPARE(sim.calls().at(2).status, SimulatedVarnex::FailureStatus);
-}
-
 void TestSimulator::stopsAnsweringAfterFrames()
 {
     SimulatedVarnex sim;
@@ -240,22 +226,6 @@ void TestSimulator::stopsAnsweringAfterFrames()
     QCOMPARE(exchange(sim, handle, toBytes(modeFrame(ModeSelector::SelectCustom))).size(), 0);
     // An ignored frame changes nothing.
     QCOMPARE(sim.splitter().mode(), SplitterMode::Automix);
-}
-
-void TestSimulator::deviceStrings()
-{
-    SimulatedVarnex sim({{"1234", false, false}, {"2020", true, true}});
-    quint32 count = 0;
-    QCOMPARE(sim.getDeviceCount(&count), BridgeSuccess);
-    QCOMPARE(count, 2u);
-    char buffer[DeviceStringBufferSize];
-    QCOMPARE(sim.getDeviceString(0, buffer, SerialNumberString), BridgeSuccess);
-    QCOMPARE(QByteArray(buffer), QByteArray("1234"));
-    QCOMPARE(sim.getDeviceString(0, buffer, LinkNameString), BridgeSuccess);
-    QVERIFY(qstrlen(buffer) > 0);
-    QVERIFY(sim.getDeviceString(1, buffer, SerialNumberString) != BridgeSuccess);
-    QVERIFY(sim.getDeviceString(1, buffer, LinkNameString) != BridgeSuccess);
-    QVERIFY(sim.getDeviceString(2, buffer, SerialNumberString) != BridgeSuccess);
 }
 
 void TestSimulator::stateFileIsCreatedAndKept()
