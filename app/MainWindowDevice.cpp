@@ -1,6 +1,7 @@
 // The device bodies of MainWindow: start-up, mode switch, EDID read and write.
 #include "MainWindow.h"
 
+#include "DeviceConnection.h"
 #include "ProcessState.h"
 #include "ui_DoctorForm.h"
 
@@ -30,7 +31,11 @@ bool MainWindow::WriteEDIDtoDevice()
 
 bool MainWindow::openDevice()
 {
-    return false;
+    return m_services.connection && m_services.connection->openDevice();
 }
 
-void MainWindow::closeDevice() {}
+void MainWindow::closeDevice()
+{
+    if (m_services.connection)
+        m_services.connection->closeDevice();
+}

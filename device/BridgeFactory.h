@@ -1,0 +1,36 @@
+#pragma once
+
+#include "BridgeLibrary.h"
+
+#include <QProcessEnvironment>
+#include <QString>
+
+#include <memory>
+
+namespace varnex::device {
+
+// Environment variables read when the program starts.
+inline constexpr char BridgeVariable[] = "VARNEX_BRIDGE";      // which backend
+inline constexpr char SimStateVariable[] = "VARNEX_SIM_STATE"; // sim: state file
+inline constexpr char SimTraceVariable[] = "VARNEX_SIM_TRACE"; // sim: call trace file
+
+// The backend a program runs on, or why there is none.
+struct BridgeBackend
+{
+    std::unique_ptr<BridgeLibrary> library; // null exactly when error is set
+    QString error;
+};
+
+// Builds the backend that VARNEX_BRIDGE in `environment` names:
+//   unset or empty   direct USB access (createUsbBackend)
+//   "usb"            the same
+//   "sim"            the simulated Varnex, with VARNEX_SIM_STATE and VARNEX_SIM_TRACE
+//   "siusbxp:PATH"   the bridge vendor's C API, loaded from the shared library PATH
+// Any other value, or a backend that cannot start, gives an error text meant
+// for the user.
+BridgeBackend createBridgeBackend(const QProcessEnvironment &environment);
+
+// Direct USB access to the bridge.
+std::unique_ptr<BridgeLibrary> createUsbBackend();
+
+} // namespace varnex::device

@@ -1,0 +1,165 @@
+#include "DeviceConnection.h"
+
+#include "DeviceMessageSink.h"
+#include "DeviceMessages.h"
+#include "DeviceSettings.h"
+#include "UsbBridge.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+namespace varnex::device {
+
+namespace {
+
+// The serial numbers openDevice accepts: entry 0 is the configured one, the
+// other ten are room for more and stay empty.
+constexpr std::size_t AcceptedSerialCount = 11;
+// Ten bytes hold the decimal text of any 16-bit serial and its terminator.
+constexpr std::size_t AcceptedSerialSize = 10;
+using AcceptedSerials = std::array<std::array<char, AcceptedSerialSize>, AcceptedSerialCount>;
+
+AcceptedSerials acceptedSerials(quint16 serialNumber)
+{
+    AcceptedSerials serials{};
+    std::snprintf(serials[0].data(), AcceptedSerialSize, "%d", int(serialNumber));
+    return serials;
+}
+
+bool isAccepted(const AcceptedSerials &serials, const char *serial)
+{
+    for (const auto &entry : serials) {
+        // An empty entry is an unused slot, not a serial: a device that
+        // reports no serial at all must never pass for the Varnex.
+        if (entry[0] != '\0' && std::strcmp(entry.data(), serial) == 0)
+            return true;
+    }
+    return false;
+}
+
+DeviceConnection::Clock realClock()
+{
+    auto timer = std::make_shared<QElapsedTimer>();
+    timer->start();
+    return [timer] { return quint32(timer->elapsed()); };
+}
+
+void realPause(quint32 milliseconds)
+{
+    QThread::msleep(milliseconds);
+}
+
+} // namespace
+
+DeviceConnection::DeviceConnection(UsbBridge &bridge, const DeviceSettings &settings, Clock clock,
+                                   Pause pause)
+    : m_bridge(bridge), m_settings(settings), m_clock(clock ? std::move(clock) : realClock()),
+      m_pause(pause ? std::move(pause) : Pause(realPause))
+{
+}
+
+void DeviceConnection::show(const char *text) const
+{
+    m_bridge.messageSink().showMessage(QString::fromLatin1(text));
+}
+
+bool DeviceConnection::openDevice()
+{
+    const AcceptedSerials serials = acceptedSerials(m_settings.serialNumber);
+    m_handle = NoDeviceHandle;
+
+    quint32 count = 0;
+    if (m_bridge.bridgeGetDeviceCount(&count) != BridgeSuccess) {
+        closeHandle();
+        return false;
+    }
+
+    std::optional<quint32> match;
+    for (quint32 index = 0; index < count && !match; ++index) {
+        std::array<char, DeviceStringBufferSize> serial{};
+        if (!m_bridge.fetchSerialString(index, serial.data()))
+            continue;
+        // Never trust the library to terminate what it wrote.
+        serial.back() = '\0';
+        if (isAccepted(serials, serial.data()))
+            match = index;
+    }
+    if (!match) {
+        closeHandle();
+        return false;
+    }
+
+    // The link-name string is fetched only because a present device must have
+    // one; its text is of no use here.
+    std::array<char, DeviceStringBufferSize> linkName{};
+    if (m_bridge.bridgeGetDeviceString(*match, linkName.data(), LinkNameString) != BridgeSuccess) {
+        show(messages::ProductStringError);
+    } else if (m_bridge.bridgeOpen(*match, &m_handle) != BridgeSuccess) {
+        show(messages::OpenError);
+    } else if (m_bridge.bridgeFlushBuffers(m_handle, 1, 1) != BridgeSuccess) {
+        show(messages::FlushError);
+    } else {
+        return true;
+    }
+    closeHandle();
+    return false;
+}
+
+void DeviceConnection::closeDevice()
+{
+    closeHandle();
+}
+
+void DeviceConnection::closeHandle()
+{
+    if (m_handle != NoDeviceHandle && m_bridge.bridgeClose(m_handle) != BridgeSuccess)
+        show(messages::CloseError);
+    m_handle = NoDeviceHandle;
+}
+
+bool DeviceConnection::transact(quint8 *reply, const quint8 *frame, quint32 replyLength,
+                                quint32 frameLength)
+{
+    if (m_handle == NoDeviceHandle) {
+        show(messages::InvalidHandle);
+        return false;
+    }
+    quint32 written = 0;
+    if (m_bridge.bridgeWrite(m_handle, frame, frameLength, &written) != BridgeSuccess) {
+        show(messages::SendError);
+        return false;
+    }
+
+    // Busy poll without a pause, so the reply is read as soon as it is there.
+    quint32 waiting = 0;
+    quint32 queueStatus = 0;
+    const quint32 start = m_clock();
+    while (waiting == 0 && quint32(m_clock() - start) < ReplyTimeoutMs) {
+        if (m_bridge.bridgeCheckRxQueue(m_handle, &waiting, &queueStatus) != BridgeSuccess) {
+            show(messages::QueueError);
+            return false;
+        }
+    }
+    if (waiting == 0)
+        return true;
+
+    quint32 returned = 0;
+    if (m_bridge.bridgeRead(m_handle, reply, replyLength, &returned) != BridgeSuccess) {
+        show(messages::ReadError);
+        return false;
+    }
+    return true;
+}
+
+bool DeviceConnection::transact(quint8 *reply, const CommandFrame &frame, quint32 replyLength)
+{
+    return transact(reply, frame.data(), replyLength, quint32(frame.size()));
+}
+
+} // namespace varnex::device

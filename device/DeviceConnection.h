@@ -1,0 +1,68 @@
+#pragma once
+
+#include "BridgeLibrary.h"
+#include "CommandFrame.h"
+
+#include <functional>
+
+namespace varnex::device {
+
+struct DeviceSettings;
+class UsbBridge;
+
+// Finds the Varnex among the bridge devices by its serial number, opens it,
+// exchanges command frames with it and closes it again. Every device action
+// follows one pattern: openDevice, then its requests through transact only
+// if that succeeded, then closeDevice; no handle outlives one action.
+// Failures are shown through the bridge's message sink.
+class DeviceConnection
+{
+public:
+    // Milliseconds on a free-running 32-bit counter; only differences count,
+    // computed modulo 2^32, so the wrap of the counter does no harm.
+    using Clock = std::function<quint32()>;
+    using Pause = std::function<void(quint32 milliseconds)>;
+
+    // The longest wait for a reply, counted from after the frame was written:
+    // the Varnex answers within a few milliseconds, so 3 s means it is gone.
+    static constexpr quint32 ReplyTimeoutMs = 3000;
+
+    // `bridge` and `settings` are not owned and must outlive the connection;
+    // the serial number is read from `settings` at every openDevice. Empty
+    // clock or pause functions mean the real ones (a monotonic timer, a sleep).
+    DeviceConnection(UsbBridge &bridge, const DeviceSettings &settings, Clock clock = {},
+                     Pause pause = {});
+
+    // True: the Varnex was found, opened and flushed, and handle() is open.
+    // False: handle() is NoDeviceHandle; messages have been shown for the
+    // failures on the way, but none when no device matches.
+    bool openDevice();
+    // Closes handle() if a device is open and forgets it in every case.
+    void closeDevice();
+    // Writes `frameLength` bytes of `frame`, waits up to ReplyTimeoutMs for a
+    // reply and reads exactly `replyLength` bytes into `reply`. False exactly
+    // when a message was shown; a time-out returns true with `reply` untouched.
+    bool transact(quint8 *reply, const quint8 *frame, quint32 replyLength, quint32 frameLength);
+    bool transact(quint8 *reply, const CommandFrame &frame, quint32 replyLength);
+
+    BridgeHandle handle() const { return m_handle; }
+    bool isOpen() const { return m_handle != NoDeviceHandle; }
+    // Drops the handle without closing it (the window does this after start-up).
+    void forgetHandle() { m_handle = NoDeviceHandle; }
+
+    // The pause between the frames of a transfer, through the injected function.
+    void pause(quint32 milliseconds) const { m_pause(milliseconds); }
+
+private:
+    // Shows the close message on failure; forgets the handle in every case.
+    void closeHandle();
+    void show(const char *text) const;
+
+    UsbBridge &m_bridge;
+    const DeviceSettings &m_settings;
+    Clock m_clock;
+    Pause m_pause;
+    BridgeHandle m_handle = NoDeviceHandle;
+};
+
+} // namespace varnex::device

@@ -1,0 +1,346 @@
+#include "SimulatedVarnex.h"
+
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstring>
+
+namespace varnex::device::sim {
+
+namespace {
+
+// Handles are this base plus the device index: far from 0 and from
+// NoDeviceHandle, so a caller that mixes them up is caught.
+constexpr BridgeHandle HandleBase = 0x5A00;
+// Informational queue status: nothing waiting / a reply waiting.
+constexpr quint32 QueueEmpty = 0;
+constexpr quint32 QueueReady = 2;
+
+BridgeCall startCall(BridgeOperation operation)
+{
+    BridgeCall call;
+    call.operation = operation;
+    return call;
+}
+
+QByteArray hexBytes(const QByteArray &bytes)
+{
+    return bytes.toHex(' ').toUpper();
+}
+
+QString describe(const BridgeCall &call)
+{
+    QString line = operationName(call.operation);
+    switch (call.operation) {
+    case BridgeOperation::GetDeviceCount:
+        break;
+    case BridgeOperation::GetDeviceString:
+        line += QStringLiteral(" index=%1 option=%2").arg(call.index).arg(call.option);
+        break;
+    case BridgeOperation::Open:
+        line += QStringLiteral(" index=%1 handle=0x%2").arg(call.index).arg(call.handle, 0, 16);
+        break;
+    case BridgeOperation::FlushBuffers:
+        line += QStringLiteral(" handle=0x%1 transmit=%2 receive=%3")
+                    .arg(call.handle, 0, 16)
+                    .arg(call.flushTransmit)
+                    .arg(call.flushReceive);
+        break;
+    case BridgeOperation::Read:
+    case BridgeOperation::Write:
+        line += QStringLiteral(" handle=0x%1 length=%2 bytes=%3")
+                    .arg(call.handle, 0, 16)
+                    .arg(call.length)
+                    .arg(QString::fromLatin1(hexBytes(call.bytes)));
+        break;
+    case BridgeOperation::Close:
+    case BridgeOperation::CheckRxQueue:
+        line += QStringLiteral(" handle=0x%1").arg(call.handle, 0, 16);
+        break;
+    }
+    return line + QStringLiteral(" status=%1").arg(call.status);
+}
+
+} // namespace
+
+QString operationName(BridgeOperation operation)
+{
+    switch (operation) {
+    case BridgeOperation::GetDeviceCount:
+        return QStringLiteral("getDeviceCount");
+    case BridgeOperation::GetDeviceString:
+        return QStringLiteral("getDeviceString");
+    case BridgeOperation::Open:
+        return QStringLiteral("open");
+    case BridgeOperation::Close:
+        return QStringLiteral("close");
+    case BridgeOperation::Read:
+        return QStringLiteral("read");
+    case BridgeOperation::Write:
+        return QStringLiteral("write");
+    case BridgeOperation::FlushBuffers:
+        return QStringLiteral("flushBuffers");
+    case BridgeOperation::CheckRxQueue:
+        return QStringLiteral("checkRxQueue");
+    }
+    return {};
+}
+
+SimulatedVarnex::SimulatedVarnex() : SimulatedVarnex({SimulatedBridgeDevice{}}) {}
+
+SimulatedVarnex::SimulatedVarnex(QList<SimulatedBridgeDevice> devices)
+{
+    for (SimulatedBridgeDevice &device : devices)
+        m_devices.push_back({std::move(device), false, {}});
+}
+
+SimulatedVarnex::~SimulatedVarnex() = default;
+
+bool SimulatedVarnex::useStateFile(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly) && m_splitter.restoreState(file.readAll())) {
+        m_statePath = path;
+        return true;
+    }
+    // Missing, short or corrupt: start from the defaults and write them.
+    m_splitter = SimulatedSplitter();
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(m_splitter.saveState()) < 0 || !out.commit()) {
+        if (error)
+            *error = QStringLiteral("cannot write the simulator state file %1: %2")
+                         .arg(path, out.errorString());
+        return false;
+    }
+    m_statePath = path;
+    return true;
+}
+
+bool SimulatedVarnex::useTraceFile(const QString &path, QString *error)
+{
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+        if (error)
+            *error = QStringLiteral("cannot open the simulator trace file %1: %2")
+                         .arg(path, file->errorString());
+        return false;
+    }
+    m_trace = std::move(file);
+    return true;
+}
+
+void SimulatedVarnex::saveState()
+{
+    if (m_statePath.isEmpty())
+        return;
+    // A state that cannot be saved costs only persistence; the simulated
+    // device keeps working as if nothing happened.
+    QSaveFile out(m_statePath);
+    if (out.open(QIODevice::WriteOnly) && out.write(m_splitter.saveState()) >= 0)
+        out.commit();
+}
+
+void SimulatedVarnex::failCall(BridgeOperation operation, int nth)
+{
+    m_failures.emplace(operation, nth);
+}
+
+void SimulatedVarnex::stopAnsweringAfter(int frames)
+{
+    m_answerLimit = frames;
+}
+
+void SimulatedVarnex::limitReplies(int bytes)
+{
+    m_replyLimit = bytes;
+}
+
+QList<QByteArray> SimulatedVarnex::writtenFrames() const
+{
+    QList<QByteArray> frames;
+    for (const BridgeCall &call : m_calls) {
+        if (call.operation == BridgeOperation::Write && call.status == BridgeSuccess)
+            frames.append(call.bytes);
+    }
+    return frames;
+}
+
+bool SimulatedVarnex::isOpen(quint32 index) const
+{
+    return index < m_devices.size() && m_devices[index].open;
+}
+
+bool SimulatedVarnex::injectFailure(BridgeOperation operation)
+{
+    const int number = ++m_callCounts[operation];
+    const auto [first, last] = m_failures.equal_range(operation);
+    return std::any_of(first, last, [number](const auto &entry) { return entry.second == number; });
+}
+
+SimulatedVarnex::DeviceState *SimulatedVarnex::openDevice(BridgeHandle handle)
+{
+    if (handle < HandleBase || handle - HandleBase >= m_devices.size())
+        return nullptr;
+    DeviceState &state = m_devices[handle - HandleBase];
+    return state.open ? &state : nullptr;
+}
+
+BridgeStatus SimulatedVarnex::finish(BridgeCall call)
+{
+    if (m_trace) {
+        m_trace->write(describe(call).toUtf8() + '\n');
+        m_trace->flush();
+    }
+    m_calls.append(call);
+    return call.status;
+}
+
+BridgeStatus SimulatedVarnex::getDeviceCount(quint32 *count)
+{
+    BridgeCall call = startCall(BridgeOperation::GetDeviceCount);
+    if (injectFailure(call.operation))
+        call.status = FailureStatus;
+    else
+        *count = quint32(m_devices.size());
+    return finish(call);
+}
+
+BridgeStatus SimulatedVarnex::getDeviceString(quint32 index, char *buffer, quint32 option)
+{
+    BridgeCall call = startCall(BridgeOperation::GetDeviceString);
+    call.index = index;
+    call.option = option;
+    if (injectFailure(call.operation) || index >= m_devices.size()) {
+        call.status = FailureStatus;
+        return finish(call);
+    }
+    const SimulatedBridgeDevice &device = m_devices[index].device;
+    QByteArray text;
+    switch (option) {
+    case SerialNumberString:
+        call.status = device.serialUnavailable ? FailureStatus : BridgeSuccess;
+        text = device.serial;
+        break;
+    case DescriptionString:
+        text = "Varnex (simulated)";
+        break;
+    case LinkNameString:
+        call.status = device.linkNameUnavailable ? FailureStatus : BridgeSuccess;
+        text = "sim:varnex/" + QByteArray::number(index);
+        break;
+    default:
+        call.status = FailureStatus;
+    }
+    if (call.status == BridgeSuccess) {
+        const auto size =
+            std::min<std::size_t>(std::size_t(text.size()), DeviceStringBufferSize - 1);
+        std::memcpy(buffer, text.constData(), size);
+        buffer[size] = '\0';
+    }
+    return finish(call);
+}
+
+BridgeStatus SimulatedVarnex::open(quint32 index, BridgeHandle *handle)
+{
+    BridgeCall call = startCall(BridgeOperation::Open);
+    call.index = index;
+    // Like the real bridge, a device is opened by one handle at a time.
+    if (injectFailure(call.operation) || index >= m_devices.size() || m_devices[index].open) {
+        call.status = FailureStatus;
+        return finish(call);
+    }
+    m_devices[index].open = true;
+    m_devices[index].receiveQueue.clear();
+    call.handle = HandleBase + index;
+    *handle = call.handle;
+    return finish(call);
+}
+
+BridgeStatus SimulatedVarnex::close(BridgeHandle handle)
+{
+    BridgeCall call = startCall(BridgeOperation::Close);
+    call.handle = handle;
+    DeviceState *device = openDevice(handle);
+    if (injectFailure(call.operation) || !device)
+        call.status = FailureStatus;
+    else
+        device->open = false;
+    return finish(call);
+}
+
+BridgeStatus SimulatedVarnex::read(BridgeHandle handle, quint8 *buffer, quint32 toRead,
+                                   quint32 *returned)
+{
+    BridgeCall call = startCall(BridgeOperation::Read);
+    call.handle = handle;
+    call.length = toRead;
+    DeviceState *device = openDevice(handle);
+    if (injectFailure(call.operation) || !device) {
+        call.status = FailureStatus;
+        return finish(call);
+    }
+    // Hands over what has arrived, without waiting for more.
+    call.bytes = device->receiveQueue.left(qsizetype(toRead));
+    device->receiveQueue.remove(0, call.bytes.size());
+    std::memcpy(buffer, call.bytes.constData(), std::size_t(call.bytes.size()));
+    *returned = quint32(call.bytes.size());
+    return finish(call);
+}
+
+BridgeStatus SimulatedVarnex::write(BridgeHandle handle, const quint8 *buffer, quint32 toWrite,
+                                    quint32 *written)
+{
+    BridgeCall call = startCall(BridgeOperation::Write);
+    call.handle = handle;
+    call.length = toWrite;
+    call.bytes = QByteArray(reinterpret_cast<const char *>(buffer), qsizetype(toWrite));
+    DeviceState *device = openDevice(handle);
+    if (injectFailure(call.operation) || !device) {
+        call.status = FailureStatus;
+        return finish(call);
+    }
+    *written = toWrite;
+    ++m_framesWritten;
+    if (m_answerLimit < 0 || m_framesWritten <= m_answerLimit) {
+        const SimulatedSplitter::Answer answer = m_splitter.answer({buffer, toWrite});
+        if (answer.reply) {
+            device->receiveQueue.append(m_replyLimit < 0 ? *answer.reply
+                                                         : answer.reply->left(m_replyLimit));
+        }
+        if (answer.stateChanged)
+            saveState();
+    }
+    return finish(call);
+}
+
+BridgeStatus SimulatedVarnex::flushBuffers(BridgeHandle handle, quint8 flushTransmit,
+                                           quint8 flushReceive)
+{
+    BridgeCall call = startCall(BridgeOperation::FlushBuffers);
+    call.handle = handle;
+    call.flushTransmit = flushTransmit;
+    call.flushReceive = flushReceive;
+    DeviceState *device = openDevice(handle);
+    if (injectFailure(call.operation) || !device)
+        call.status = FailureStatus;
+    else if (flushReceive)
+        device->receiveQueue.clear();
+    return finish(call);
+}
+
+BridgeStatus SimulatedVarnex::checkRxQueue(BridgeHandle handle, quint32 *bytesWaiting,
+                                           quint32 *queueStatus)
+{
+    BridgeCall call = startCall(BridgeOperation::CheckRxQueue);
+    call.handle = handle;
+    DeviceState *device = openDevice(handle);
+    if (injectFailure(call.operation) || !device) {
+        call.status = FailureStatus;
+        return finish(call);
+    }
+    *bytesWaiting = quint32(device->receiveQueue.size());
+    *queueStatus = *bytesWaiting ? QueueReady : QueueEmpty;
+    return finish(call);
+}
+
+} // namespace varnex::device::sim

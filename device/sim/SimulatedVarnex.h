@@ -1,0 +1,131 @@
+#pragma once
+
+#include "BridgeLibrary.h"
+#include "SimulatedSplitter.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace varnex::device::sim {
+
+// The eight calls of the bridge contract, for fault injection and the call log.
+enum class BridgeOperation
+{
+    GetDeviceCount,
+    GetDeviceString,
+    Open,
+    Close,
+    Read,
+    Write,
+    FlushBuffers,
+    CheckRxQueue,
+};
+QString operationName(BridgeOperation operation);
+
+// One bridge device as the simulator presents it.
+struct SimulatedBridgeDevice
+{
+    QByteArray serial = "2020";
+    bool serialUnavailable = false;   // its serial-number string cannot be fetched
+    bool linkNameUnavailable = false; // its option-2 string cannot be fetched
+};
+
+// One call the simulator received, with what it answered.
+struct BridgeCall
+{
+    BridgeOperation operation = BridgeOperation::GetDeviceCount;
+    quint32 index = 0;                    // GetDeviceString, Open
+    quint32 option = 0;                   // GetDeviceString
+    BridgeHandle handle = NoDeviceHandle; // calls on a handle; the new one for Open
+    quint32 length = 0;                   // bytes asked to read or write
+    quint8 flushTransmit = 0;             // FlushBuffers
+    quint8 flushReceive = 0;
+    QByteArray bytes; // Write: the frame; Read: what was returned
+    BridgeStatus status = BridgeSuccess;
+};
+
+// A Varnex on a USB bridge, without hardware: any number of bridge devices
+// (by default one with the serial "2020"), all leading to one simulated
+// splitter. A written frame's reply waits in the device's receive queue until
+// it is read or flushed. For tests it injects faults and logs every call; for
+// the program it can keep the splitter in a state file and trace to a file.
+class SimulatedVarnex final : public BridgeLibrary
+{
+public:
+    // The status of every failing call.
+    static constexpr BridgeStatus FailureStatus = 0xFF;
+
+    SimulatedVarnex();
+    explicit SimulatedVarnex(QList<SimulatedBridgeDevice> devices);
+    ~SimulatedVarnex() override;
+
+    SimulatedSplitter &splitter() { return m_splitter; }
+
+    // Loads the splitter from `path`, or writes the defaults there when the
+    // file is missing, short or corrupt; every later change of memory or mode
+    // is saved there. False, with a reason, if the file cannot be written.
+    bool useStateFile(const QString &path, QString *error);
+    // Appends one line per bridge call to `path`. False, with a reason, if the
+    // file cannot be opened for appending.
+    bool useTraceFile(const QString &path, QString *error);
+
+    // The `nth` call (counted from 1, across all devices) of `operation` fails
+    // with FailureStatus and has no effect.
+    void failCall(BridgeOperation operation, int nth);
+    // Frames after the first `frames` written ones are ignored: no reply waits.
+    void stopAnsweringAfter(int frames);
+    // Replies are cut to at most `bytes` bytes.
+    void limitReplies(int bytes);
+
+    const QList<BridgeCall> &calls() const { return m_calls; }
+    QList<QByteArray> writtenFrames() const;
+    void clearCalls() { m_calls.clear(); }
+    bool isOpen(quint32 index) const;
+
+    BridgeStatus getDeviceCount(quint32 *count) override;
+    BridgeStatus getDeviceString(quint32 index, char *buffer, quint32 option) override;
+    BridgeStatus open(quint32 index, BridgeHandle *handle) override;
+    BridgeStatus close(BridgeHandle handle) override;
+    BridgeStatus read(BridgeHandle handle, quint8 *buffer, quint32 toRead,
+                      quint32 *returned) override;
+    BridgeStatus write(BridgeHandle handle, const quint8 *buffer, quint32 toWrite,
+                       quint32 *written) override;
+    BridgeStatus flushBuffers(BridgeHandle handle, quint8 flushTransmit,
+                              quint8 flushReceive) override;
+    BridgeStatus checkRxQueue(BridgeHandle handle, quint32 *bytesWaiting,
+                              quint32 *queueStatus) override;
+
+private:
+    struct DeviceState
+    {
+        SimulatedBridgeDevice device;
+        bool open = false;
+        QByteArray receiveQueue;
+    };
+
+    // Counts the call and tells whether it is one chosen to fail.
+    bool injectFailure(BridgeOperation operation);
+    // The open device behind `handle`, or null.
+    DeviceState *openDevice(BridgeHandle handle);
+    BridgeStatus finish(BridgeCall call);
+    void saveState();
+
+    SimulatedSplitter m_splitter;
+    std::vector<DeviceState> m_devices;
+    std::map<BridgeOperation, int> m_callCounts;
+    std::multimap<BridgeOperation, int> m_failures;
+    int m_answerLimit = -1;
+    int m_replyLimit = -1;
+    int m_framesWritten = 0;
+    QList<BridgeCall> m_calls;
+    QString m_statePath;
+    std::unique_ptr<QFile> m_trace;
+};
+
+} // namespace varnex::device::sim
