@@ -16,8 +16,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
 {
     ui->setupUi(this);
     InitEDIDMode();
-    // No handle outlives one action; the start-up procedure closed what it opened.
-    closeDevice();
+    forgetDeviceHandle();
 }
 
 MainWindow::~MainWindow()

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+class QColor;
 class QProgressBar;
 class UserDialogs;
 namespace Ui {
@@ -14,7 +15,8 @@ class MainWindow;
 }
 namespace varnex::device {
 class DeviceConnection;
-}
+enum class ModeSelector : quint8;
+} // namespace varnex::device
 
 // What the window works with besides its widgets. Everything is optional:
 // without a connection every device action finds no hardware; without
@@ -60,6 +62,9 @@ private slots:
 private:
     friend class MainWindowTestAccess;
 
+    // How long the confirmations stay in the status bar.
+    static constexpr int StatusMessageMs = 2000;
+
     // Bodies of the actions.
     bool ReadEDIDfromDevice();
     bool WriteEDIDtoDevice();
@@ -67,14 +72,23 @@ private:
     bool WriteEDIDtoFile();
     bool VerifyEDIDChecksum();
     void InitEDIDMode();
+    // Sends one mode request; `reply` takes the reply byte only when one came.
+    // False when the device could not be opened.
+    bool SendModeRequest(varnex::device::ModeSelector selector, quint8 &reply);
 
     // Editor text <-> EDID image.
     int ParseEDIDText(varnex::edid::EdidImage &image) const;
     void DisplayEDID(const varnex::edid::EdidImage &image);
+    // Replaces the editor's content with `text` as plain text, all of it bold
+    // 8 pt in `colour`.
+    void showWholeTable(const QString &text, const QColor &colour);
 
     // Device link; without a connection the device is never found.
     bool openDevice();
     void closeDevice();
+    void forgetDeviceHandle();
+    // The radio buttons and the editor's enabled state for AUTOMIX or CUSTOM.
+    void showModeState(bool automix);
 
     // Puts a fresh, hidden progress bar into the status bar and makes it current.
     void createProgressIndicator();

@@ -1,33 +1,28 @@
 // The device bodies of MainWindow: start-up, mode switch, EDID read and write.
 #include "MainWindow.h"
 
+#include "Checksum.h"
 #include "DeviceConnection.h"
+#include "EdidTransfers.h"
+#include "HexText.h"
 #include "ProcessState.h"
+#include "UserDialogs.h"
 #include "ui_DoctorForm.h"
 
-void MainWindow::InitEDIDMode()
+#include <QStatusBar>
+
+using namespace varnex::edid;
+using varnex::device::ModeSelector;
+
+namespace {
+
+// An EDID offset as the user reads it in the editor's lines: 0x40.
+QString hexOffset(int offset)
 {
-    ProcessState &state = processState();
-    state.deviceSettings = varnex::device::DeviceSettings{};
-    ui->EDIDtext->setEnabled(false);
-    ui->dynamicEDID->setChecked(true);
+    return QStringLiteral("0x") + QString::number(offset, 16).toUpper().rightJustified(2, '0');
 }
 
-void MainWindow::CheckEDIDStatus()
-{
-    processState().deviceSettings.automix = ui->dynamicEDID->isChecked() ? 1 : 0;
-    ui->EDIDtext->setEnabled(!ui->dynamicEDID->isChecked());
-}
-
-bool MainWindow::ReadEDIDfromDevice()
-{
-    return false;
-}
-
-bool MainWindow::WriteEDIDtoDevice()
-{
-    return false;
-}
+} // namespace
 
 bool MainWindow::openDevice()
 {
@@ -38,4 +33,136 @@ void MainWindow::closeDevice()
 {
     if (m_services.connection)
         m_services.connection->closeDevice();
+}
+
+void MainWindow::forgetDeviceHandle()
+{
+    if (m_services.connection)
+        m_services.connection->forgetHandle();
+}
+
+void MainWindow::showModeState(bool automix)
+{
+    ui->dynamicEDID->setChecked(automix);
+    ui->staticEDID->setChecked(!automix);
+    ui->EDIDtext->setEnabled(!automix);
+}
+
+void MainWindow::InitEDIDMode()
+{
+    ProcessState &state = processState();
+    state.deviceSettings = varnex::device::DeviceSettings{};
+    ui->EDIDtext->setEnabled(false);
+    ui->dynamicEDID->setChecked(true);
+
+    // The first open only tells whether the Varnex is there; without it the
+    // window starts silently in AUTOMIX.
+    if (!openDevice())
+        return;
+    closeDevice();
+
+    // Without a reply the byte keeps this value: AUTOMIX, in which writing is refused.
+    quint8 reply = 1;
+    const bool ok = SendModeRequest(ModeSelector::Query, reply);
+    showModeState(!(ok && reply == 0));
+    state.deviceSettings.automix = ui->dynamicEDID->isChecked() ? 1 : 0;
+    ReadEDID();
+}
+
+void MainWindow::CheckEDIDStatus()
+{
+    const bool automix = ui->dynamicEDID->isChecked();
+    processState().deviceSettings.automix = automix ? 1 : 0;
+    quint8 reply = 0;
+    SendModeRequest(automix ? ModeSelector::SelectAutomix : ModeSelector::SelectCustom, reply);
+    ui->EDIDtext->setEnabled(!automix);
+}
+
+bool MainWindow::SendModeRequest(ModeSelector selector, quint8 &reply)
+{
+    if (!openDevice()) {
+        dialogs().warning(this, tr("Varnex EDID Utility"), tr("Hardware not found"));
+        return false;
+    }
+    const ModeRequestResult result = sendModeFrame(*m_services.connection, selector);
+    if (result.replied)
+        reply = result.reply;
+    closeDevice();
+    return true;
+}
+
+bool MainWindow::ReadEDIDfromDevice()
+{
+    createProgressIndicator();
+    if (!openDevice()) {
+        dialogs().warning(this, tr("Varnex EDID Utility"), tr("Hardware not found"));
+        return false;
+    }
+    const EdidReadResult result =
+        readEdidTable(*m_services.connection, processState().deviceSettings.edidAddress,
+                      [this](int value, int maximum) { on_ProgressChange(value, maximum); });
+    closeDevice();
+    on_ProgressChange(0, 0);
+
+    // A table with a lost chunk would look like a real one; keep the editor as it was.
+    if (const int missing = result.firstMissingOffset(); missing >= 0) {
+        dialogs().warning(this, tr("Varnex EDID Utility"),
+                          tr("The EDID could not be read completely: the bytes from offset %1 "
+                             "did not arrive.\nThe editor keeps its previous table. Check the "
+                             "connection to the Varnex and read again.")
+                              .arg(hexOffset(missing)));
+        return false;
+    }
+
+    std::array<char, EdidTextBufferSize> &buffer = processState().EdidTextBuffer;
+    formatHexText(result.image, std::span<char>(buffer));
+    statusBar()->showMessage(tr("EDID values read."), StatusMessageMs);
+    showWholeTable(QString::fromLatin1(buffer.data()), Qt::black);
+    return true;
+}
+
+bool MainWindow::WriteEDIDtoDevice()
+{
+    createProgressIndicator();
+    EdidImage image;
+    const int count = ParseEDIDText(image);
+    if (count < 0) {
+        dialogs().warning(this, tr("Varnex EDID Utility"), tr("Hex Format Error"));
+        return false;
+    }
+    // Missing bytes would be written as zeros over the splitter's table.
+    if (count != EdidImageSize) {
+        dialogs().warning(this, tr("Varnex EDID Utility"),
+                          tr("The EDID table must have %1 bytes; the editor holds %2.\nNothing "
+                             "was written.")
+                              .arg(EdidImageSize)
+                              .arg(count));
+        return false;
+    }
+    if (!blockChecksumCorrect(image, 0) || !blockChecksumCorrect(image, 1)) {
+        if (!dialogs().askYesNo(QStringLiteral("Varnex EDID Utility"),
+                                QStringLiteral("The EDID Checksum is not correct."),
+                                QStringLiteral("Write anyway?")))
+            return false;
+    }
+    if (!openDevice()) {
+        dialogs().warning(this, tr("Varnex EDID Utility"), tr("Hardware not found"));
+        return false;
+    }
+    const EdidWriteResult result =
+        writeEdidTable(*m_services.connection, processState().deviceSettings.edidAddress, image,
+                       [this](int value, int maximum) { on_ProgressChange(value, maximum); });
+    closeDevice();
+    on_ProgressChange(0, 0);
+
+    if (const int failed = result.firstFailedOffset(); failed >= 0) {
+        dialogs().warning(this, tr("Varnex EDID Utility"),
+                          tr("Writing the EDID failed: the Varnex did not confirm the bytes "
+                             "from offset %1.\nIts EDID table may be incomplete. Write the "
+                             "table again.")
+                              .arg(hexOffset(failed)));
+        return false;
+    }
+    statusBar()->showMessage(tr("EDID values written..."), StatusMessageMs);
+    return true;
 }

@@ -18,10 +18,8 @@ using namespace varnex::edid;
 
 namespace {
 
-// How long the confirmations stay in the status bar.
-constexpr int StatusMessageMs = 2000;
 // Point size of a table put into the editor as a whole text.
-constexpr qreal LoadedTextPointSize = 8;
+constexpr qreal WholeTablePointSize = 8;
 // Name offered by the save dialog; a bare name, so the dialog's default folder is used.
 const char ProposedSaveName[] = "Varnex_edid0.bin";
 
@@ -46,21 +44,7 @@ bool MainWindow::ReadEDIDfromFile()
     if (contents.kind == EdidFileKind::RawImage) {
         DisplayEDID(contents.image);
     } else {
-        QTextCharFormat format;
-        format.setFontPointSize(LoadedTextPointSize);
-        format.setForeground(QColor(0, 0, 255, 255));
-        format.setFontWeight(QFont::Bold);
-        // Plain text always: a file is never taken for rich text. setPlainText
-        // alone does not reliably keep the current format (it takes the format
-        // at the cursor, which a selection made backwards leaves elsewhere), so
-        // the format is applied to the whole new text explicitly.
-        ui->EDIDtext->setPlainText(QString::fromLatin1(contents.text));
-        QTextCursor all(ui->EDIDtext->document());
-        all.select(QTextCursor::Document);
-        all.setCharFormat(format);
-        // Like a plain replacement, the load itself is not undone step by step.
-        ui->EDIDtext->document()->clearUndoRedoStacks();
-        ui->EDIDtext->setCurrentCharFormat(format);
+        showWholeTable(QString::fromLatin1(contents.text), QColor(0, 0, 255, 255));
     }
     statusBar()->showMessage(tr("File loaded"), StatusMessageMs);
     return true;
@@ -114,6 +98,25 @@ int MainWindow::ParseEDIDText(EdidImage &image) const
 {
     // Characters outside Latin-1 become '?', which no group accepts.
     return parseHexText(ui->EDIDtext->toPlainText().toLatin1(), image);
+}
+
+void MainWindow::showWholeTable(const QString &text, const QColor &colour)
+{
+    QTextCharFormat format;
+    format.setFontPointSize(WholeTablePointSize);
+    format.setForeground(colour);
+    format.setFontWeight(QFont::Bold);
+    // Plain text always: a file is never taken for rich text. setPlainText
+    // alone does not reliably keep the current format (it takes the format
+    // at the cursor, which a selection made backwards leaves elsewhere), so
+    // the format is applied to the whole new text explicitly.
+    ui->EDIDtext->setPlainText(text);
+    QTextCursor all(ui->EDIDtext->document());
+    all.select(QTextCursor::Document);
+    all.setCharFormat(format);
+    // Like a plain replacement, the new table is not undone step by step.
+    ui->EDIDtext->document()->clearUndoRedoStacks();
+    ui->EDIDtext->setCurrentCharFormat(format);
 }
 
 void MainWindow::DisplayEDID(const EdidImage &image)

@@ -126,14 +126,25 @@ void DeviceConnection::closeHandle()
 bool DeviceConnection::transact(quint8 *reply, const quint8 *frame, quint32 replyLength,
                                 quint32 frameLength)
 {
+    return exchange(reply, frame, replyLength, frameLength).outcome != TransactResult::Failed;
+}
+
+bool DeviceConnection::transact(quint8 *reply, const CommandFrame &frame, quint32 replyLength)
+{
+    return transact(reply, frame.data(), replyLength, quint32(frame.size()));
+}
+
+TransactResult DeviceConnection::exchange(quint8 *reply, const quint8 *frame, quint32 replyLength,
+                                          quint32 frameLength)
+{
     if (m_handle == NoDeviceHandle) {
         show(messages::InvalidHandle);
-        return false;
+        return {TransactResult::Failed};
     }
     quint32 written = 0;
     if (m_bridge.bridgeWrite(m_handle, frame, frameLength, &written) != BridgeSuccess) {
         show(messages::SendError);
-        return false;
+        return {TransactResult::Failed};
     }
 
     // Busy poll without a pause, so the reply is read as soon as it is there.
@@ -143,23 +154,24 @@ bool DeviceConnection::transact(quint8 *reply, const quint8 *frame, quint32 repl
     while (waiting == 0 && quint32(m_clock() - start) < ReplyTimeoutMs) {
         if (m_bridge.bridgeCheckRxQueue(m_handle, &waiting, &queueStatus) != BridgeSuccess) {
             show(messages::QueueError);
-            return false;
+            return {TransactResult::Failed};
         }
     }
     if (waiting == 0)
-        return true;
+        return {TransactResult::TimedOut};
 
     quint32 returned = 0;
     if (m_bridge.bridgeRead(m_handle, reply, replyLength, &returned) != BridgeSuccess) {
         show(messages::ReadError);
-        return false;
+        return {TransactResult::Failed};
     }
-    return true;
+    return {TransactResult::Replied, returned};
 }
 
-bool DeviceConnection::transact(quint8 *reply, const CommandFrame &frame, quint32 replyLength)
+TransactResult DeviceConnection::exchange(quint8 *reply, const CommandFrame &frame,
+                                          quint32 replyLength)
 {
-    return transact(reply, frame.data(), replyLength, quint32(frame.size()));
+    return exchange(reply, frame.data(), replyLength, quint32(frame.size()));
 }
 
 } // namespace varnex::device

@@ -15,6 +15,20 @@ class UsbBridge;
 // follows one pattern: openDevice, then its requests through transact only
 // if that succeeded, then closeDevice; no handle outlives one action.
 // Failures are shown through the bridge's message sink.
+// What became of one request: a failure (a message has been shown), no reply
+// within the time limit, or a reply of `received` bytes.
+struct TransactResult
+{
+    enum Outcome
+    {
+        Failed,
+        TimedOut,
+        Replied
+    };
+    Outcome outcome = Failed;
+    quint32 received = 0;
+};
+
 class DeviceConnection
 {
 public:
@@ -44,6 +58,10 @@ public:
     // when a message was shown; a time-out returns true with `reply` untouched.
     bool transact(quint8 *reply, const quint8 *frame, quint32 replyLength, quint32 frameLength);
     bool transact(quint8 *reply, const CommandFrame &frame, quint32 replyLength);
+    // transact, telling a reply that never came apart from one that did.
+    TransactResult exchange(quint8 *reply, const quint8 *frame, quint32 replyLength,
+                            quint32 frameLength);
+    TransactResult exchange(quint8 *reply, const CommandFrame &frame, quint32 replyLength);
 
     BridgeHandle handle() const { return m_handle; }
     bool isOpen() const { return m_handle != NoDeviceHandle; }

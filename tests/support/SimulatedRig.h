@@ -1,0 +1,45 @@
+#pragma once
+
+#include "DeviceConnection.h"
+#include "DeviceSettings.h"
+#include "ProbingBridge.h"
+#include "RecordingMessageSink.h"
+#include "StepClock.h"
+#include "UsbBridge.h"
+#include "sim/SimulatedVarnex.h"
+
+#include <QList>
+
+// A simulated Varnex behind the real bridge wrapper and connection, with a
+// probe between them, recorded device-link messages, a clock that moves
+// 100 ms a reading (a silent request gives up after 30 readings) and a
+// recorded pause that does not sleep.
+struct SimulatedRig
+{
+    explicit SimulatedRig(const varnex::device::DeviceSettings &settings,
+                          QList<varnex::device::sim::SimulatedBridgeDevice> devices =
+                              {varnex::device::sim::SimulatedBridgeDevice{}})
+        : sim(std::move(devices)), probe(sim),
+          connection(bridge, settings, StepClock(0, 100).function(), [this](quint32 ms) {
+              pauses.append(ms);
+              framesAtPause.append(int(sim.writtenFrames().size()));
+          })
+    {
+    }
+
+    int count(varnex::device::sim::BridgeOperation operation) const
+    {
+        int n = 0;
+        for (const varnex::device::sim::BridgeCall &call : sim.calls())
+            n += call.operation == operation ? 1 : 0;
+        return n;
+    }
+
+    varnex::device::sim::SimulatedVarnex sim;
+    ProbingBridge probe;
+    RecordingMessageSink sink;
+    varnex::device::UsbBridge bridge{probe, sink};
+    QList<quint32> pauses;
+    QList<int> framesAtPause; // frames written when each pause began
+    varnex::device::DeviceConnection connection;
+};
