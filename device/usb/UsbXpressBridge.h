@@ -26,6 +26,9 @@ namespace usb {
 //
 // Devices are the USB devices with an accepted id, in the USB layer's order;
 // getDeviceCount() takes a fresh snapshot that the index-based calls then use.
+// When the USB layer could not start (no USB subsystem), it counts no device and
+// succeeds: to the user that is the same as nothing plugged in. A failure to list
+// devices is a failing status.
 // Received data goes through a host-side buffer: checkRxQueue() makes one short
 // bulk IN read into it and reports what it holds, read() takes from it and, when
 // it holds too little, reads on until the bytes are there or ReadTimeoutMs is
