@@ -1,0 +1,3 @@
+#include "UsbLogging.h"
+
+Q_LOGGING_CATEGORY(lcUsbBridge, "varnex.usb")
