@@ -1,5 +1,6 @@
 #include "BridgeFactory.h"
 
+#include "UsbXpressBridge.h"
 #include "sim/SimulatedVarnex.h"
 #include "siusbxp/SiUsbXpLibrary.h"
 
@@ -8,31 +9,6 @@ namespace varnex::device {
 namespace {
 
 const QString SiUsbXpPrefix = QStringLiteral("siusbxp:");
-
-// Stands in for direct USB access until that backend exists: a bridge with no
-// device attached, so every device action reports that no hardware is found.
-class NoBridgeDevices final : public BridgeLibrary
-{
-public:
-    // Any nonzero status; no device means no call beyond the count succeeds.
-    static constexpr BridgeStatus NoDevice = 0xFF;
-
-    BridgeStatus getDeviceCount(quint32 *count) override
-    {
-        *count = 0;
-        return BridgeSuccess;
-    }
-    BridgeStatus getDeviceString(quint32, char *, quint32) override { return NoDevice; }
-    BridgeStatus open(quint32, BridgeHandle *) override { return NoDevice; }
-    BridgeStatus close(BridgeHandle) override { return NoDevice; }
-    BridgeStatus read(BridgeHandle, quint8 *, quint32, quint32 *) override { return NoDevice; }
-    BridgeStatus write(BridgeHandle, const quint8 *, quint32, quint32 *) override
-    {
-        return NoDevice;
-    }
-    BridgeStatus flushBuffers(BridgeHandle, quint8, quint8) override { return NoDevice; }
-    BridgeStatus checkRxQueue(BridgeHandle, quint32 *, quint32 *) override { return NoDevice; }
-};
 
 BridgeBackend failure(const QString &error)
 {
@@ -68,16 +44,16 @@ BridgeBackend createSiUsbXpBackend(const QString &path)
 
 } // namespace
 
-std::unique_ptr<BridgeLibrary> createUsbBackend()
+std::unique_ptr<BridgeLibrary> createUsbBackend(const QProcessEnvironment &environment)
 {
-    return std::make_unique<NoBridgeDevices>();
+    return createUsbXpressBridge(environment.value(QLatin1String(usb::UsbIdsVariable)));
 }
 
 BridgeBackend createBridgeBackend(const QProcessEnvironment &environment)
 {
     const QString choice = environment.value(QLatin1String(BridgeVariable));
     if (choice.isEmpty() || choice == QLatin1String("usb"))
-        return {createUsbBackend(), {}};
+        return {createUsbBackend(environment), {}};
     if (choice == QLatin1String("sim"))
         return createSimulatedBackend(environment);
     if (choice.startsWith(SiUsbXpPrefix))

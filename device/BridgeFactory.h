@@ -23,14 +23,14 @@ struct BridgeBackend
 
 // Builds the backend that VARNEX_BRIDGE in `environment` names:
 //   unset or empty   direct USB access (createUsbBackend)
-//   "usb"            the same
+//   "usb"            the same; VARNEX_USB_IDS may list other vendor:product ids
 //   "sim"            the simulated Varnex, with VARNEX_SIM_STATE and VARNEX_SIM_TRACE
 //   "siusbxp:PATH"   the bridge vendor's C API, loaded from the shared library PATH
 // Any other value, or a backend that cannot start, gives an error text meant
 // for the user.
 BridgeBackend createBridgeBackend(const QProcessEnvironment &environment);
 
-// Direct USB access to the bridge.
-std::unique_ptr<BridgeLibrary> createUsbBackend();
+// Direct USB access to the bridge, for the USB ids VARNEX_USB_IDS lists.
+std::unique_ptr<BridgeLibrary> createUsbBackend(const QProcessEnvironment &environment);
 
 } // namespace varnex::device

@@ -4,9 +4,9 @@
 
 namespace varnex::device {
 
-std::unique_ptr<BridgeLibrary> createUsbXpressBridge()
+std::unique_ptr<BridgeLibrary> createUsbXpressBridge(const QString &acceptedIds)
 {
-    const usb::UsbIdList ids = usb::usbIdsFromEnvironment();
+    const usb::UsbIdList ids = usb::parseUsbIds(acceptedIds);
     for (const QString &entry : ids.rejected)
         qCWarning(lcUsbBridge, "%s: ignoring \"%s\", expected vendor:product in hexadecimal",
                   usb::UsbIdsVariable, qPrintable(entry));

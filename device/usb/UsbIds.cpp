@@ -29,9 +29,4 @@ UsbIdList parseUsbIds(const QString &text)
     return result;
 }
 
-UsbIdList usbIdsFromEnvironment()
-{
-    return parseUsbIds(QString::fromLocal8Bit(qgetenv(UsbIdsVariable)));
-}
-
 } // namespace varnex::device::usb

@@ -34,7 +34,4 @@ struct UsbIdList
 // utility unable to find a factory-fresh bridge.
 UsbIdList parseUsbIds(const QString &text);
 
-// parseUsbIds() applied to the environment variable (unset counts as empty).
-UsbIdList usbIdsFromEnvironment();
-
 } // namespace varnex::device::usb

@@ -15,10 +15,10 @@
 
 namespace varnex::device {
 
-// The direct USB backend for the bridge, accepting the ids named by
-// VARNEX_USB_IDS (default 10c4:ea61). Never fails: without a usable USB
-// subsystem it simply counts no devices.
-std::unique_ptr<BridgeLibrary> createUsbXpressBridge();
+// The direct USB backend for the bridge, accepting the ids listed in
+// `acceptedIds` as VARNEX_USB_IDS gives them (empty: 10c4:ea61). Never fails:
+// without a usable USB subsystem it simply counts no devices.
+std::unique_ptr<BridgeLibrary> createUsbXpressBridge(const QString &acceptedIds);
 
 namespace usb {
 

@@ -665,13 +665,7 @@ private slots:
 
     void realLibusbFindsNoDeviceWithUnusedIds()
     {
-        const QByteArray saved = qgetenv(UsbIdsVariable);
-        qputenv(UsbIdsVariable, "0001:0001");
-        const std::unique_ptr<BridgeLibrary> bridge = createUsbXpressBridge();
-        if (saved.isNull())
-            qunsetenv(UsbIdsVariable);
-        else
-            qputenv(UsbIdsVariable, saved);
+        const std::unique_ptr<BridgeLibrary> bridge = createUsbXpressBridge("0001:0001");
         quint32 count = 99;
         QCOMPARE(bridge->getDeviceCount(&count), BridgeSuccess);
         QCOMPARE(count, 0u);
