@@ -2,6 +2,7 @@
 #include "EdidTransfers.h"
 #include "SimulatedRig.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 using namespace varnex::device;
@@ -15,13 +16,6 @@ using Progress = QList<QPair<int, int>>;
 QByteArray hex(const char *text)
 {
     return QByteArray::fromHex(text);
-}
-
-EdidImage imageOf(const EdidMemory &memory)
-{
-    EdidImage image;
-    std::copy(memory.begin(), memory.end(), image.begin());
-    return image;
 }
 
 EdidImage countingImage(int start)
@@ -61,7 +55,7 @@ private slots:
         QCOMPARE(rig.sim.writtenFrames(), expected);
         QCOMPARE(progress, expectedProgress);
         QCOMPARE(result.firstMissingOffset(), -1);
-        QVERIFY(result.image == imageOf(rig.sim.splitter().memory(0xA0)));
+        QVERIFY(result.image == rig.sim.splitter().memory(0xA0));
         QVERIFY(rig.sink.messages.isEmpty());
     }
 
@@ -115,7 +109,7 @@ private slots:
         // Chunks before the first lost one are the splitter's bytes; the lost
         // one stays zero. After a loss the reply stream may be out of step, so
         // nothing later is trusted: the read as a whole is incomplete.
-        const EdidImage memory = imageOf(rig.sim.splitter().memory(0xA0));
+        const EdidImage memory = rig.sim.splitter().memory(0xA0);
         const int lastChecked = firstMissing < 0 ? EdidImageSize : firstMissing + 16;
         for (int i = 0; i < lastChecked; ++i) {
             const quint8 expected =
@@ -151,7 +145,7 @@ private slots:
             framesAtPause << i;
         QCOMPARE(rig.framesAtPause, framesAtPause);
         QCOMPARE(result.firstFailedOffset(), -1);
-        QVERIFY(imageOf(rig.sim.splitter().memory(0xA0)) == image);
+        QVERIFY(rig.sim.splitter().memory(0xA0) == image);
     }
 
     // Every frame is still sent after a failure; the first failed offset is reported.
@@ -187,6 +181,23 @@ private slots:
         QCOMPARE(result.firstFailedOffset(), firstFailed);
         QCOMPARE(rig.count(BridgeOperation::Write), 32);
         QCOMPARE(rig.pauses.size(), 32);
+    }
+
+    // The one test that lets the real pause run: 32 frames take at least 1.6 s.
+    void writeReallyPauses()
+    {
+        DeviceSettings settings;
+        SimulatedVarnex sim;
+        RecordingMessageSink sink;
+        UsbBridge bridge(sim, sink);
+        DeviceConnection connection(bridge, settings, StepClock().function());
+        QVERIFY(connection.openDevice());
+        QElapsedTimer timer;
+        timer.start();
+        const EdidWriteResult result =
+            writeEdidTable(connection, 0xA0, countingImage(1), [](int, int) {});
+        QVERIFY(timer.elapsed() >= qint64(WriteFrameCount * WriteFramePauseMs));
+        QCOMPARE(result.firstFailedOffset(), -1);
     }
 
     void modeRequests_data()

@@ -16,6 +16,7 @@ public:
 
     std::function<void(const quint8 *frame, quint32 length)> onWrite;
     std::function<void(quint8 *reply, quint32 returned)> onRead;
+    std::function<void(quint32 *bytesWaiting)> onCheckRxQueue;
 
     BridgeStatus getDeviceCount(quint32 *count) override { return m_inner.getDeviceCount(count); }
     BridgeStatus getDeviceString(quint32 index, char *buffer, quint32 option) override
@@ -50,7 +51,10 @@ public:
     BridgeStatus checkRxQueue(BridgeHandle handle, quint32 *bytesWaiting,
                               quint32 *queueStatus) override
     {
-        return m_inner.checkRxQueue(handle, bytesWaiting, queueStatus);
+        const BridgeStatus status = m_inner.checkRxQueue(handle, bytesWaiting, queueStatus);
+        if (onCheckRxQueue)
+            onCheckRxQueue(bytesWaiting);
+        return status;
     }
 
 private:

@@ -1,0 +1,499 @@
+// The window's device actions (start-up, read, write, mode switch) on the
+// simulated Varnex, with its fault injection.
+#include "Checksum.h"
+#include "EdidTestData.h"
+#include "FakeUserDialogs.h"
+#include "HexText.h"
+#include "MainWindow.h"
+#include "MainWindowTestAccess.h"
+#include "ProcessState.h"
+#include "SimulatedRig.h"
+
+#include <QApplication>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QtTest>
+
+#include <memory>
+
+using namespace varnex::device;
+using namespace varnex::device::sim;
+using namespace varnex::edid;
+using Kind = FakeUserDialogs::Kind;
+
+namespace {
+
+const QString Title = "Varnex EDID Utility";
+const QByteArray ModeQuery = QByteArray::fromHex("1101D2");
+
+// What the progress bar showed when a frame went out.
+struct BarState
+{
+    bool visible = false;
+    int value = 0;
+    int maximum = 0;
+    bool operator==(const BarState &) const = default;
+};
+
+// A valid table that differs from the simulator's own.
+EdidImage validTable()
+{
+    EdidImage image = EdidTestData::countingImage();
+    correctChecksums(image);
+    return image;
+}
+
+QString textOf(const EdidImage &image)
+{
+    return QString::fromLatin1(formatHexText(image));
+}
+
+// The simulated splitter, the window on it, and recorded dialogs. The window
+// is created by start(), so that a test can prepare the splitter first.
+struct Rig
+{
+    explicit Rig(QList<SimulatedBridgeDevice> devices = {SimulatedBridgeDevice{}})
+        : device(processState().deviceSettings, std::move(devices))
+    {
+        device.probe.onWrite = [this](const quint8 *frame, quint32 length) {
+            lastFrame = QByteArray(reinterpret_cast<const char *>(frame), int(length));
+            if (window && window->progressIndicator()) {
+                QProgressBar *bar = window->progressIndicator();
+                bars.append({bar->isVisible(), bar->value(), bar->maximum()});
+            }
+        };
+    }
+    ~Rig() { delete window.data(); }
+
+    void start()
+    {
+        window = new MainWindow({&dialogs, &device.connection, [](int) {}});
+        window->show();
+    }
+    Ui::MainWindow &ui() { return MainWindowTestAccess(*window).ui(); }
+    MainWindowTestAccess access() { return MainWindowTestAccess(*window); }
+    void press(QAbstractButton *button)
+    {
+        QTest::mousePress(button, Qt::LeftButton);
+        QTest::mouseRelease(button, Qt::LeftButton);
+    }
+    // Forget what start-up did.
+    void clear()
+    {
+        writesBefore += count(BridgeOperation::Write);
+        window->statusBar()->clearMessage();
+        device.sim.clearCalls();
+        dialogs.calls.clear();
+        device.sink.messages.clear();
+        device.pauses.clear();
+        bars.clear();
+    }
+    QList<BridgeOperation> operations() const
+    {
+        QList<BridgeOperation> result;
+        for (const BridgeCall &call : device.sim.calls())
+            result << call.operation;
+        return result;
+    }
+    int count(BridgeOperation operation) const { return device.count(operation); }
+    QStringList warnings() const
+    {
+        QStringList texts;
+        for (const FakeUserDialogs::Call &call : dialogs.calls)
+            if (call.kind == Kind::Warning)
+                texts << call.text;
+        return texts;
+    }
+    QString status() const { return window->statusBar()->currentMessage(); }
+
+    SimulatedRig device;
+    FakeUserDialogs dialogs;
+    QPointer<MainWindow> window;
+    QByteArray lastFrame;
+    QList<BarState> bars;
+    // The simulator counts frames and calls from its start; faults are
+    // injected relative to what clear() forgot.
+    int writesBefore = 0;
+};
+
+// True when every character of the editor has the given look.
+bool wholeTextLooks(QTextEdit *editor, const QColor &colour, qreal pointSize, int weight)
+{
+    for (QTextBlock block = editor->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (format.foreground().color() != colour || format.fontPointSize() != pointSize ||
+                format.fontWeight() != weight)
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+class TstDeviceWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { processState() = ProcessState{}; }
+
+    void startupWithoutSplitter()
+    {
+        Rig rig(QList<SimulatedBridgeDevice>{});
+        rig.start();
+        QVERIFY(rig.dialogs.calls.isEmpty());
+        QVERIFY(rig.device.sink.messages.isEmpty());
+        QVERIFY(rig.ui().dynamicEDID->isChecked());
+        QVERIFY(!rig.ui().staticEDID->isChecked());
+        QVERIFY(!rig.ui().EDIDtext->isEnabled());
+        QVERIFY(rig.ui().EDIDtext->toPlainText().isEmpty());
+        QCOMPARE(processState().deviceSettings.automix, quint8(1));
+        QCOMPARE(rig.count(BridgeOperation::Open), 0);
+        QCOMPARE(rig.device.connection.handle(), NoDeviceHandle);
+    }
+
+    // The mode query's reply decides the state; the table is read in both.
+    void startupFollowsTheSplitter_data()
+    {
+        QTest::addColumn<int>("reply");
+        QTest::addColumn<bool>("custom");
+        QTest::newRow("reply 0: CUSTOM") << 0 << true;
+        QTest::newRow("reply 1: AUTOMIX") << 1 << false;
+        QTest::newRow("reply 7: AUTOMIX") << 7 << false;
+    }
+
+    void startupFollowsTheSplitter()
+    {
+        QFETCH(int, reply);
+        QFETCH(bool, custom);
+        Rig rig;
+        rig.device.probe.onRead = [&rig, reply](quint8 *buffer, quint32 returned) {
+            if (rig.lastFrame == ModeQuery && returned >= 1)
+                buffer[0] = quint8(reply);
+        };
+        rig.start();
+
+        QCOMPARE(rig.ui().staticEDID->isChecked(), custom);
+        QCOMPARE(rig.ui().dynamicEDID->isChecked(), !custom);
+        QCOMPARE(rig.ui().EDIDtext->isEnabled(), custom);
+        QCOMPARE(processState().deviceSettings.automix, quint8(custom ? 0 : 1));
+        QCOMPARE(rig.ui().EDIDtext->toPlainText(), textOf(rig.device.sim.splitter().memory(0xA0)));
+        QVERIFY(rig.dialogs.calls.isEmpty());
+        // Presence test, mode query and read: three opens, each closed again.
+        QCOMPARE(rig.count(BridgeOperation::Open), 3);
+        QCOMPARE(rig.count(BridgeOperation::Close), 3);
+        QCOMPARE(rig.device.sim.writtenFrames().first(), ModeQuery);
+        QCOMPARE(rig.device.sim.writtenFrames().size(), 1 + 17);
+        QCOMPARE(rig.device.connection.handle(), NoDeviceHandle);
+    }
+
+    // Without a reply to the mode query the window takes AUTOMIX, in which
+    // writing is refused, even when the splitter is in CUSTOM mode.
+    void silentModeQueryMeansAutomix_data()
+    {
+        QTest::addColumn<bool>("timeOut");
+        QTest::addColumn<QStringList>("deviceMessages");
+        QTest::newRow("reply times out") << true << QStringList();
+        QTest::newRow("reply cannot be read") << false << QStringList{"Error Reading Data"};
+    }
+
+    void silentModeQueryMeansAutomix()
+    {
+        QFETCH(bool, timeOut);
+        QFETCH(QStringList, deviceMessages);
+        Rig rig;
+        rig.device.sim.splitter().setMode(SplitterMode::Custom);
+        if (timeOut)
+            rig.device.probe.onCheckRxQueue = [&rig](quint32 *waiting) {
+                if (rig.lastFrame == ModeQuery)
+                    *waiting = 0;
+            };
+        else
+            rig.device.sim.failCall(BridgeOperation::Read, 1);
+        rig.start();
+
+        QVERIFY(rig.ui().dynamicEDID->isChecked());
+        QVERIFY(!rig.ui().EDIDtext->isEnabled());
+        QCOMPARE(processState().deviceSettings.automix, quint8(1));
+        QCOMPARE(rig.device.sink.messages, deviceMessages);
+        // The table is still read and shown.
+        QCOMPARE(rig.ui().EDIDtext->toPlainText(), textOf(rig.device.sim.splitter().memory(0xA0)));
+    }
+
+    void readShowsTheTableInBoldBlack()
+    {
+        Rig rig;
+        rig.start();
+        const EdidImage table = validTable();
+        rig.device.sim.splitter().setMemory(0xA0, table);
+        rig.clear();
+        rig.press(rig.ui().ButReadEDID);
+
+        const QString text = rig.ui().EDIDtext->toPlainText();
+        QCOMPARE(text.size(), 768);
+        QCOMPARE(text, textOf(table));
+        QVERIFY(wholeTextLooks(rig.ui().EDIDtext, Qt::black, 8, QFont::Bold));
+        QCOMPARE(rig.status(), QString("EDID values read."));
+        QVERIFY(rig.dialogs.calls.isEmpty());
+        QCOMPARE(QByteArray(processState().EdidTextBuffer.data()), text.toLatin1());
+
+        // One open, 16 reads and the status request, one close.
+        const QList<BridgeOperation> ops = rig.operations();
+        QCOMPARE(rig.count(BridgeOperation::Open), 1);
+        QCOMPARE(ops.last(), BridgeOperation::Close);
+        QCOMPARE(rig.device.sim.writtenFrames().size(), 17);
+        QCOMPARE(rig.device.sim.writtenFrames().last(), QByteArray::fromHex("0210A0F000000000"));
+    }
+
+    void readDrivesTheProgressBar()
+    {
+        Rig rig;
+        rig.start();
+        rig.clear();
+        rig.press(rig.ui().ButReadEDID);
+
+        QList<BarState> expected{{false, 0, 0}};
+        QProgressBar *bar = rig.window->progressIndicator();
+        expected[0] = {false, bar->value(), bar->maximum()};
+        for (int offset = 16; offset < 256; offset += 16)
+            expected.append({true, offset, 255});
+        expected.append({true, 240, 255}); // the status request
+        QCOMPARE(rig.bars.size(), 17);
+        QCOMPARE(rig.bars.mid(1), expected.mid(1));
+        QVERIFY(!rig.bars[0].visible);
+        QVERIFY(bar->isHidden());
+    }
+
+    // A reply that does not arrive leaves the editor as it was, with a warning.
+    void readWithLostChunkKeepsTheEditor_data()
+    {
+        QTest::addColumn<int>("answered");
+        QTest::addColumn<QString>("offset");
+        QTest::newRow("sixth chunk silent") << 5 << "0x50";
+        QTest::newRow("splitter silent") << 0 << "0x00";
+    }
+
+    void readWithLostChunkKeepsTheEditor()
+    {
+        QFETCH(int, answered);
+        QFETCH(QString, offset);
+        Rig rig;
+        rig.start();
+        rig.ui().EDIDtext->setPlainText("typed by the user");
+        const QString before = rig.ui().EDIDtext->toHtml();
+        rig.clear();
+        rig.device.sim.stopAnsweringAfter(rig.writesBefore + answered);
+
+        QVERIFY(!rig.access().ReadEDIDfromDevice());
+        QCOMPARE(rig.ui().EDIDtext->toHtml(), before);
+        QCOMPARE(rig.warnings().size(), 1);
+        QVERIFY(rig.warnings()[0].contains("could not be read completely"));
+        QVERIFY(rig.warnings()[0].contains(offset));
+        QCOMPARE(rig.dialogs.calls[0].parent.data(), rig.window.data());
+        QCOMPARE(rig.dialogs.calls[0].title, Title);
+        QVERIFY(rig.status() != "EDID values read.");
+        QCOMPARE(rig.operations().last(), BridgeOperation::Close);
+        QVERIFY(rig.window->progressIndicator()->isHidden());
+    }
+
+    void readWithoutSplitter()
+    {
+        Rig rig(QList<SimulatedBridgeDevice>{});
+        rig.start();
+        rig.ui().EDIDtext->setPlainText("old");
+        QVERIFY(!rig.access().ReadEDIDfromDevice());
+        QCOMPARE(rig.warnings(), QStringList{"Hardware not found"});
+        QCOMPARE(rig.ui().EDIDtext->toPlainText(), QString("old"));
+        QVERIFY(rig.window->progressIndicator()->isHidden());
+    }
+
+    void writeSendsTheTable()
+    {
+        Rig rig;
+        rig.device.sim.splitter().setMode(SplitterMode::Custom);
+        rig.start();
+        const EdidImage table = validTable();
+        rig.ui().EDIDtext->setPlainText(textOf(table).toLower());
+        const QString typed = rig.ui().EDIDtext->toPlainText();
+        rig.clear();
+        rig.press(rig.ui().ButWriteEDID);
+
+        QVERIFY(rig.device.sim.splitter().memory(0xA0) == table);
+        QCOMPARE(rig.device.sim.writtenFrames().size(), 32);
+        QCOMPARE(rig.count(BridgeOperation::Open), 1);
+        QCOMPARE(rig.operations().last(), BridgeOperation::Close);
+        QCOMPARE(rig.device.pauses, QList<quint32>(32, 50));
+        QCOMPARE(rig.status(), QString("EDID values written..."));
+        QCOMPARE(rig.ui().EDIDtext->toPlainText(), typed);
+        // Only the reset reminder follows.
+        QCOMPARE(rig.dialogs.calls.size(), 1);
+        QCOMPARE(rig.dialogs.calls[0].kind, Kind::Information);
+
+        QCOMPARE(rig.bars.size(), 32);
+        QVERIFY(!rig.bars[0].visible);
+        for (int i = 1; i < 32; ++i)
+            QCOMPARE(rig.bars[i], (BarState{true, i, 32}));
+        QVERIFY(rig.window->progressIndicator()->isHidden());
+    }
+
+    void writeAsksAboutWrongChecksums_data()
+    {
+        QTest::addColumn<int>("wrongByte");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("block 0, Yes") << 127 << true;
+        QTest::newRow("block 1, Yes") << 255 << true;
+        QTest::newRow("block 0, No") << 127 << false;
+    }
+
+    void writeAsksAboutWrongChecksums()
+    {
+        QFETCH(int, wrongByte);
+        QFETCH(bool, yes);
+        Rig rig;
+        rig.device.sim.splitter().setMode(SplitterMode::Custom);
+        rig.start();
+        EdidImage table = validTable();
+        table[std::size_t(wrongByte)] ^= 0x01;
+        rig.ui().EDIDtext->setPlainText(textOf(table));
+        const EdidImage before = rig.device.sim.splitter().memory(0xA0);
+        rig.clear();
+        rig.dialogs.questionAnswers.enqueue(yes);
+        rig.press(rig.ui().ButWriteEDID);
+
+        QCOMPARE(rig.dialogs.calls[0].kind, Kind::Question);
+        QCOMPARE(rig.dialogs.calls[0].title, Title);
+        QCOMPARE(rig.dialogs.calls[0].text, QString("The EDID Checksum is not correct."));
+        QCOMPARE(rig.dialogs.calls[0].detail, QString("Write anyway?"));
+        if (yes) {
+            // Written unchanged, wrong checksum byte included.
+            QVERIFY(rig.device.sim.splitter().memory(0xA0) == table);
+            QCOMPARE(rig.status(), QString("EDID values written..."));
+        } else {
+            QVERIFY(rig.device.sim.calls().isEmpty());
+            QVERIFY(rig.device.sim.splitter().memory(0xA0) == before);
+        }
+        QCOMPARE(rig.dialogs.calls.last().kind, Kind::Information);
+    }
+
+    // Text the device must not get: nothing is opened or sent.
+    void writeRefusesIncompleteTables_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("warning");
+        const QString full = textOf(validTable());
+        QTest::newRow("bad digit") << QString(full).replace(0, 2, "0G") << "Hex Format Error";
+        QTest::newRow("two spaces") << QString(full).replace(2, 1, "  ") << "Hex Format Error";
+        QTest::newRow("empty editor")
+            << QString() << "The EDID table must have 256 bytes; the editor holds 0.";
+        QTest::newRow("255 bytes")
+            << full.left(255 * 3) << "The EDID table must have 256 bytes; the editor holds 255.";
+    }
+
+    void writeRefusesIncompleteTables()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, warning);
+        Rig rig;
+        rig.device.sim.splitter().setMode(SplitterMode::Custom);
+        rig.start();
+        rig.ui().EDIDtext->setPlainText(text);
+        rig.clear();
+        rig.press(rig.ui().ButWriteEDID);
+
+        QVERIFY(rig.device.sim.calls().isEmpty());
+        QCOMPARE(rig.warnings().size(), 1);
+        QVERIFY2(rig.warnings()[0].startsWith(warning), qPrintable(rig.warnings()[0]));
+        QCOMPARE(rig.dialogs.count(Kind::Question), 0);
+        QCOMPARE(rig.ui().EDIDtext->toPlainText(), text);
+    }
+
+    void writeWithoutSplitter()
+    {
+        Rig rig(QList<SimulatedBridgeDevice>{});
+        rig.start();
+        QTest::mouseClick(rig.ui().staticEDID, Qt::LeftButton);
+        QCOMPARE(rig.warnings(), QStringList{"Hardware not found"});
+        rig.ui().EDIDtext->setPlainText(textOf(validTable()));
+        rig.clear();
+        rig.press(rig.ui().ButWriteEDID);
+        QCOMPARE(rig.warnings(), QStringList{"Hardware not found"});
+        QCOMPARE(rig.dialogs.calls.last().kind, Kind::Information);
+        QCOMPARE(rig.count(BridgeOperation::Write), 0);
+    }
+
+    // Every frame is still sent; the user learns the table may be incomplete.
+    void writeReportsLostFrames()
+    {
+        Rig rig;
+        rig.device.sim.splitter().setMode(SplitterMode::Custom);
+        rig.start();
+        rig.ui().EDIDtext->setPlainText(textOf(validTable()));
+        rig.clear();
+        rig.device.sim.failCall(BridgeOperation::Write, rig.writesBefore + 4);
+
+        QVERIFY(!rig.access().WriteEDIDtoDevice());
+        QCOMPARE(rig.count(BridgeOperation::Write), 32);
+        QCOMPARE(rig.device.pauses.size(), 32);
+        QCOMPARE(rig.device.sink.messages, QStringList{"Error Sending Code"});
+        QCOMPARE(rig.warnings().size(), 1);
+        QVERIFY(rig.warnings()[0].contains("0x18"));
+        QVERIFY(rig.warnings()[0].contains("may be incomplete"));
+        QVERIFY(rig.status() != "EDID values written...");
+    }
+
+    void modeClicksSendTheSelection()
+    {
+        Rig rig;
+        rig.start();
+        rig.clear();
+
+        QTest::mouseClick(rig.ui().staticEDID, Qt::LeftButton);
+        QCOMPARE(rig.device.sim.writtenFrames(), QList<QByteArray>{QByteArray::fromHex("1101D0")});
+        QCOMPARE(rig.operations().count(BridgeOperation::Open), 1);
+        QCOMPARE(rig.operations().last(), BridgeOperation::Close);
+        QCOMPARE(rig.device.sim.splitter().mode(), SplitterMode::Custom);
+        QVERIFY(rig.ui().EDIDtext->isEnabled());
+
+        rig.clear();
+        QTest::mouseClick(rig.ui().staticEDID, Qt::LeftButton); // already checked: sent again
+        QCOMPARE(rig.device.sim.writtenFrames(), QList<QByteArray>{QByteArray::fromHex("1101D0")});
+
+        rig.clear();
+        QTest::mouseClick(rig.ui().dynamicEDID, Qt::LeftButton);
+        QCOMPARE(rig.device.sim.writtenFrames(), QList<QByteArray>{QByteArray::fromHex("1101D1")});
+        QCOMPARE(rig.device.sim.splitter().mode(), SplitterMode::Automix);
+        QVERIFY(!rig.ui().EDIDtext->isEnabled());
+        QVERIFY(rig.dialogs.calls.isEmpty());
+    }
+
+    // What the user wrote is there after a restart, in the mode they chose.
+    void restartShowsTheWrittenTable()
+    {
+        QTemporaryDir dir;
+        const QString statePath = dir.filePath("state.bin");
+        const EdidImage table = validTable();
+        QString error;
+        {
+            Rig rig;
+            QVERIFY2(rig.device.sim.useStateFile(statePath, &error), qPrintable(error));
+            rig.start();
+            QTest::mouseClick(rig.ui().staticEDID, Qt::LeftButton);
+            rig.ui().EDIDtext->setPlainText(textOf(table));
+            rig.press(rig.ui().ButWriteEDID);
+            QCOMPARE(rig.status(), QString("EDID values written..."));
+        }
+        processState() = ProcessState{};
+        Rig again;
+        QVERIFY2(again.device.sim.useStateFile(statePath, &error), qPrintable(error));
+        again.start();
+        QVERIFY(again.ui().staticEDID->isChecked());
+        QCOMPARE(again.ui().EDIDtext->toPlainText(), textOf(table));
+    }
+};
+
+QTEST_MAIN(TstDeviceWindow)
+#include "tst_devicewindow.moc"
