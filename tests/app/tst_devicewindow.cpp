@@ -1,5 +1,6 @@
 // The window's device actions (start-up, read, write, mode switch) on the
 // simulated Varnex, with its fault injection.
+#include "BridgeFactory.h"
 #include "Checksum.h"
 #include "EdidTestData.h"
 #include "FakeUserDialogs.h"
@@ -468,6 +469,27 @@ private slots:
         QCOMPARE(rig.device.sim.splitter().mode(), SplitterMode::Automix);
         QVERIFY(!rig.ui().EDIDtext->isEnabled());
         QVERIFY(rig.dialogs.calls.isEmpty());
+    }
+
+    // The real libusb backend on a machine without the bridge.
+    void directUsbWithoutBridgeSaysHardwareNotFound()
+    {
+        QProcessEnvironment environment;
+        // Ids no device carries, so the test holds wherever it runs.
+        environment.insert("VARNEX_USB_IDS", "0001:0001");
+        const std::unique_ptr<BridgeLibrary> usb = createUsbBackend(environment);
+        RecordingMessageSink sink;
+        UsbBridge bridge(*usb, sink);
+        DeviceConnection connection(bridge, processState().deviceSettings);
+        FakeUserDialogs dialogs;
+        MainWindow window({&dialogs, &connection, [](int) {}});
+        QVERIFY(dialogs.calls.isEmpty());
+        QVERIFY(!MainWindowTestAccess(window).ui().EDIDtext->isEnabled());
+
+        QTest::mousePress(MainWindowTestAccess(window).ui().ButReadEDID, Qt::LeftButton);
+        QCOMPARE(dialogs.calls.size(), 1);
+        QCOMPARE(dialogs.calls[0].text, QString("Hardware not found"));
+        QVERIFY(sink.messages.isEmpty());
     }
 
     // What the user wrote is there after a restart, in the mode they chose.
