@@ -33,6 +33,11 @@ UserDialogs &MainWindow::dialogs()
     return *m_ownDialogs;
 }
 
+void MainWindow::warnUser(const QString &text)
+{
+    dialogs().warning(this, tr("Varnex EDID Utility"), text);
+}
+
 void MainWindow::clearEdidTextBuffer()
 {
     processState().EdidTextBuffer.fill(0);
@@ -104,9 +109,8 @@ void MainWindow::WriteEDID()
     clearEdidTextBuffer();
     ProcessState &state = processState();
     if (state.deviceSettings.automix == 1) {
-        dialogs().warning(this, tr("Varnex EDID Utility"),
-                          tr("Writing is disabled in AUTOMIX mode.\nChoose CUSTOM mode to "
-                             "upload an EDID table\n"));
+        warnUser(tr("Writing is disabled in AUTOMIX mode.\nChoose CUSTOM mode to "
+                    "upload an EDID table\n"));
         return;
     }
     WriteEDIDtoDevice();

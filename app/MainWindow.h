@@ -95,6 +95,10 @@ private:
     // Zero-fills the process-wide EdidTextBuffer (first step of five action slots).
     static void clearEdidTextBuffer();
     UserDialogs &dialogs();
+    // The window's warning box: parent the window, title "Varnex EDID Utility".
+    void warnUser(const QString &text);
+    // openDevice, telling the user "Hardware not found" when it fails.
+    bool openDeviceOrWarn();
 
     QProgressBar *m_progressIndicator = nullptr; // owned by the status bar
     Ui::MainWindow *ui = nullptr;                // owned

@@ -29,6 +29,14 @@ bool MainWindow::openDevice()
     return m_services.connection && m_services.connection->openDevice();
 }
 
+bool MainWindow::openDeviceOrWarn()
+{
+    if (openDevice())
+        return true;
+    warnUser(tr("Hardware not found"));
+    return false;
+}
+
 void MainWindow::closeDevice()
 {
     if (m_services.connection)
@@ -80,10 +88,8 @@ void MainWindow::CheckEDIDStatus()
 
 bool MainWindow::SendModeRequest(ModeSelector selector, quint8 &reply)
 {
-    if (!openDevice()) {
-        dialogs().warning(this, tr("Varnex EDID Utility"), tr("Hardware not found"));
+    if (!openDeviceOrWarn())
         return false;
-    }
     const ModeRequestResult result = sendModeFrame(*m_services.connection, selector);
     if (result.replied)
         reply = result.reply;
@@ -94,10 +100,8 @@ bool MainWindow::SendModeRequest(ModeSelector selector, quint8 &reply)
 bool MainWindow::ReadEDIDfromDevice()
 {
     createProgressIndicator();
-    if (!openDevice()) {
-        dialogs().warning(this, tr("Varnex EDID Utility"), tr("Hardware not found"));
+    if (!openDeviceOrWarn())
         return false;
-    }
     const EdidReadResult result =
         readEdidTable(*m_services.connection, processState().deviceSettings.edidAddress,
                       [this](int value, int maximum) { on_ProgressChange(value, maximum); });
@@ -106,11 +110,10 @@ bool MainWindow::ReadEDIDfromDevice()
 
     // A table with a lost chunk would look like a real one; keep the editor as it was.
     if (const int missing = result.firstMissingOffset(); missing >= 0) {
-        dialogs().warning(this, tr("Varnex EDID Utility"),
-                          tr("The EDID could not be read completely: the bytes from offset %1 "
-                             "did not arrive.\nThe editor keeps its previous table. Check the "
-                             "connection to the Varnex and read again.")
-                              .arg(hexOffset(missing)));
+        warnUser(tr("The EDID could not be read completely: the bytes from offset %1 "
+                    "did not arrive.\nThe editor keeps its previous table. Check the "
+                    "connection to the Varnex and read again.")
+                     .arg(hexOffset(missing)));
         return false;
     }
 
@@ -127,16 +130,15 @@ bool MainWindow::WriteEDIDtoDevice()
     EdidImage image;
     const int count = ParseEDIDText(image);
     if (count < 0) {
-        dialogs().warning(this, tr("Varnex EDID Utility"), tr("Hex Format Error"));
+        warnUser(tr("Hex Format Error"));
         return false;
     }
     // Missing bytes would be written as zeros over the splitter's table.
     if (count != EdidImageSize) {
-        dialogs().warning(this, tr("Varnex EDID Utility"),
-                          tr("The EDID table must have %1 bytes; the editor holds %2.\nNothing "
-                             "was written.")
-                              .arg(EdidImageSize)
-                              .arg(count));
+        warnUser(tr("The EDID table must have %1 bytes; the editor holds %2.\nNothing "
+                    "was written.")
+                     .arg(EdidImageSize)
+                     .arg(count));
         return false;
     }
     if (!blockChecksumCorrect(image, 0) || !blockChecksumCorrect(image, 1)) {
@@ -145,10 +147,8 @@ bool MainWindow::WriteEDIDtoDevice()
                                 QStringLiteral("Write anyway?")))
             return false;
     }
-    if (!openDevice()) {
-        dialogs().warning(this, tr("Varnex EDID Utility"), tr("Hardware not found"));
+    if (!openDeviceOrWarn())
         return false;
-    }
     const EdidWriteResult result =
         writeEdidTable(*m_services.connection, processState().deviceSettings.edidAddress, image,
                        [this](int value, int maximum) { on_ProgressChange(value, maximum); });
@@ -156,11 +156,10 @@ bool MainWindow::WriteEDIDtoDevice()
     on_ProgressChange(0, 0);
 
     if (const int failed = result.firstFailedOffset(); failed >= 0) {
-        dialogs().warning(this, tr("Varnex EDID Utility"),
-                          tr("Writing the EDID failed: the Varnex did not confirm the bytes "
-                             "from offset %1.\nIts EDID table may be incomplete. Write the "
-                             "table again.")
-                              .arg(hexOffset(failed)));
+        warnUser(tr("Writing the EDID failed: the Varnex did not confirm the bytes "
+                    "from offset %1.\nIts EDID table may be incomplete. Write the "
+                    "table again.")
+                     .arg(hexOffset(failed)));
         return false;
     }
     statusBar()->showMessage(tr("EDID values written..."), StatusMessageMs);

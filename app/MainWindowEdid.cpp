@@ -35,8 +35,7 @@ bool MainWindow::ReadEDIDfromFile()
     QString error;
     const std::optional<QByteArray> data = readEdidFileHead(fileName, &error);
     if (!data) {
-        dialogs().warning(this, tr("Varnex EDID Utility"),
-                          tr("Cannot read file %1:\n%2.").arg(fileName, error));
+        warnUser(tr("Cannot read file %1:\n%2.").arg(fileName, error));
         return false;
     }
 
@@ -54,7 +53,7 @@ bool MainWindow::WriteEDIDtoFile()
 {
     EdidImage image;
     if (ParseEDIDText(image) < 0) {
-        dialogs().warning(this, tr("Varnex EDID Utility"), tr("Hex Format Error"));
+        warnUser(tr("Hex Format Error"));
         return false;
     }
 
@@ -66,8 +65,7 @@ bool MainWindow::WriteEDIDtoFile()
     QString error;
     const auto opened = [this] { statusBar()->showMessage(tr("Saving file..."), StatusMessageMs); };
     if (!writeEdidFile(fileName, image, &error, opened)) {
-        dialogs().warning(this, tr("Varnex EDID Utility"),
-                          tr("Cannot write file %1:\n%2.").arg(fileName, error));
+        warnUser(tr("Cannot write file %1:\n%2.").arg(fileName, error));
         return false;
     }
     statusBar()->showMessage(tr("File saved"), StatusMessageMs);
@@ -78,7 +76,7 @@ bool MainWindow::VerifyEDIDChecksum()
 {
     EdidImage image;
     if (ParseEDIDText(image) < 0) {
-        dialogs().warning(this, tr("Varnex EDID Utility"), tr("Hex Format Error"));
+        warnUser(tr("Hex Format Error"));
         return false;
     }
 
