@@ -12,6 +12,11 @@ packages=(
   fonts-liberation                   # Liberation Mono stands in for Courier New
   appstream                          # validates the AppStream metainfo in the tests
   dpkg-dev                           # cpack -G DEB
+  lintian                            # checks the .deb as Debian does
+  edid-decode                        # the reference decoder, an oracle in the tests
+  libbenchmark-dev                   # Google Benchmark, for bench/
+  umockdev libumockdev-dev           # emulated USB bridge for the libusb backend's tests
+  clang libclang-rt-14-dev           # libFuzzer and its sanitizer runtimes, for fuzz/
 )
 
 missing=()
