@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -55,12 +56,18 @@ void realPause(quint32 milliseconds)
     QThread::msleep(milliseconds);
 }
 
+void realNap(quint32 microseconds)
+{
+    QThread::usleep(microseconds);
+}
+
 } // namespace
 
 DeviceConnection::DeviceConnection(UsbBridge &bridge, const DeviceSettings &settings, Clock clock,
-                                   Pause pause)
+                                   Pause pause, Nap nap)
     : m_bridge(bridge), m_settings(settings), m_clock(clock ? std::move(clock) : realClock()),
-      m_pause(pause ? std::move(pause) : Pause(realPause))
+      m_pause(pause ? std::move(pause) : Pause(realPause)),
+      m_nap(nap ? std::move(nap) : Nap(realNap))
 {
 }
 
@@ -72,7 +79,9 @@ void DeviceConnection::show(const char *text) const
 bool DeviceConnection::openDevice()
 {
     const AcceptedSerials serials = acceptedSerials(m_settings.serialNumber);
-    m_handle = NoDeviceHandle;
+    // A handle left open would keep the interface claimed, and the bridge
+    // refuses a second open of the same device.
+    closeHandle();
 
     quint32 count = 0;
     if (m_bridge.bridgeGetDeviceCount(&count) != BridgeSuccess) {
@@ -134,6 +143,26 @@ bool DeviceConnection::transact(quint8 *reply, const CommandFrame &frame, quint3
     return transact(reply, frame.data(), replyLength, quint32(frame.size()));
 }
 
+bool DeviceConnection::awaitReply(quint32 &waiting)
+{
+    // Spin briefly, since the Varnex often answers at once, then nap between
+    // checks so that a slow or silent device does not keep a core busy.
+    waiting = 0;
+    quint32 queueStatus = 0;
+    const quint32 start = m_clock();
+    for (int polls = 1; quint32(m_clock() - start) < ReplyTimeoutMs; ++polls) {
+        if (m_bridge.bridgeCheckRxQueue(m_handle, &waiting, &queueStatus) != BridgeSuccess) {
+            show(messages::QueueError);
+            return false;
+        }
+        if (waiting != 0)
+            return true;
+        if (polls > SpinPolls)
+            m_nap(NapMicroseconds);
+    }
+    return true;
+}
+
 TransactResult DeviceConnection::exchange(quint8 *reply, const quint8 *frame, quint32 replyLength,
                                           quint32 frameLength)
 {
@@ -147,25 +176,28 @@ TransactResult DeviceConnection::exchange(quint8 *reply, const quint8 *frame, qu
         return {TransactResult::Failed};
     }
 
-    // Busy poll without a pause, so the reply is read as soon as it is there.
     quint32 waiting = 0;
-    quint32 queueStatus = 0;
-    const quint32 start = m_clock();
-    while (waiting == 0 && quint32(m_clock() - start) < ReplyTimeoutMs) {
-        if (m_bridge.bridgeCheckRxQueue(m_handle, &waiting, &queueStatus) != BridgeSuccess) {
-            show(messages::QueueError);
-            return {TransactResult::Failed};
-        }
-    }
+    if (!awaitReply(waiting))
+        return {TransactResult::Failed, 0, true};
     if (waiting == 0)
-        return {TransactResult::TimedOut};
+        return {TransactResult::TimedOut, 0, true};
 
     quint32 returned = 0;
     if (m_bridge.bridgeRead(m_handle, reply, replyLength, &returned) != BridgeSuccess) {
         show(messages::ReadError);
-        return {TransactResult::Failed};
+        return {TransactResult::Failed, 0, true};
     }
-    return {TransactResult::Replied, returned};
+    returned = std::min(returned, replyLength);
+
+    // Bytes behind the reply belong to no request; taken as the start of the
+    // next reply they would shift every later one while all seem to arrive.
+    quint32 surplus = 0;
+    quint32 queueStatus = 0;
+    if (m_bridge.bridgeCheckRxQueue(m_handle, &surplus, &queueStatus) != BridgeSuccess) {
+        show(messages::QueueError);
+        return {TransactResult::Failed, returned, true};
+    }
+    return {surplus == 0 ? TransactResult::Replied : TransactResult::OutOfStep, returned, true};
 }
 
 TransactResult DeviceConnection::exchange(quint8 *reply, const CommandFrame &frame,

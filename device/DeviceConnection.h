@@ -16,17 +16,24 @@ class UsbBridge;
 // if that succeeded, then closeDevice; no handle outlives one action.
 // Failures are shown through the bridge's message sink.
 // What became of one request: a failure (a message has been shown), no reply
-// within the time limit, or a reply of `received` bytes.
+// within the time limit, a reply of `received` bytes, or a reply of
+// `received` bytes with more bytes still queued behind it. The last means the
+// replies are out of step with the requests (a longer or repeated reply), so
+// neither this reply nor any later one can be trusted.
 struct TransactResult
 {
     enum Outcome
     {
         Failed,
         TimedOut,
-        Replied
+        Replied,
+        OutOfStep
     };
     Outcome outcome = Failed;
     quint32 received = 0;
+    // The bridge accepted the frame's write; false when the failure came
+    // before or at the write, so the Varnex never saw the frame.
+    bool frameSent = false;
 };
 
 class DeviceConnection
@@ -36,29 +43,44 @@ public:
     // computed modulo 2^32, so the wrap of the counter does no harm.
     using Clock = std::function<quint32()>;
     using Pause = std::function<void(quint32 milliseconds)>;
+    // The short sleep between queue checks while a reply is awaited.
+    using Nap = std::function<void(quint32 microseconds)>;
 
     // The longest wait for a reply, counted from after the frame was written:
     // the Varnex answers within a few milliseconds, so 3 s means it is gone.
     static constexpr quint32 ReplyTimeoutMs = 3000;
+    // Queue checks made back to back before the wait starts to nap: a reply
+    // that is already on its way is taken without any sleep.
+    static constexpr int SpinPolls = 200;
+    // The nap between later queue checks: a fifth of a millisecond adds at
+    // most about that to a reply's latency, yet leaves the core idle for
+    // nearly all of a silent device's 3 s.
+    static constexpr quint32 NapMicroseconds = 200;
 
     // `bridge` and `settings` are not owned and must outlive the connection;
     // the serial number is read from `settings` at every openDevice. Empty
-    // clock or pause functions mean the real ones (a monotonic timer, a sleep).
+    // clock, pause or nap functions mean the real ones (a monotonic timer, a
+    // sleep in milliseconds, a sleep in microseconds).
     DeviceConnection(UsbBridge &bridge, const DeviceSettings &settings, Clock clock = {},
-                     Pause pause = {});
+                     Pause pause = {}, Nap nap = {});
 
     // True: the Varnex was found, opened and flushed, and handle() is open.
     // False: handle() is NoDeviceHandle; messages have been shown for the
-    // failures on the way, but none when no device matches.
+    // failures on the way, but none when no device matches. A handle still
+    // open from before is closed first, so the device is never claimed twice.
     bool openDevice();
     // Closes handle() if a device is open and forgets it in every case.
     void closeDevice();
     // Writes `frameLength` bytes of `frame`, waits up to ReplyTimeoutMs for a
-    // reply and reads exactly `replyLength` bytes into `reply`. False exactly
-    // when a message was shown; a time-out returns true with `reply` untouched.
+    // reply, reads up to `replyLength` bytes into `reply` and checks that no
+    // byte is left queued behind them. False exactly when a message was
+    // shown; a time-out returns true with `reply` untouched. Bytes left behind
+    // stay queued: the caller ends its sequence and the next openDevice
+    // flushes them.
     bool transact(quint8 *reply, const quint8 *frame, quint32 replyLength, quint32 frameLength);
     bool transact(quint8 *reply, const CommandFrame &frame, quint32 replyLength);
-    // transact, telling a reply that never came apart from one that did.
+    // transact, telling a reply that never came or came out of step apart
+    // from one that did.
     TransactResult exchange(quint8 *reply, const quint8 *frame, quint32 replyLength,
                             quint32 frameLength);
     TransactResult exchange(quint8 *reply, const CommandFrame &frame, quint32 replyLength);
@@ -74,12 +96,16 @@ public:
 private:
     // Shows the close message on failure; forgets the handle in every case.
     void closeHandle();
+    // Waits for the first byte of a reply; false when a queue check failed
+    // (its message has been shown). `waiting` stays 0 on a time-out.
+    bool awaitReply(quint32 &waiting);
     void show(const char *text) const;
 
     UsbBridge &m_bridge;
     const DeviceSettings &m_settings;
     Clock m_clock;
     Pause m_pause;
+    Nap m_nap;
     BridgeHandle m_handle = NoDeviceHandle;
 };
 

@@ -15,9 +15,10 @@ namespace {
 // Room for the longest reply of any request.
 constexpr std::size_t ReplyAreaSize = 32;
 
+// A reply of any other length, or with bytes behind it, answers some other request.
 bool fullReply(const TransactResult &result, quint32 length)
 {
-    return result.outcome == TransactResult::Replied && result.received >= length;
+    return result.outcome == TransactResult::Replied && result.received == length;
 }
 
 } // namespace
@@ -38,6 +39,11 @@ int EdidWriteResult::firstFailedOffset() const
     return int(failed - acknowledged.begin()) * int(device::WriteDataLength);
 }
 
+int EdidWriteResult::framesConfirmed() const
+{
+    return int(std::find(acknowledged.begin(), acknowledged.end(), false) - acknowledged.begin());
+}
+
 EdidReadResult readEdidTable(DeviceConnection &connection, quint8 address,
                              const TransferProgress &progress)
 {
@@ -51,7 +57,7 @@ EdidReadResult readEdidTable(DeviceConnection &connection, quint8 address,
         const TransactResult sent = connection.exchange(
             reply.data(), device::edidReadFrame(address, quint8(offset)), device::ReadReplyLength);
         if (!fullReply(sent, device::ReadReplyLength))
-            continue;
+            return result;
         std::copy_n(reply.begin(), device::EdidChunkLength, result.image.begin() + offset);
         result.arrived[std::size_t(chunk)] = true;
     }
@@ -74,9 +80,12 @@ EdidWriteResult writeEdidTable(DeviceConnection &connection, quint8 address, con
         const TransactResult sent =
             connection.exchange(reply.data(), device::writeFrame(address, quint8(offset), data),
                                 device::WriteReplyLength);
-        // The reply's content means nothing; that one came is the acknowledgement.
-        result.acknowledged[std::size_t(frame)] =
-            sent.outcome == TransactResult::Replied && sent.received > 0;
+        if (sent.frameSent)
+            ++result.framesSent;
+        // The reply's content means nothing; that exactly it came is the acknowledgement.
+        if (!fullReply(sent, device::WriteReplyLength))
+            return result;
+        result.acknowledged[std::size_t(frame)] = true;
         connection.pause(WriteFramePauseMs);
     }
     return result;

@@ -26,19 +26,27 @@ inline constexpr int ReadProgressMaximum = 255;
 
 struct EdidReadResult
 {
-    EdidImage image{};                          // chunks that did not arrive stay 0
-    std::array<bool, ReadChunkCount> arrived{}; // a chunk counts only when all 16 bytes came
-    // Offset of the first chunk that did not arrive, or -1 when all did. After
-    // a lost reply the replies may be out of step with the requests, so no
-    // chunk after the first missing one can be trusted.
+    EdidImage image{}; // chunks that did not arrive stay 0
+    // A chunk counts only when exactly its 16 bytes came and nothing after them.
+    std::array<bool, ReadChunkCount> arrived{};
+    // Offset of the first chunk that did not arrive, or -1 when all did. The
+    // read ends at that chunk: after a lost reply the replies may be out of
+    // step with the requests, so nothing later could be trusted.
     int firstMissingOffset() const;
 };
 
 struct EdidWriteResult
 {
+    // A frame counts as confirmed only when exactly its reply came.
     std::array<bool, WriteFrameCount> acknowledged{};
+    // Frames handed to the bridge: the confirmed ones, and the one that
+    // failed when its bytes went out before the failure. The write stops at
+    // the first frame not confirmed, so later frames were never sent.
+    int framesSent = 0;
     // Offset of the first frame that failed or got no reply, or -1 when none did.
     int firstFailedOffset() const;
+    // The frames confirmed, all of them before the first failed one.
+    int framesConfirmed() const;
 };
 
 struct ModeRequestResult
@@ -48,16 +56,19 @@ struct ModeRequestResult
 };
 
 // The sequences below need an open device and leave it open; the caller opens
-// and closes it around them.
+// and closes it around them. Each ends at its first request that fails, times
+// out or gets a reply out of step: after an unplug or with a silent device,
+// going on would only add a message or a 3 s wait per request.
 
 // 16 read requests at offsets 0x00 to 0xF0, then the status request, whose
-// reply is not used. Progress: (offset, 255) before each request.
+// reply is not used; the status request is sent only when every chunk
+// arrived. Progress: (offset, 255) before each request.
 EdidReadResult readEdidTable(device::DeviceConnection &connection, quint8 address,
                              const TransferProgress &progress);
 
-// 32 write requests at offsets 0x00 to 0xF8 in rising order, each followed by
-// the pause; every frame is sent even after a failure. Progress: (frame, 32)
-// before each request.
+// Up to 32 write requests at offsets 0x00 to 0xF8 in rising order, each
+// confirmed one followed by the pause. Progress: (frame, 32) before each
+// request.
 EdidWriteResult writeEdidTable(device::DeviceConnection &connection, quint8 address,
                                const EdidImage &image, const TransferProgress &progress);
 

@@ -23,6 +23,14 @@ BridgeCall startCall(BridgeOperation operation)
     return call;
 }
 
+// `reply` followed by `extra` more bytes taken from its start, cyclically.
+QByteArray lengthened(const QByteArray &reply, int extra)
+{
+    if (extra <= 0 || reply.isEmpty())
+        return reply;
+    return reply + reply.repeated(extra / int(reply.size()) + 1).left(extra);
+}
+
 QByteArray hexBytes(const QByteArray &bytes)
 {
     return bytes.toHex(' ').toUpper();
@@ -155,6 +163,16 @@ void SimulatedVarnex::limitReplies(int bytes)
     m_replyLimit = bytes;
 }
 
+void SimulatedVarnex::lengthenReplies(int bytes)
+{
+    m_replyExtension = bytes;
+}
+
+void SimulatedVarnex::unplugAfter(int frames)
+{
+    m_unplugAfter = frames;
+}
+
 QList<QByteArray> SimulatedVarnex::writtenFrames() const
 {
     QList<QByteArray> frames;
@@ -173,6 +191,9 @@ bool SimulatedVarnex::isOpen(quint32 index) const
 bool SimulatedVarnex::injectFailure(BridgeOperation operation)
 {
     const int number = ++m_callCounts[operation];
+    if (m_unplugAfter >= 0 && m_framesWritten >= m_unplugAfter &&
+        operation != BridgeOperation::Close)
+        return true;
     const auto [first, last] = m_failures.equal_range(operation);
     return std::any_of(first, last, [number](const auto &entry) { return entry.second == number; });
 }
@@ -304,8 +325,8 @@ BridgeStatus SimulatedVarnex::write(BridgeHandle handle, const quint8 *buffer, q
     if (m_answerLimit < 0 || m_framesWritten <= m_answerLimit) {
         const SimulatedSplitter::Answer answer = m_splitter.answer({buffer, toWrite});
         if (answer.reply) {
-            device->receiveQueue.append(m_replyLimit < 0 ? *answer.reply
-                                                         : answer.reply->left(m_replyLimit));
+            const QByteArray reply = lengthened(*answer.reply, m_replyExtension);
+            device->receiveQueue.append(m_replyLimit < 0 ? reply : reply.left(m_replyLimit));
         }
         if (answer.stateChanged)
             saveState();

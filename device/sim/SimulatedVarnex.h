@@ -82,6 +82,16 @@ public:
     void stopAnsweringAfter(int frames);
     // Replies are cut to at most `bytes` bytes.
     void limitReplies(int bytes);
+    // Every reply comes `bytes` bytes longer, its own bytes repeated after it
+    // as a repeated reply would leave them; the cut of limitReplies comes after.
+    void lengthenReplies(int bytes);
+    // The bridge is unplugged once `frames` frames have been written (counted
+    // across all devices, like stopAnsweringAfter): every later call fails
+    // with FailureStatus and has no effect, the reply to the last frame is
+    // never read, and the device is neither counted nor opened again. Only
+    // close still succeeds and releases its handle, as a library does for a
+    // device that has gone.
+    void unplugAfter(int frames);
 
     const QList<BridgeCall> &calls() const { return m_calls; }
     QList<QByteArray> writtenFrames() const;
@@ -122,6 +132,8 @@ private:
     std::multimap<BridgeOperation, int> m_failures;
     int m_answerLimit = -1;
     int m_replyLimit = -1;
+    int m_replyExtension = 0;
+    int m_unplugAfter = -1;
     int m_framesWritten = 0;
     QList<BridgeCall> m_calls;
     QString m_statePath;

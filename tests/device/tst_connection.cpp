@@ -1,5 +1,6 @@
 #include "DeviceConnection.h"
 #include "DeviceSettings.h"
+#include "ProbingBridge.h"
 #include "RecordingMessageSink.h"
 #include "StepClock.h"
 #include "UsbBridge.h"
@@ -16,14 +17,16 @@ namespace {
 // What a reply buffer holds before a transaction, to see what it changed.
 constexpr quint8 Untouched = 0xEE;
 
-// One connection on a simulated bridge, with recorded messages and a clock
-// that steps 1 ms a reading unless told otherwise.
+// One connection on a simulated bridge behind a probe, with recorded
+// messages and naps and a clock that steps 1 ms a reading unless told otherwise.
 struct Rig
 {
     explicit Rig(QList<SimulatedBridgeDevice> devices = {SimulatedBridgeDevice{}},
                  StepClock stepClock = StepClock())
-        : sim(std::move(devices)), clock(stepClock),
-          connection(bridge, settings, clock.function(), [](quint32) {})
+        : sim(std::move(devices)), probe(sim), clock(stepClock),
+          connection(
+              bridge, settings, clock.function(), [](quint32) {},
+              [this](quint32 microseconds) { naps.append(microseconds); })
     {
     }
 
@@ -50,11 +53,21 @@ struct Rig
         return true;
     }
 
+    QList<BridgeOperation> operations() const
+    {
+        QList<BridgeOperation> result;
+        for (const BridgeCall &call : sim.calls())
+            result << call.operation;
+        return result;
+    }
+
     SimulatedVarnex sim;
+    ProbingBridge probe;
     RecordingMessageSink sink;
     DeviceSettings settings;
     StepClock clock;
-    UsbBridge bridge{sim, sink};
+    UsbBridge bridge{probe, sink};
+    QList<quint32> naps;
     DeviceConnection connection;
 };
 
@@ -90,6 +103,8 @@ private slots:
     void openDeviceFailures();
     void closeDevice_data();
     void closeDevice();
+    void openDeviceTwiceClosesTheFirstHandle_data();
+    void openDeviceTwiceClosesTheFirstHandle();
     void transactWithoutHandleSendsNothing();
     void transactReadsTheReply();
     void transactFailures_data();
@@ -97,6 +112,11 @@ private slots:
     void silentDeviceTimesOut_data();
     void silentDeviceTimesOut();
     void shortReplyGoesUnnoticed();
+    void exchangeOutcomes_data();
+    void exchangeOutcomes();
+    void surplusIsFlushedByTheNextOpen();
+    void waitNapsAfterSpinning_data();
+    void waitNapsAfterSpinning();
 };
 
 void TestConnection::openDeviceChoosesBySerial_data()
@@ -257,6 +277,39 @@ void TestConnection::closeDevice()
     QCOMPARE(rig.sim.isOpen(0), closeFails);
 }
 
+void TestConnection::openDeviceTwiceClosesTheFirstHandle_data()
+{
+    QTest::addColumn<bool>("closeFails");
+    QTest::addColumn<QStringList>("messages");
+
+    QTest::newRow("close succeeds") << false << QStringList();
+    // The bridge still holds the device, so the second open is refused.
+    QTest::newRow("close fails") << true
+                                 << QStringList{"Unable to close device handle!",
+                                                "Unable to open handle to device!"};
+}
+
+void TestConnection::openDeviceTwiceClosesTheFirstHandle()
+{
+    QFETCH(bool, closeFails);
+    QFETCH(QStringList, messages);
+
+    Rig rig;
+    if (closeFails)
+        rig.sim.failCall(BridgeOperation::Close, 1);
+    QVERIFY(rig.connection.openDevice());
+    const BridgeHandle first = rig.connection.handle();
+
+    QCOMPARE(rig.connection.openDevice(), !closeFails);
+    QCOMPARE(rig.sink.messages, messages);
+    QCOMPARE(rig.first(BridgeOperation::Close)->handle, first);
+    // The close comes before anything else of the second open.
+    QCOMPARE(rig.operations().indexOf(BridgeOperation::Close),
+             rig.operations().indexOf(BridgeOperation::Open) + 2);
+    QCOMPARE(rig.count(BridgeOperation::Open), 2);
+    QCOMPARE(rig.connection.isOpen(), !closeFails);
+}
+
 void TestConnection::transactWithoutHandleSendsNothing()
 {
     Rig rig;
@@ -281,9 +334,13 @@ void TestConnection::transactReadsTheReply()
     QCOMPARE(replyBytes(reply), memoryBytes(rig.sim.splitter().memory(0xA0), 0x70, 16));
     QVERIFY(rig.sink.messages.isEmpty());
     QCOMPARE(rig.sim.writtenFrames(), QList<QByteArray>{QByteArray::fromHex("1110A070")});
-    // The reply is there at once: one queue check, then the read.
-    QCOMPARE(rig.count(BridgeOperation::CheckRxQueue), 1);
+    // The reply is there at once: one queue check, the read, then one check
+    // that nothing is left behind it.
+    using Op = BridgeOperation;
+    QCOMPARE(rig.operations(),
+             (QList<Op>{Op::Write, Op::CheckRxQueue, Op::Read, Op::CheckRxQueue}));
     QCOMPARE(rig.first(BridgeOperation::Read)->length, 16u);
+    QVERIFY(rig.naps.isEmpty());
 }
 
 void TestConnection::transactFailures_data()
@@ -372,6 +429,130 @@ void TestConnection::shortReplyGoesUnnoticed()
     QCOMPARE(replyBytes(reply).left(5), memoryBytes(rig.sim.splitter().memory(0xA0), 0x10, 5));
     QCOMPARE(replyBytes(reply).mid(5), QByteArray(11, char(Untouched)));
     QVERIFY(rig.sink.messages.isEmpty());
+}
+
+void TestConnection::exchangeOutcomes_data()
+{
+    QTest::addColumn<int>("longerBy");
+    QTest::addColumn<int>("replyLimit");
+    QTest::addColumn<int>("failing"); // a BridgeOperation, or -1
+    QTest::addColumn<int>("failingCall");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<quint32>("received");
+    QTest::addColumn<bool>("frameSent");
+    QTest::addColumn<QStringList>("messages");
+
+    const int none = -1;
+    const int queue = int(BridgeOperation::CheckRxQueue);
+    QTest::newRow("exact reply") << 0 << none << none << 0 << int(TransactResult::Replied) << 16u
+                                 << true << QStringList();
+    QTest::newRow("one byte behind the reply")
+        << 1 << none << none << 0 << int(TransactResult::OutOfStep) << 16u << true << QStringList();
+    QTest::newRow("reply repeated") << 16 << none << none << 0 << int(TransactResult::OutOfStep)
+                                    << 16u << true << QStringList();
+    QTest::newRow("short reply: the caller judges its length")
+        << 0 << 5 << none << 0 << int(TransactResult::Replied) << 5u << true << QStringList();
+    QTest::newRow("write fails") << 0 << none << int(BridgeOperation::Write) << 1
+                                 << int(TransactResult::Failed) << 0u << false
+                                 << QStringList{"Error Sending Code"};
+    QTest::newRow("check behind the reply fails")
+        << 0 << none << queue << 2 << int(TransactResult::Failed) << 16u << true
+        << QStringList{"Error Checking Queue"};
+    QTest::newRow("silent") << 0 << 0 << none << 0 << int(TransactResult::TimedOut) << 0u << true
+                            << QStringList();
+}
+
+void TestConnection::exchangeOutcomes()
+{
+    QFETCH(int, longerBy);
+    QFETCH(int, replyLimit);
+    QFETCH(int, failing);
+    QFETCH(int, failingCall);
+    QFETCH(int, outcome);
+    QFETCH(quint32, received);
+    QFETCH(bool, frameSent);
+    QFETCH(QStringList, messages);
+
+    Rig rig;
+    rig.sim.lengthenReplies(longerBy);
+    if (replyLimit >= 0)
+        rig.sim.limitReplies(replyLimit);
+    if (failing >= 0)
+        rig.sim.failCall(BridgeOperation(failing), failingCall);
+    QVERIFY(rig.connection.openDevice());
+    std::array<quint8, 16> reply;
+    reply.fill(Untouched);
+
+    const TransactResult result =
+        rig.connection.exchange(reply.data(), edidReadFrame(0xA0, 0x30), ReadReplyLength);
+    QCOMPARE(int(result.outcome), outcome);
+    QCOMPARE(result.received, received);
+    QCOMPARE(result.frameSent, frameSent);
+    QCOMPARE(rig.sink.messages, messages);
+    // Whatever came is the requested chunk, never bytes of another.
+    QCOMPARE(replyBytes(reply).left(int(received)),
+             memoryBytes(rig.sim.splitter().memory(0xA0), 0x30, int(received)));
+}
+
+// The surplus stays queued until the sequence ends; the next open drops it.
+void TestConnection::surplusIsFlushedByTheNextOpen()
+{
+    Rig rig;
+    rig.sim.lengthenReplies(3);
+    QVERIFY(rig.connection.openDevice());
+    std::array<quint8, 16> reply{};
+    QCOMPARE(rig.connection.exchange(reply.data(), edidReadFrame(0xA0, 0), 16).outcome,
+             TransactResult::OutOfStep);
+
+    rig.sim.lengthenReplies(0);
+    rig.connection.closeDevice();
+    QVERIFY(rig.connection.openDevice());
+    QCOMPARE(rig.connection.exchange(reply.data(), edidReadFrame(0xA0, 0x10), 16).outcome,
+             TransactResult::Replied);
+    QCOMPARE(replyBytes(reply), memoryBytes(rig.sim.splitter().memory(0xA0), 0x10, 16));
+}
+
+void TestConnection::waitNapsAfterSpinning_data()
+{
+    QTest::addColumn<int>("hiddenChecks"); // checks that find the queued reply not yet there
+    QTest::addColumn<int>("naps");
+    QTest::addColumn<int>("outcome");
+
+    const int spin = DeviceConnection::SpinPolls;
+    QTest::newRow("reply at once") << 0 << 0 << int(TransactResult::Replied);
+    QTest::newRow("reply at the end of the spin") << spin << 0 << int(TransactResult::Replied);
+    QTest::newRow("reply after the spin") << spin + 50 << 50 << int(TransactResult::Replied);
+    // 1 ms a reading: the wait gives up after 2999 checks.
+    QTest::newRow("silent device") << 100000 << 2999 - spin << int(TransactResult::TimedOut);
+}
+
+void TestConnection::waitNapsAfterSpinning()
+{
+    QFETCH(int, hiddenChecks);
+    QFETCH(int, naps);
+    QFETCH(int, outcome);
+
+    Rig rig;
+    QVERIFY(rig.connection.openDevice());
+    int checks = 0;
+    int napsAtReply = -1;
+    rig.probe.onCheckRxQueue = [&](quint32 *waiting) {
+        if (++checks <= hiddenChecks)
+            *waiting = 0;
+        else if (napsAtReply < 0)
+            napsAtReply = int(rig.naps.size());
+    };
+    std::array<quint8, 16> reply{};
+
+    QCOMPARE(int(rig.connection.exchange(reply.data(), edidReadFrame(0xA0, 0), 16).outcome),
+             outcome);
+    QCOMPARE(rig.naps, QList<quint32>(naps, DeviceConnection::NapMicroseconds));
+    if (outcome == TransactResult::Replied) {
+        // Read at the first check that sees it: no nap, no check in between.
+        QCOMPARE(napsAtReply, naps);
+        QCOMPARE(checks, hiddenChecks + 2);
+        QCOMPARE(replyBytes(reply), memoryBytes(rig.sim.splitter().memory(0xA0), 0, 16));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestConnection)

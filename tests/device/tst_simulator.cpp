@@ -76,6 +76,9 @@ private slots:
     void replyWaitsUntilReadOrFlushed();
     void rejectsCallsOnForeignHandles();
     void stopsAnsweringAfterFrames();
+    void lengthenedReplyRepeatsItself_data();
+    void lengthenedReplyRepeatsItself();
+    void unpluggedBridgeFailsEveryCallButClose();
     void stateFileIsCreatedAndKept();
     void corruptStateFileFallsBackToDefaults_data();
     void corruptStateFileFallsBackToDefaults();
@@ -226,6 +229,62 @@ void TestSimulator::stopsAnsweringAfterFrames()
     QCOMPARE(exchange(sim, handle, toBytes(modeFrame(ModeSelector::SelectCustom))).size(), 0);
     // An ignored frame changes nothing.
     QCOMPARE(sim.splitter().mode(), SplitterMode::Automix);
+}
+
+void TestSimulator::lengthenedReplyRepeatsItself_data()
+{
+    QTest::addColumn<int>("extra");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QByteArray>("reply");
+
+    const QByteArray chunk = memoryBytes(defaultSimulatedEdid(), 0x20, 16);
+    const QByteArray query = toBytes(modeFrame(ModeSelector::Query));
+    QTest::newRow("one byte") << 1 << -1 << toBytes(edidReadFrame(0xA0, 0x20))
+                              << chunk + chunk.left(1);
+    QTest::newRow("more than the reply") << 3 << -1 << query << QByteArray(4, '\1');
+    QTest::newRow("then cut") << 4 << 18 << toBytes(edidReadFrame(0xA0, 0x20))
+                              << chunk + chunk.left(2);
+}
+
+void TestSimulator::lengthenedReplyRepeatsItself()
+{
+    QFETCH(int, extra);
+    QFETCH(int, limit);
+    QFETCH(QByteArray, frame);
+    QFETCH(QByteArray, reply);
+
+    SimulatedVarnex sim;
+    sim.lengthenReplies(extra);
+    sim.limitReplies(limit);
+    const BridgeHandle handle = openFirst(sim);
+    QCOMPARE(exchange(sim, handle, frame), reply);
+}
+
+void TestSimulator::unpluggedBridgeFailsEveryCallButClose()
+{
+    SimulatedVarnex sim;
+    sim.unplugAfter(2);
+    const BridgeHandle handle = openFirst(sim);
+    const QByteArray query = toBytes(modeFrame(ModeSelector::Query));
+    const QByteArray custom = toBytes(modeFrame(ModeSelector::SelectCustom));
+
+    QCOMPARE(exchange(sim, handle, query).size(), 1);
+    // The second frame goes out, then the bridge is gone: its reply is never read.
+    QCOMPARE(exchange(sim, handle, query), QByteArray("read failed"));
+    QCOMPARE(waiting(sim, handle), 0xFFFFFFFFu);
+    QCOMPARE(exchange(sim, handle, custom), QByteArray("write failed"));
+    QCOMPARE(sim.splitter().mode(), SplitterMode::Automix);
+    QVERIFY(sim.flushBuffers(handle, 1, 1) != BridgeSuccess);
+    quint32 count = 0;
+    QVERIFY(sim.getDeviceCount(&count) != BridgeSuccess);
+    char text[DeviceStringBufferSize] = {};
+    QVERIFY(sim.getDeviceString(0, text, SerialNumberString) != BridgeSuccess);
+
+    QCOMPARE(sim.close(handle), BridgeSuccess);
+    QVERIFY(!sim.isOpen(0));
+    BridgeHandle again = NoDeviceHandle;
+    QVERIFY(sim.open(0, &again) != BridgeSuccess);
 }
 
 void TestSimulator::stateFileIsCreatedAndKept()

@@ -72,19 +72,32 @@ private slots:
         QVERIFY(result.image == EdidImage{});
     }
 
-    // A chunk that does not come in full is missing; it never shows the bytes
-    // of the chunk before it.
+    // A chunk that does not come exactly is missing and ends the read; it
+    // never shows the bytes of another chunk.
     void readReportsLostChunks_data()
     {
         QTest::addColumn<int>("answeredFrames");
         QTest::addColumn<int>("failingRead");
         QTest::addColumn<int>("replyLimit");
+        QTest::addColumn<int>("longerBy");  // every reply
+        QTest::addColumn<int>("longFrame"); // only this frame's reply (from 1) a byte longer
+        QTest::addColumn<int>("unplugAfter");
         QTest::addColumn<int>("firstMissing");
-        QTest::newRow("silent from the sixth chunk") << 5 << 0 << -1 << 0x50;
-        QTest::newRow("silent from the start") << 0 << 0 << -1 << 0x00;
-        QTest::newRow("third read call fails") << -1 << 3 << -1 << 0x20;
-        QTest::newRow("short replies") << -1 << 0 << 8 << 0x00;
-        QTest::newRow("only the status request is lost") << 16 << 0 << -1 << -1;
+        QTest::addColumn<QStringList>("messages");
+        const QStringList none;
+        QTest::newRow("silent from the sixth chunk")
+            << 5 << 0 << -1 << 0 << 0 << -1 << 0x50 << none;
+        QTest::newRow("silent from the start") << 0 << 0 << -1 << 0 << 0 << -1 << 0x00 << none;
+        QTest::newRow("third read call fails")
+            << -1 << 3 << -1 << 0 << 0 << -1 << 0x20 << QStringList{"Error Reading Data"};
+        QTest::newRow("short replies") << -1 << 0 << 8 << 0 << 0 << -1 << 0x00 << none;
+        QTest::newRow("replies a byte longer") << -1 << 0 << -1 << 1 << 0 << -1 << 0x00 << none;
+        QTest::newRow("third reply a byte longer") << -1 << 0 << -1 << 0 << 3 << -1 << 0x20 << none;
+        QTest::newRow("last reply a byte longer") << -1 << 0 << -1 << 0 << 16 << -1 << 0xF0 << none;
+        QTest::newRow("unplugged after three frames")
+            << -1 << 0 << -1 << 0 << 0 << 3 << 0x20 << QStringList{"Error Checking Queue"};
+        QTest::newRow("only the status request is lost")
+            << 16 << 0 << -1 << 0 << 0 << -1 << -1 << none;
     }
 
     void readReportsLostChunks()
@@ -92,7 +105,11 @@ private slots:
         QFETCH(int, answeredFrames);
         QFETCH(int, failingRead);
         QFETCH(int, replyLimit);
+        QFETCH(int, longerBy);
+        QFETCH(int, longFrame);
+        QFETCH(int, unplugAfter);
         QFETCH(int, firstMissing);
+        QFETCH(QStringList, messages);
         DeviceSettings settings;
         SimulatedRig rig(settings);
         QVERIFY(rig.connection.openDevice());
@@ -102,20 +119,60 @@ private slots:
             rig.sim.failCall(BridgeOperation::Read, failingRead);
         if (replyLimit >= 0)
             rig.sim.limitReplies(replyLimit);
+        if (unplugAfter >= 0)
+            rig.sim.unplugAfter(unplugAfter);
+        rig.sim.lengthenReplies(longerBy);
+        int frames = 0;
+        rig.probe.onWrite = [&](const quint8 *, quint32) {
+            if (longFrame > 0)
+                rig.sim.lengthenReplies(++frames == longFrame ? 1 : 0);
+        };
 
         const EdidReadResult result = readEdidTable(rig.connection, 0xA0, [](int, int) {});
+        rig.connection.closeDevice();
         QCOMPARE(result.firstMissingOffset(), firstMissing);
-        QCOMPARE(rig.sim.writtenFrames().size(), 17);
-        // Chunks before the first lost one are the splitter's bytes; the lost
-        // one stays zero. After a loss the reply stream may be out of step, so
-        // nothing later is trusted: the read as a whole is incomplete.
+        // The read ends at the lost chunk; the status request follows a whole table only.
+        QCOMPARE(rig.sim.writtenFrames().size(), firstMissing < 0 ? 17 : firstMissing / 16 + 1);
+        // One message at most, and none from the close.
+        QCOMPARE(rig.sink.messages, messages);
+        // The chunks before the lost one are the splitter's bytes, the rest
+        // stays zero: never a shifted table.
         const EdidImage memory = rig.sim.splitter().memory(0xA0);
-        const int lastChecked = firstMissing < 0 ? EdidImageSize : firstMissing + 16;
-        for (int i = 0; i < lastChecked; ++i) {
-            const quint8 expected =
-                i < firstMissing || firstMissing < 0 ? memory[std::size_t(i)] : 0;
-            QCOMPARE(result.image[std::size_t(i)], expected);
-        }
+        const int kept = firstMissing < 0 ? EdidImageSize : firstMissing;
+        for (int i = 0; i < EdidImageSize; ++i)
+            QCOMPARE(result.image[std::size_t(i)], quint8(i < kept ? memory[std::size_t(i)] : 0));
+    }
+
+    // A silent Varnex costs one time-out, not one per request.
+    void silentDeviceCostsOneTimeOut_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("answeredFrames");
+        QTest::newRow("read, silent at once") << false << 0;
+        QTest::newRow("read, silent from the sixth chunk") << false << 5;
+        QTest::newRow("write, silent at once") << true << 0;
+        QTest::newRow("write, silent from the eleventh frame") << true << 10;
+    }
+
+    void silentDeviceCostsOneTimeOut()
+    {
+        QFETCH(bool, write);
+        QFETCH(int, answeredFrames);
+        DeviceSettings settings;
+        SimulatedRig rig(settings);
+        QVERIFY(rig.connection.openDevice());
+        rig.sim.stopAnsweringAfter(answeredFrames);
+
+        if (write)
+            writeEdidTable(rig.connection, 0xA0, countingImage(0), [](int, int) {});
+        else
+            readEdidTable(rig.connection, 0xA0, [](int, int) {});
+        QCOMPARE(rig.sim.writtenFrames().size(), answeredFrames + 1);
+        // Each answered request: one check finds the reply, one finds nothing
+        // behind it. The silent one: 29 checks at 100 ms a reading.
+        QCOMPARE(rig.count(BridgeOperation::CheckRxQueue), 2 * answeredFrames + 29);
+        QCOMPARE(rig.pauses.size(), write ? answeredFrames : 0);
+        QVERIFY(rig.sink.messages.isEmpty());
     }
 
     void writeSendsThirtyTwoFramesEachFollowedByThePause()
@@ -148,16 +205,31 @@ private slots:
         QVERIFY(rig.sim.splitter().memory(0xA0) == image);
     }
 
-    // Every frame is still sent after a failure; the first failed offset is reported.
+    // The write stops at the first frame not confirmed; the result tells
+    // how far it got.
     void writeReportsFailedFrames_data()
     {
         QTest::addColumn<int>("answeredFrames");
         QTest::addColumn<int>("failingWrite");
         QTest::addColumn<int>("failingRead");
+        QTest::addColumn<int>("replyLimit");
+        QTest::addColumn<int>("longerBy");
+        QTest::addColumn<int>("unplugAfter");
         QTest::addColumn<int>("firstFailed");
-        QTest::newRow("fourth write call fails") << -1 << 4 << 0 << 0x18;
-        QTest::newRow("silent after ten frames") << 10 << 0 << 0 << 0x50;
-        QTest::newRow("last reply cannot be read") << -1 << 0 << 32 << 0xF8;
+        QTest::addColumn<int>("framesSent");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("fourth write call fails")
+            << -1 << 4 << 0 << -1 << 0 << -1 << 0x18 << 3 << QStringList{"Error Sending Code"};
+        QTest::newRow("silent after ten frames")
+            << 10 << 0 << 0 << -1 << 0 << -1 << 0x50 << 11 << QStringList();
+        QTest::newRow("last reply cannot be read")
+            << -1 << 0 << 32 << -1 << 0 << -1 << 0xF8 << 32 << QStringList{"Error Reading Data"};
+        QTest::newRow("short replies")
+            << -1 << 0 << 0 << 4 << 0 << -1 << 0x00 << 1 << QStringList();
+        QTest::newRow("replies a byte longer")
+            << -1 << 0 << 0 << -1 << 1 << -1 << 0x00 << 1 << QStringList();
+        QTest::newRow("unplugged after five frames")
+            << -1 << 0 << 0 << -1 << 0 << 5 << 0x20 << 5 << QStringList{"Error Checking Queue"};
     }
 
     void writeReportsFailedFrames()
@@ -165,7 +237,12 @@ private slots:
         QFETCH(int, answeredFrames);
         QFETCH(int, failingWrite);
         QFETCH(int, failingRead);
+        QFETCH(int, replyLimit);
+        QFETCH(int, longerBy);
+        QFETCH(int, unplugAfter);
         QFETCH(int, firstFailed);
+        QFETCH(int, framesSent);
+        QFETCH(QStringList, messages);
         DeviceSettings settings;
         SimulatedRig rig(settings);
         QVERIFY(rig.connection.openDevice());
@@ -175,12 +252,23 @@ private slots:
             rig.sim.failCall(BridgeOperation::Write, failingWrite);
         if (failingRead > 0)
             rig.sim.failCall(BridgeOperation::Read, failingRead);
+        if (replyLimit >= 0)
+            rig.sim.limitReplies(replyLimit);
+        if (unplugAfter >= 0)
+            rig.sim.unplugAfter(unplugAfter);
+        rig.sim.lengthenReplies(longerBy);
 
         const EdidWriteResult result =
             writeEdidTable(rig.connection, 0xA0, countingImage(0), [](int, int) {});
+        rig.connection.closeDevice();
         QCOMPARE(result.firstFailedOffset(), firstFailed);
-        QCOMPARE(rig.count(BridgeOperation::Write), 32);
-        QCOMPARE(rig.pauses.size(), 32);
+        QCOMPARE(result.framesConfirmed(), firstFailed / 8);
+        QCOMPARE(result.framesSent, framesSent);
+        QCOMPARE(int(rig.sim.writtenFrames().size()), framesSent);
+        QCOMPARE(rig.count(BridgeOperation::Write), firstFailed / 8 + 1);
+        // Each confirmed frame gets its pause; the failed one ends the write.
+        QCOMPARE(rig.pauses.size(), firstFailed / 8);
+        QCOMPARE(rig.sink.messages, messages);
     }
 
     // The one test that lets the real pause run: 32 frames take at least 1.6 s.
@@ -242,13 +330,25 @@ private slots:
         QCOMPARE(int(rig.sim.splitter().mode()), modeAfter);
     }
 
-    void silentModeQueryHasNoReply()
+    void modeQueryWithoutItsReply_data()
     {
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<int>("longerBy");
+        QTest::newRow("silent") << true << 0;
+        QTest::newRow("reply a byte longer") << false << 1;
+    }
+
+    void modeQueryWithoutItsReply()
+    {
+        QFETCH(bool, silent);
+        QFETCH(int, longerBy);
         DeviceSettings settings;
         SimulatedRig rig(settings);
         rig.sim.splitter().setMode(SplitterMode::Custom);
         QVERIFY(rig.connection.openDevice());
-        rig.sim.stopAnsweringAfter(0);
+        if (silent)
+            rig.sim.stopAnsweringAfter(0);
+        rig.sim.lengthenReplies(longerBy);
         const ModeRequestResult result = sendModeFrame(rig.connection, ModeSelector::Query);
         QVERIFY(!result.replied);
         QVERIFY(rig.sink.messages.isEmpty());

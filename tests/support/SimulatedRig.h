@@ -13,17 +13,20 @@
 // A simulated Varnex behind the real bridge wrapper and connection, with a
 // probe between them, recorded device-link messages, a clock that moves
 // 100 ms a reading (a silent request gives up after 30 readings) and a
-// recorded pause that does not sleep.
+// recorded pause and nap that do not sleep.
 struct SimulatedRig
 {
     explicit SimulatedRig(const varnex::device::DeviceSettings &settings,
                           QList<varnex::device::sim::SimulatedBridgeDevice> devices =
                               {varnex::device::sim::SimulatedBridgeDevice{}})
         : sim(std::move(devices)), probe(sim),
-          connection(bridge, settings, StepClock(0, 100).function(), [this](quint32 ms) {
-              pauses.append(ms);
-              framesAtPause.append(int(sim.writtenFrames().size()));
-          })
+          connection(
+              bridge, settings, StepClock(0, 100).function(),
+              [this](quint32 ms) {
+                  pauses.append(ms);
+                  framesAtPause.append(int(sim.writtenFrames().size()));
+              },
+              [this](quint32 microseconds) { naps.append(microseconds); })
     {
     }
 
@@ -41,5 +44,6 @@ struct SimulatedRig
     varnex::device::UsbBridge bridge{probe, sink};
     QList<quint32> pauses;
     QList<int> framesAtPause; // frames written when each pause began
+    QList<quint32> naps;
     varnex::device::DeviceConnection connection;
 };
