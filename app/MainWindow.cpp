@@ -4,8 +4,11 @@
 #include "QtUserDialogs.h"
 #include "ui_DoctorForm.h"
 
+#include <QCloseEvent>
+#include <QLabel>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QTextDocument>
 
 #include <cstdlib>
 
@@ -15,6 +18,19 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), m_services(std::move(services))
 {
     ui->setupUi(this);
+    // The window has a fixed size; a grip would promise otherwise.
+    statusBar()->setSizeGripEnabled(false);
+    m_deviceLabel = new QLabel(statusBar());
+    m_deviceLabel->setObjectName(QStringLiteral("deviceLabel"));
+    // Clear of the window's right edge, as the other texts are of the left one.
+    m_deviceLabel->setContentsMargins(0, 0, 6, 0);
+    statusBar()->addPermanentWidget(m_deviceLabel, 0);
+    updateDeviceLabel();
+    connect(ui->EDIDtext->document(), &QTextDocument::contentsChange, this,
+            [this](int, int removed, int added) {
+                if (m_programEdits == 0 && (removed > 0 || added > 0))
+                    m_typedSinceStored = true;
+            });
     InitEDIDMode();
     forgetDeviceHandle();
 }
@@ -33,9 +49,30 @@ UserDialogs &MainWindow::dialogs()
     return *m_ownDialogs;
 }
 
-void MainWindow::warnUser(const QString &text)
+void MainWindow::warnUser(const QString &text, const QString &informativeText)
 {
-    dialogs().warning(this, tr("Varnex EDID Utility"), text);
+    dialogs().warning(this, tr("Varnex EDID Utility"), text, informativeText);
+}
+
+bool MainWindow::confirmUser(const QString &text, const QString &informativeText)
+{
+    return dialogs().confirmWarning(this, tr("Varnex EDID Utility"), text, informativeText);
+}
+
+bool MainWindow::discardTypedChangesOk()
+{
+    return !m_typedSinceStored ||
+           confirmUser(tr("Discard the changes in the editor?"),
+                       tr("What was typed since the table was last read, loaded, saved or "
+                          "written will be lost."));
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (discardTypedChangesOk())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void MainWindow::clearEdidTextBuffer()
@@ -74,11 +111,15 @@ void MainWindow::SaveEDIDtoFile()
 void MainWindow::LoadEDIDfromFile()
 {
     clearEdidTextBuffer();
+    if (!discardTypedChangesOk())
+        return;
     ReadEDIDfromFile();
 }
 
 void MainWindow::FileExit()
 {
+    if (!discardTypedChangesOk())
+        return;
     closeDevice();
     // Take what is needed before the window is gone.
     std::function<void(int)> endProcess = m_services.endProcess;
@@ -101,6 +142,8 @@ void MainWindow::FileAbout()
 void MainWindow::ReadEDID()
 {
     clearEdidTextBuffer();
+    if (!discardTypedChangesOk())
+        return;
     ReadEDIDfromDevice();
 }
 

@@ -8,7 +8,9 @@
 #include <memory>
 
 class QColor;
+class QLabel;
 class QProgressBar;
+class QTextCursor;
 class UserDialogs;
 namespace Ui {
 class MainWindow;
@@ -43,6 +45,15 @@ public:
 
     // The progress bar of the latest device transfer, or null before the first one.
     QProgressBar *progressIndicator() const { return m_progressIndicator; }
+
+    // Loads an EDID file into the editor as Load from File does once a name
+    // is chosen (a file named on the command line takes this way). False,
+    // after telling the user, when it cannot be read.
+    bool loadEdidFile(const QString &fileName);
+
+protected:
+    // Closing from the frame ends typed changes too, so it asks like Close.
+    void closeEvent(QCloseEvent *event) override;
 
 public slots:
     // Shows the progress indicator at a of b, or hides it when a or b is 0 or less.
@@ -82,6 +93,17 @@ private:
     // Replaces the editor's content with `text` as plain text, all of it bold
     // 8 pt in `colour`.
     void showWholeTable(const QString &text, const QColor &colour);
+    // Every change the program makes to the editor goes through here: one
+    // undo step that replaces the whole content, not counted as typing.
+    // `write` inserts the new content at the cursor it is given.
+    void replaceEditorContent(const std::function<void(QTextCursor &)> &write);
+    // ParseEDIDText, telling the user "Hex Format Error" and where the text
+    // went wrong when it fails.
+    int parseEditorOrWarn(varnex::edid::EdidImage &image);
+
+    // True when nothing was typed since the table was last read, loaded,
+    // saved or written, or when the user agrees to discard it.
+    bool discardTypedChangesOk();
 
     // Device link; without a connection the device is never found.
     bool openDevice();
@@ -89,6 +111,9 @@ private:
     void forgetDeviceHandle();
     // The radio buttons and the editor's enabled state for AUTOMIX or CUSTOM.
     void showModeState(bool automix);
+    // The status bar's word on the Varnex: found by the latest device action,
+    // and the mode the window is in.
+    void updateDeviceLabel();
 
     // Puts a fresh, hidden progress bar into the status bar and makes it current.
     void createProgressIndicator();
@@ -96,12 +121,21 @@ private:
     static void clearEdidTextBuffer();
     UserDialogs &dialogs();
     // The window's warning box: parent the window, title "Varnex EDID Utility".
-    void warnUser(const QString &text);
+    void warnUser(const QString &text, const QString &informativeText = QString());
+    // The window's question before data is lost: its warning style, Yes and No, default No.
+    bool confirmUser(const QString &text, const QString &informativeText);
     // openDevice, telling the user "Hardware not found" when it fails.
     bool openDeviceOrWarn();
 
     QProgressBar *m_progressIndicator = nullptr; // owned by the status bar
+    QLabel *m_deviceLabel = nullptr;             // owned by the status bar
     Ui::MainWindow *ui = nullptr;                // owned
     MainWindowServices m_services;
     std::unique_ptr<UserDialogs> m_ownDialogs;
+    // Whether the latest attempt to open the device found the Varnex.
+    bool m_varnexFound = false;
+    // The user changed the editor since it was last read, loaded, saved or written.
+    bool m_typedSinceStored = false;
+    // Nesting depth of replaceEditorContent; changes meanwhile are not typing.
+    int m_programEdits = 0;
 };

@@ -3,12 +3,14 @@
 
 #include "Checksum.h"
 #include "DeviceConnection.h"
+#include "EdidHeader.h"
 #include "EdidTransfers.h"
 #include "HexText.h"
 #include "ProcessState.h"
 #include "UserDialogs.h"
 #include "ui_DoctorForm.h"
 
+#include <QLabel>
 #include <QStatusBar>
 
 using namespace varnex::edid;
@@ -26,15 +28,30 @@ QString hexOffset(int offset)
 
 bool MainWindow::openDevice()
 {
-    return m_services.connection && m_services.connection->openDevice();
+    m_varnexFound = m_services.connection && m_services.connection->openDevice();
+    updateDeviceLabel();
+    return m_varnexFound;
 }
 
 bool MainWindow::openDeviceOrWarn()
 {
     if (openDevice())
         return true;
-    warnUser(tr("Hardware not found"));
+    warnUser(tr("Hardware not found"),
+             tr("Check that the USB cable is connected and that the Varnex is powered. On "
+                "Linux, the udev rule of this utility must be installed (see \"Hardware "
+                "set-up\" in the README)."));
     return false;
+}
+
+void MainWindow::updateDeviceLabel()
+{
+    if (!m_varnexFound)
+        m_deviceLabel->setText(tr("No Varnex found"));
+    else if (ui->dynamicEDID->isChecked())
+        m_deviceLabel->setText(tr("Varnex: AUTOMIX"));
+    else
+        m_deviceLabel->setText(tr("Varnex: CUSTOM"));
 }
 
 void MainWindow::closeDevice()
@@ -54,6 +71,7 @@ void MainWindow::showModeState(bool automix)
     ui->dynamicEDID->setChecked(automix);
     ui->staticEDID->setChecked(!automix);
     ui->EDIDtext->setEnabled(!automix);
+    updateDeviceLabel();
 }
 
 void MainWindow::InitEDIDMode()
@@ -121,6 +139,7 @@ bool MainWindow::ReadEDIDfromDevice()
     formatHexText(result.image, std::span<char>(buffer));
     statusBar()->showMessage(tr("EDID values read."), StatusMessageMs);
     showWholeTable(QString::fromLatin1(buffer.data()), Qt::black);
+    m_typedSinceStored = false;
     return true;
 }
 
@@ -128,11 +147,9 @@ bool MainWindow::WriteEDIDtoDevice()
 {
     createProgressIndicator();
     EdidImage image;
-    const int count = ParseEDIDText(image);
-    if (count < 0) {
-        warnUser(tr("Hex Format Error"));
+    const int count = parseEditorOrWarn(image);
+    if (count < 0)
         return false;
-    }
     // Missing bytes would be written as zeros over the splitter's table.
     if (count != EdidImageSize) {
         warnUser(tr("The EDID table must have %1 bytes; the editor holds %2.\nNothing "
@@ -141,6 +158,12 @@ bool MainWindow::WriteEDIDtoDevice()
                      .arg(count));
         return false;
     }
+    // An empty file loads as 256 zero bytes, whose checksums are right.
+    if (!hasEdidHeader(image) &&
+        !confirmUser(tr("The table in the editor has no EDID header (00 FF FF FF FF FF FF 00), "
+                        "so the video source will not accept it."),
+                     tr("Write anyway?")))
+        return false;
     if (!blockChecksumCorrect(image, 0) || !blockChecksumCorrect(image, 1)) {
         if (!dialogs().askYesNo(QStringLiteral("Varnex EDID Utility"),
                                 QStringLiteral("The EDID Checksum is not correct."),
@@ -162,6 +185,7 @@ bool MainWindow::WriteEDIDtoDevice()
                      .arg(hexOffset(failed)));
         return false;
     }
+    m_typedSinceStored = false;
     statusBar()->showMessage(tr("EDID values written..."), StatusMessageMs);
     return true;
 }

@@ -9,6 +9,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -27,11 +28,16 @@ const char ProposedSaveName[] = "Varnex_edid0.bin";
 
 bool MainWindow::ReadEDIDfromFile()
 {
+    // "*" and not "*.*": on Linux many files have no dot in their name.
     const QString fileName = dialogs().getOpenFileName(this, tr("Open file"), QString(),
-                                                       tr("Binary Files (*.bin);;All files (*.*)"));
+                                                       tr("Binary Files (*.bin);;All files (*)"));
     if (fileName.isEmpty())
         return false;
+    return loadEdidFile(fileName);
+}
 
+bool MainWindow::loadEdidFile(const QString &fileName)
+{
     QString error;
     const std::optional<QByteArray> data = readEdidFileHead(fileName, &error);
     if (!data) {
@@ -45,6 +51,7 @@ bool MainWindow::ReadEDIDfromFile()
     } else {
         showWholeTable(QString::fromLatin1(contents.text), QColor(0, 0, 255, 255));
     }
+    m_typedSinceStored = false;
     statusBar()->showMessage(tr("File loaded"), StatusMessageMs);
     return true;
 }
@@ -52,10 +59,8 @@ bool MainWindow::ReadEDIDfromFile()
 bool MainWindow::WriteEDIDtoFile()
 {
     EdidImage image;
-    if (ParseEDIDText(image) < 0) {
-        warnUser(tr("Hex Format Error"));
+    if (parseEditorOrWarn(image) < 0)
         return false;
-    }
 
     const QString fileName = dialogs().getSaveFileName(
         this, tr("Save File"), QString::fromLatin1(ProposedSaveName), tr("Binary file (*.bin)"));
@@ -68,6 +73,7 @@ bool MainWindow::WriteEDIDtoFile()
         warnUser(tr("Cannot write file %1:\n%2.").arg(fileName, error));
         return false;
     }
+    m_typedSinceStored = false;
     statusBar()->showMessage(tr("File saved"), StatusMessageMs);
     return true;
 }
@@ -75,13 +81,12 @@ bool MainWindow::WriteEDIDtoFile()
 bool MainWindow::VerifyEDIDChecksum()
 {
     EdidImage image;
-    if (ParseEDIDText(image) < 0) {
-        warnUser(tr("Hex Format Error"));
+    if (parseEditorOrWarn(image) < 0)
         return false;
-    }
 
     if (blockChecksumCorrect(image, 0) && blockChecksumCorrect(image, 1)) {
         DisplayEDID(image);
+        statusBar()->showMessage(tr("Checksums are correct."), StatusMessageMs);
         return true;
     }
     if (!dialogs().askYesNo(QString(), QStringLiteral("The EDID Checksum is not correct."),
@@ -98,22 +103,41 @@ int MainWindow::ParseEDIDText(EdidImage &image) const
     return parseHexText(ui->EDIDtext->toPlainText().toLatin1(), image);
 }
 
+int MainWindow::parseEditorOrWarn(EdidImage &image)
+{
+    const int count = ParseEDIDText(image);
+    if (count < 0) {
+        const std::optional<HexTextProblem> problem =
+            findHexTextProblem(ui->EDIDtext->toPlainText().toLatin1());
+        warnUser(tr("Hex Format Error"), problem ? describeHexTextProblem(*problem) : QString());
+    }
+    return count;
+}
+
+void MainWindow::replaceEditorContent(const std::function<void(QTextCursor &)> &write)
+{
+    ++m_programEdits;
+    const auto done = qScopeGuard([this] { --m_programEdits; });
+    QTextDocument *document = ui->EDIDtext->document();
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    write(cursor);
+    cursor.endEditBlock();
+    // The user's cursor starts at the top of the new table, without a selection.
+    ui->EDIDtext->setTextCursor(QTextCursor(document));
+}
+
 void MainWindow::showWholeTable(const QString &text, const QColor &colour)
 {
     QTextCharFormat format;
     format.setFontPointSize(WholeTablePointSize);
     format.setForeground(colour);
     format.setFontWeight(QFont::Bold);
-    // Plain text always: a file is never taken for rich text. setPlainText
-    // alone does not reliably keep the current format (it takes the format
-    // at the cursor, which a selection made backwards leaves elsewhere), so
-    // the format is applied to the whole new text explicitly.
-    ui->EDIDtext->setPlainText(text);
-    QTextCursor all(ui->EDIDtext->document());
-    all.select(QTextCursor::Document);
-    all.setCharFormat(format);
-    // Like a plain replacement, the new table is not undone step by step.
-    ui->EDIDtext->document()->clearUndoRedoStacks();
+    // Plain text always: a file is never taken for rich text. The format is
+    // given with the text, so nothing of the old content's format shows through.
+    replaceEditorContent([&](QTextCursor &cursor) { cursor.insertText(text, format); });
     ui->EDIDtext->setCurrentCharFormat(format);
 }
 
@@ -125,21 +149,19 @@ void MainWindow::DisplayEDID(const EdidImage &image)
     inner.setForeground(QBrush(Qt::black));
     QTextCharFormat lineEnd;
 
-    ui->EDIDtext->clear();
-    QTextCursor cursor(ui->EDIDtext->document());
-    cursor.clearSelection();
-    cursor.movePosition(QTextCursor::Start);
-    for (int i = 0; i < EdidImageSize; ++i) {
-        const QString digits = QString::fromLatin1(text.constData() + 3 * i, 2);
-        if ((i + 1) % HexTextBytesPerLine != 0) {
-            cursor.insertText(digits + QLatin1Char(' '), inner);
-            continue;
+    replaceEditorContent([&](QTextCursor &cursor) {
+        for (int i = 0; i < EdidImageSize; ++i) {
+            const QString digits = QString::fromLatin1(text.constData() + 3 * i, 2);
+            if ((i + 1) % HexTextBytesPerLine != 0) {
+                cursor.insertText(digits + QLatin1Char(' '), inner);
+                continue;
+            }
+            // The checksum bytes end lines 7 and 15.
+            const bool checksumByte = (i + 1) % EdidBlockSize == 0;
+            lineEnd.setFontWeight(checksumByte ? QFont::Bold : QFont::Normal);
+            lineEnd.setForeground(QBrush(checksumByte ? Qt::red : Qt::black));
+            cursor.insertText(digits, lineEnd);
+            cursor.insertText(QStringLiteral("\n"));
         }
-        // The checksum bytes end lines 7 and 15.
-        const bool checksumByte = (i + 1) % EdidBlockSize == 0;
-        lineEnd.setFontWeight(checksumByte ? QFont::Bold : QFont::Normal);
-        lineEnd.setForeground(QBrush(checksumByte ? Qt::red : Qt::black));
-        cursor.insertText(digits, lineEnd);
-        cursor.insertText(QStringLiteral("\n"));
-    }
+    });
 }

@@ -17,9 +17,12 @@ std::unique_ptr<QMessageBox> makeOkBox(QMessageBox::Icon icon, QWidget *parent,
 } // namespace
 
 std::unique_ptr<QMessageBox> QtUserDialogs::makeWarningBox(QWidget *parent, const QString &title,
-                                                           const QString &text)
+                                                           const QString &text,
+                                                           const QString &informativeText)
 {
-    return makeOkBox(QMessageBox::Warning, parent, title, text);
+    auto box = makeOkBox(QMessageBox::Warning, parent, title, text);
+    box->setInformativeText(informativeText);
+    return box;
 }
 
 std::unique_ptr<QMessageBox>
@@ -41,9 +44,30 @@ std::unique_ptr<QMessageBox> QtUserDialogs::makeQuestionBox(const QString &windo
     return box;
 }
 
-void QtUserDialogs::warning(QWidget *parent, const QString &title, const QString &text)
+std::unique_ptr<QMessageBox> QtUserDialogs::makeConfirmWarningBox(QWidget *parent,
+                                                                  const QString &title,
+                                                                  const QString &text,
+                                                                  const QString &informativeText)
 {
-    makeWarningBox(parent, title, text)->exec();
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, title, text,
+                                             QMessageBox::Yes | QMessageBox::No, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose, false);
+    box->setInformativeText(informativeText);
+    box->setDefaultButton(QMessageBox::No);
+    box->setEscapeButton(QMessageBox::No);
+    return box;
+}
+
+void QtUserDialogs::warning(QWidget *parent, const QString &title, const QString &text,
+                            const QString &informativeText)
+{
+    makeWarningBox(parent, title, text, informativeText)->exec();
+}
+
+bool QtUserDialogs::confirmWarning(QWidget *parent, const QString &title, const QString &text,
+                                   const QString &informativeText)
+{
+    return makeConfirmWarningBox(parent, title, text, informativeText)->exec() == QMessageBox::Yes;
 }
 
 void QtUserDialogs::information(QWidget *parent, const QString &title, const QString &text)

@@ -10,11 +10,14 @@ class QMessageBox;
 class QtUserDialogs final : public UserDialogs
 {
 public:
-    void warning(QWidget *parent, const QString &title, const QString &text) override;
+    void warning(QWidget *parent, const QString &title, const QString &text,
+                 const QString &informativeText) override;
     void information(QWidget *parent, const QString &title, const QString &text) override;
     void about(QWidget *parent, const QString &title, const QString &text) override;
     bool askYesNo(const QString &windowTitle, const QString &text,
                   const QString &informativeText) override;
+    bool confirmWarning(QWidget *parent, const QString &title, const QString &text,
+                        const QString &informativeText) override;
     QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                             const QString &filter) override;
     QString getSaveFileName(QWidget *parent, const QString &caption, const QString &proposedName,
@@ -22,10 +25,14 @@ public:
 
     // The boxes before they are run; exposed so that their properties can be checked.
     static std::unique_ptr<QMessageBox> makeWarningBox(QWidget *parent, const QString &title,
-                                                       const QString &text);
+                                                       const QString &text,
+                                                       const QString &informativeText = {});
     static std::unique_ptr<QMessageBox> makeInformationBox(QWidget *parent, const QString &title,
                                                            const QString &text);
     static std::unique_ptr<QMessageBox> makeQuestionBox(const QString &windowTitle,
                                                         const QString &text,
                                                         const QString &informativeText);
+    static std::unique_ptr<QMessageBox> makeConfirmWarningBox(QWidget *parent, const QString &title,
+                                                              const QString &text,
+                                                              const QString &informativeText);
 };

@@ -12,8 +12,10 @@ class UserDialogs
 public:
     virtual ~UserDialogs() = default;
 
-    // Warning box: warning icon, the single button OK, no default button.
-    virtual void warning(QWidget *parent, const QString &title, const QString &text) = 0;
+    // Warning box: warning icon, the single button OK, no default button. An
+    // empty informativeText leaves the box without one.
+    virtual void warning(QWidget *parent, const QString &title, const QString &text,
+                         const QString &informativeText) = 0;
     // Information box: information icon, the single button OK.
     virtual void information(QWidget *parent, const QString &title, const QString &text) = 0;
     // QMessageBox::about: rich text, the application icon, an OK button.
@@ -24,6 +26,11 @@ public:
     // Returns true for Yes; closing the box counts as No.
     virtual bool askYesNo(const QString &windowTitle, const QString &text,
                           const QString &informativeText) = 0;
+    // A question before data is lost, in the window's warning style: parent
+    // the window, warning icon, the buttons Yes and No with No the default, so
+    // that Enter keeps the data. Returns true for Yes; closing the box counts as No.
+    virtual bool confirmWarning(QWidget *parent, const QString &title, const QString &text,
+                                const QString &informativeText) = 0;
     // Modal file dialogs; an empty result means the user cancelled.
     virtual QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                                     const QString &filter) = 0;

@@ -1,4 +1,6 @@
+#include "ApplicationIdentity.h"
 #include "BridgeFactory.h"
+#include "CommandLine.h"
 #include "DeviceConnection.h"
 #include "DeviceLinkMessageBox.h"
 #include "DialogFont.h"
@@ -17,6 +19,17 @@ int main(int argc, char *argv[])
 {
     using namespace varnex::device;
 
+    // --help and --version are answered before anything needs a display.
+    setApplicationIdentity();
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine early = parseCommandLine(arguments);
+    if (early.action == CommandLine::Action::Help || early.action == CommandLine::Action::Version) {
+        std::fputs(qPrintable(early.output), stdout);
+        return 0;
+    }
+
     // Decided before any window exists, so that a wrong setting ends the
     // program with a clear word instead of a window that finds no device.
     BridgeBackend backend = createBridgeBackend(QProcessEnvironment::systemEnvironment());
@@ -26,7 +39,14 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    // Qt has taken its own options out of the arguments by now.
+    const CommandLine commandLine = parseCommandLine(QCoreApplication::arguments());
+    if (commandLine.action == CommandLine::Action::Error) {
+        std::fputs(qPrintable(commandLine.output), stderr);
+        return CommandLineErrorStatus;
+    }
     applyDialogFont(app);
+    applyWindowIcon();
     DeviceLinkMessageBox messageBox;
     UsbBridge bridge(*backend.library, messageBox);
     DeviceConnection connection(bridge, processState().deviceSettings);
@@ -37,5 +57,8 @@ int main(int argc, char *argv[])
     // its frame only ends the loop, whose result is the exit status.
     auto *window = new MainWindow(services);
     window->show();
+    // After the start-up read, so that the file is what the editor shows.
+    if (!commandLine.fileName.isEmpty())
+        window->loadEdidFile(commandLine.fileName);
     return app.exec();
 }

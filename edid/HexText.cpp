@@ -1,5 +1,7 @@
 #include "HexText.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace varnex::edid {
@@ -23,6 +25,43 @@ int digitValue(char ch)
 bool isTrailingSpace(char ch)
 {
     return ch == ' ' || ch == '\n' || ch == '\r' || ch == '\t' || ch == '\v' || ch == '\f';
+}
+
+struct ScanFailure
+{
+    qsizetype offset; // of the offending character, or the text's length at its end
+    HexTextExpectation expected;
+};
+
+// The one parse behind parseHexText and findHexTextProblem, so that both
+// always agree. Stores the accepted groups from image[0] on and counts them.
+std::optional<ScanFailure> scanHexText(QByteArrayView text, EdidImage &image, int &count)
+{
+    qsizetype length = text.size();
+    while (length > 0 && isTrailingSpace(text[length - 1]))
+        --length;
+
+    count = 0;
+    for (qsizetype p = 0; p < length; p += 3) {
+        if (count == EdidImageSize)
+            return ScanFailure{p, HexTextExpectation::EndOfTable};
+        // Past the text reads as its terminator, so nothing outside it is read.
+        const auto at = [&](qsizetype i) { return i < length ? text[i] : '\0'; };
+        const char group[3] = {at(p), at(p + 1), at(p + 2)};
+        // Checked in reading order, so that the position is the first bad character.
+        for (int k = 0; k < 2; ++k) {
+            if (digitValue(group[k]) < 0)
+                return ScanFailure{p + k, HexTextExpectation::HexDigit};
+        }
+        // A zero byte inside the text is not its end.
+        const bool insideText = p + 2 < length;
+        if ((insideText && group[2] == '\0') || ParseHexPair(group, &image[count]) != HexPairStored)
+            return ScanFailure{p + 2, HexTextExpectation::Separator};
+        ++count;
+    }
+    if (text.size() > MaxHexTextLength)
+        return ScanFailure{MaxHexTextLength, HexTextExpectation::EndOfText};
+    return std::nullopt;
 }
 
 } // namespace
@@ -76,27 +115,47 @@ int parseHexText(QByteArrayView text, EdidImage &image)
     image.fill(0);
     if (text.size() > MaxHexTextLength)
         return -1;
-    qsizetype length = text.size();
-    while (length > 0 && isTrailingSpace(text[length - 1]))
-        --length;
-
     int count = 0;
-    for (qsizetype p = 0; p < length; p += 3) {
-        if (count == EdidImageSize)
-            return -1;
-        // Copy the group so that the last one ends in a real terminator and
-        // nothing past the text is read.
-        char group[3] = {'\0', '\0', '\0'};
-        const qsizetype available = std::min<qsizetype>(3, length - p);
-        std::copy_n(text.data() + p, available, group);
-        // A zero byte inside the text is not its end.
-        if (available == 3 && group[2] == '\0')
-            return -1;
-        if (ParseHexPair(group, &image[count]) != HexPairStored)
-            return -1;
-        ++count;
+    return scanHexText(text, image, count) ? -1 : count;
+}
+
+std::optional<HexTextProblem> findHexTextProblem(QByteArrayView text)
+{
+    EdidImage scratch{};
+    int count = 0;
+    const std::optional<ScanFailure> failure = scanHexText(text, scratch, count);
+    if (!failure)
+        return std::nullopt;
+    const QByteArrayView before = text.first(std::min(failure->offset, text.size()));
+    const qsizetype lineStart = before.lastIndexOf('\n') + 1;
+    return HexTextProblem{int(before.count('\n')) + 1, int(before.size() - lineStart) + 1,
+                          failure->expected};
+}
+
+QString describeHexTextProblem(const HexTextProblem &problem)
+{
+    const char *expected = "";
+    switch (problem.expected) {
+    case HexTextExpectation::HexDigit:
+        expected = QT_TRANSLATE_NOOP("HexText", "expected a hexadecimal digit");
+        break;
+    case HexTextExpectation::Separator:
+        expected = QT_TRANSLATE_NOOP("HexText", "expected a space or the end of the line");
+        break;
+    case HexTextExpectation::EndOfTable:
+        expected = QT_TRANSLATE_NOOP("HexText", "expected the end of the table after 256 values");
+        break;
+    case HexTextExpectation::EndOfText:
+        expected =
+            QT_TRANSLATE_NOOP("HexText", "expected the end of the text (at most 1023 characters)");
+        break;
     }
-    return count;
+    return QCoreApplication::translate("HexText",
+                                       "Line %1, column %2: %3. An EDID table is 16 lines of 16 "
+                                       "two-digit hexadecimal values separated by single spaces.")
+        .arg(problem.line)
+        .arg(problem.column)
+        .arg(QCoreApplication::translate("HexText", expected));
 }
 
 } // namespace varnex::edid

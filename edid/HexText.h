@@ -4,7 +4,9 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
+#include <optional>
 #include <span>
 
 namespace varnex::edid {
@@ -51,5 +53,31 @@ int ParseHexPair(const char *group, quint8 *out);
 // format error `image` holds only the groups before the bad one, zeros
 // elsewhere; it is not meant to be used.
 int parseHexText(QByteArrayView text, EdidImage &image);
+
+// What the parse wanted where it gave up.
+enum class HexTextExpectation
+{
+    HexDigit,   // a value character was missing or not 0-9, A-F, a-f
+    Separator,  // a third character other than a space, a line feed or the end
+    EndOfTable, // a 257th value
+    EndOfText,  // more than MaxHexTextLength characters
+};
+
+// The first thing in reading order that makes parseHexText fail. Line and
+// column count from 1; a column counts characters, a line feed ends a line.
+struct HexTextProblem
+{
+    int line = 1;
+    int column = 1;
+    HexTextExpectation expected = HexTextExpectation::HexDigit;
+    bool operator==(const HexTextProblem &) const = default;
+};
+
+// Nothing exactly when parseHexText accepts the text.
+std::optional<HexTextProblem> findHexTextProblem(QByteArrayView text);
+
+// "Line 3, column 7: expected a hexadecimal digit." followed by one sentence
+// on the layout, for both front ends to show.
+QString describeHexTextProblem(const HexTextProblem &problem);
 
 } // namespace varnex::edid

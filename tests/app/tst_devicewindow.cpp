@@ -2,6 +2,7 @@
 // simulated Varnex, with its fault injection.
 #include "BridgeFactory.h"
 #include "Checksum.h"
+#include "EdidHeader.h"
 #include "EdidTestData.h"
 #include "FakeUserDialogs.h"
 #include "HexText.h"
@@ -11,7 +12,9 @@
 #include "SimulatedRig.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -27,6 +30,13 @@ using Kind = FakeUserDialogs::Kind;
 namespace {
 
 const QString Title = "Varnex EDID Utility";
+const QString NoHeader = "The table in the editor has no EDID header (00 FF FF FF FF FF FF 00), so "
+                         "the video source will not accept it.";
+const QString LayoutHint = " An EDID table is 16 lines of 16 two-digit hexadecimal values "
+                           "separated by single spaces.";
+const QString HardwareHint =
+    "Check that the USB cable is connected and that the Varnex is powered. On Linux, the udev "
+    "rule of this utility must be installed (see \"Hardware set-up\" in the README).";
 const QByteArray ModeQuery = QByteArray::fromHex("1101D2");
 
 // What the progress bar showed when a frame went out.
@@ -42,6 +52,7 @@ struct BarState
 EdidImage validTable()
 {
     EdidImage image = EdidTestData::countingImage();
+    std::copy(EdidHeaderBytes.begin(), EdidHeaderBytes.end(), image.begin());
     correctChecksums(image);
     return image;
 }
@@ -108,6 +119,24 @@ struct Rig
         return texts;
     }
     QString status() const { return window->statusBar()->currentMessage(); }
+    QString deviceLabel() const
+    {
+        return window->statusBar()->findChild<QLabel *>("deviceLabel")->text();
+    }
+    // The boxes shown, but the reset reminder, as "kind: text | informative text".
+    QStringList boxes() const
+    {
+        QStringList result;
+        for (const FakeUserDialogs::Call &call : dialogs.calls) {
+            if (call.kind == Kind::Warning)
+                result << "warning: " + call.text + " | " + call.detail;
+            else if (call.kind == Kind::ConfirmWarning)
+                result << "confirm: " + call.text + " | " + call.detail;
+            else if (call.kind != Kind::Information)
+                result << "other: " + call.text;
+        }
+        return result;
+    }
 
     SimulatedRig device;
     FakeUserDialogs dialogs;
@@ -146,6 +175,7 @@ private slots:
     {
         Rig rig(QList<SimulatedBridgeDevice>{});
         rig.start();
+        QCOMPARE(rig.deviceLabel(), QString("No Varnex found"));
         QVERIFY(rig.dialogs.calls.isEmpty());
         QVERIFY(rig.device.sink.messages.isEmpty());
         QVERIFY(rig.ui().dynamicEDID->isChecked());
@@ -182,6 +212,7 @@ private slots:
         QCOMPARE(rig.ui().dynamicEDID->isChecked(), !custom);
         QCOMPARE(rig.ui().EDIDtext->isEnabled(), custom);
         QCOMPARE(processState().deviceSettings.automix, quint8(custom ? 0 : 1));
+        QCOMPARE(rig.deviceLabel(), QString(custom ? "Varnex: CUSTOM" : "Varnex: AUTOMIX"));
         QCOMPARE(rig.ui().EDIDtext->toPlainText(), textOf(rig.device.sim.splitter().memory(0xA0)));
         QVERIFY(rig.dialogs.calls.isEmpty());
         // Presence test, mode query and read: three opens, each closed again.
@@ -453,6 +484,7 @@ private slots:
         rig.clear();
 
         QTest::mouseClick(rig.ui().staticEDID, Qt::LeftButton);
+        QCOMPARE(rig.deviceLabel(), QString("Varnex: CUSTOM"));
         QCOMPARE(rig.device.sim.writtenFrames(), QList<QByteArray>{QByteArray::fromHex("1101D0")});
         QCOMPARE(rig.operations().count(BridgeOperation::Open), 1);
         QCOMPARE(rig.operations().last(), BridgeOperation::Close);
@@ -467,8 +499,94 @@ private slots:
         QTest::mouseClick(rig.ui().dynamicEDID, Qt::LeftButton);
         QCOMPARE(rig.device.sim.writtenFrames(), QList<QByteArray>{QByteArray::fromHex("1101D1")});
         QCOMPARE(rig.device.sim.splitter().mode(), SplitterMode::Automix);
+        QCOMPARE(rig.deviceLabel(), QString("Varnex: AUTOMIX"));
         QVERIFY(!rig.ui().EDIDtext->isEnabled());
         QVERIFY(rig.dialogs.calls.isEmpty());
+    }
+
+    // What the window tells the user before and after an action: the
+    // questions that guard the splitter, where a text went wrong, that the
+    // checksums are right, what to check when no Varnex answers.
+    void guardsAndMessages_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("present"); // at start
+        QTest::addColumn<bool>("unplug");  // before the action
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<QString>("label");
+        const QString zeros = textOf(EdidImage{}); // what an empty file loads as
+        const QString full = textOf(validTable());
+        const QString custom = "Varnex: CUSTOM";
+        const QString missing = "No Varnex found";
+        QTest::newRow("no header, No") << zeros << true << false << "ButWriteEDID" << false
+                                       << QStringList{"confirm: " + NoHeader + " | Write anyway?"}
+                                       << QString() << false << custom;
+        QTest::newRow("no header, Yes") << zeros << true << false << "ButWriteEDID" << true
+                                        << QStringList{"confirm: " + NoHeader + " | Write anyway?"}
+                                        << "EDID values written..." << true << custom;
+        QTest::newRow("bad digit at verify")
+            << QString(full).replace(2 * 48 + 6, 1, "G") << true << false << "ButCalculateCheckSum"
+            << false
+            << QStringList{"warning: Hex Format Error | Line 3, column 7: expected a hexadecimal "
+                           "digit." +
+                           LayoutHint}
+            << QString() << false << custom;
+        QTest::newRow("tab at write")
+            << QString(full).replace(4 * 48 + 2, 1, "\t") << true << false << "ButWriteEDID"
+            << false
+            << QStringList{"warning: Hex Format Error | Line 5, column 3: expected a space or the "
+                           "end of the line." +
+                           LayoutHint}
+            << QString() << false << custom;
+        QTest::newRow("checksums correct")
+            << full << true << false << "ButCalculateCheckSum" << false << QStringList{}
+            << "Checksums are correct." << false << custom;
+        QTest::newRow("no splitter at read")
+            << QString() << false << false << "ButReadEDID" << false
+            << QStringList{"warning: Hardware not found | " + HardwareHint} << QString() << false
+            << missing;
+        QTest::newRow("splitter gone at write")
+            << full << true << true << "ButWriteEDID" << false
+            << QStringList{"warning: Hardware not found | " + HardwareHint} << QString() << false
+            << missing;
+    }
+
+    void guardsAndMessages()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, present);
+        QFETCH(bool, unplug);
+        QFETCH(QString, button);
+        QFETCH(bool, answer);
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, status);
+        QFETCH(bool, written);
+        QFETCH(QString, label);
+        Rig rig(present ? QList<SimulatedBridgeDevice>{{}} : QList<SimulatedBridgeDevice>{});
+        rig.device.sim.splitter().setMode(SplitterMode::Custom);
+        rig.start();
+        if (!text.isEmpty())
+            rig.ui().EDIDtext->setPlainText(text);
+        rig.clear();
+        if (unplug) // the start-up asked for the device count three times
+            rig.device.sim.failCall(BridgeOperation::GetDeviceCount, 4);
+        rig.dialogs.confirmAnswers.enqueue(answer);
+        rig.press(rig.window->findChild<QPushButton *>(button));
+
+        QCOMPARE(rig.boxes(), boxes);
+        for (const FakeUserDialogs::Call &call : rig.dialogs.calls) {
+            QCOMPARE(call.parent.data(), rig.window.data());
+            QCOMPARE(call.title, Title);
+        }
+        QCOMPARE(rig.status(), status);
+        QCOMPARE(rig.count(BridgeOperation::Write) > 0, written);
+        if (written)
+            QCOMPARE(textOf(rig.device.sim.splitter().memory(0xA0)), text);
+        QCOMPARE(rig.deviceLabel(), label);
     }
 
     // The real libusb backend on a machine without the bridge.

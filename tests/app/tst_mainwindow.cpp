@@ -1,4 +1,5 @@
 // The window shell: its form, its slots and what the window does itself.
+#include "ApplicationIdentity.h"
 #include "DialogFont.h"
 #include "FakeUserDialogs.h"
 #include "MainWindow.h"
@@ -10,8 +11,10 @@
 #include <QMetaMethod>
 #include <QProcess>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QResource>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -109,14 +112,16 @@ private slots:
         QVERIFY(w.statusBar()->currentMessage().isEmpty());
     }
 
-    void windowCannotGrow()
+    // Fixed at 380 x 500: shrinking would hide the buttons.
+    void windowSizeIsFixed()
     {
         Fixture f;
         f.window->show();
+        QCOMPARE(f.window->minimumSize(), QSize(380, 500));
         f.window->resize(800, 900);
         QCOMPARE(f.window->size(), QSize(380, 500));
         f.window->resize(200, 100);
-        QCOMPARE(f.window->size(), QSize(200, 100));
+        QCOMPARE(f.window->size(), QSize(380, 500));
     }
 
     void widgetTable_data()
@@ -206,13 +211,168 @@ private slots:
         QCOMPARE(menus[1], ui.menuHelp->menuAction());
         QCOMPARE(ui.menuFile->title(), QString("File"));
         QCOMPARE(ui.menuHelp->title(), QString("Help"));
-        QCOMPARE(ui.menuFile->actions(), QList<QAction *>{ui.actionExit});
+        const QList<QAction *> file = ui.menuFile->actions();
+        QCOMPARE(file.size(), 5);
+        QCOMPARE(file[0], ui.actionReadEDID);
+        QCOMPARE(file[1], ui.actionLoadFromFile);
+        QCOMPARE(file[2], ui.actionSaveToFile);
+        QVERIFY(file[3]->isSeparator());
+        QCOMPARE(file[4], ui.actionExit);
         QCOMPARE(ui.menuHelp->actions(), QList<QAction *>{ui.actionAbout});
         QCOMPARE(ui.actionExit->text(), QString("Exit"));
         QCOMPARE(ui.actionAbout->text(), QString("About"));
         QCOMPARE(ui.actionExit->parent(), f.window.data());
-        QVERIFY(ui.actionExit->shortcut().isEmpty());
-        QVERIFY(ui.actionAbout->shortcut().isEmpty());
+    }
+
+    // Every shortcut reaches its action from anywhere in the window; none writes.
+    void shortcuts_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("dialog"); // the dialog the action opens, or -1 for the exit
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Ctrl+R Read EDID") << "Ctrl+R" << int(Kind::Warning) << "Hardware not found";
+        QTest::newRow("Ctrl+O Load from File") << "Ctrl+O" << int(Kind::OpenFile) << QString();
+        QTest::newRow("Ctrl+S Save to File")
+            << "Ctrl+S" << int(Kind::SaveFile) << "Varnex_edid0.bin";
+        QTest::newRow("F1 About") << "F1" << int(Kind::About) << QString();
+        QTest::newRow("Ctrl+Q Exit") << "Ctrl+Q" << -1 << QString();
+    }
+
+    void shortcuts()
+    {
+        QFETCH(QString, keys);
+        QFETCH(int, dialog);
+        QFETCH(QString, text);
+        Fixture f;
+        f.ui().EDIDtext->setEnabled(true);
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.window));
+        f.ui().EDIDtext->setFocus();
+        QTest::keySequence(f.window, QKeySequence(keys));
+        if (dialog < 0) {
+            QCOMPARE(f.exitStatus, std::optional<int>(0));
+            return;
+        }
+        QCOMPARE(f.dialogs.calls.size(), 1);
+        QCOMPARE(int(f.dialogs.calls[0].kind), dialog);
+        if (!text.isNull())
+            QCOMPARE(f.dialogs.calls[0].text, text);
+        QVERIFY(f.ui().EDIDtext->toPlainText().isEmpty());
+
+        QStringList all;
+        for (const QAction *action : f.window->findChildren<QAction *>())
+            if (!action->shortcut().isEmpty())
+                all << action->shortcut().toString();
+        all.sort();
+        QCOMPARE(all, QStringList({"Ctrl+O", "Ctrl+Q", "Ctrl+R", "Ctrl+S", "F1"}));
+        QVERIFY(f.ui().ButWriteEDID->shortcut().isEmpty());
+    }
+
+    // Tab follows the layout and leaves the editor without typing into it.
+    // The two radio buttons are one stop, at the checked one; the arrow keys
+    // move between them.
+    void tabOrder()
+    {
+        Fixture f;
+        f.ui().EDIDtext->setEnabled(true);
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.window));
+        QCOMPARE(f.ui().dynamicEDID->nextInFocusChain(), f.ui().staticEDID);
+        f.ui().dynamicEDID->setFocus();
+        QStringList order{QApplication::focusWidget()->objectName()};
+        for (int i = 0; i < 8; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order, QStringList({"dynamicEDID", "EDIDtext", "ButReadEDID",
+                                     "ButCalculateCheckSum", "ButWriteEDID", "ButLoadEDID",
+                                     "ButSaveEDID", "ButClose", "dynamicEDID"}));
+        QVERIFY(f.ui().EDIDtext->toPlainText().isEmpty());
+    }
+
+    // Typed changes are not replaced or ended without a question; program
+    // changes and stored tables never bring it up.
+    void discardQuestion_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("happens");
+        QTest::newRow("nothing typed, read") << "nothing"
+                                             << "read" << false << false << true;
+        QTest::newRow("drawn and verified, load") << "program"
+                                                  << "load" << false << false << true;
+        QTest::newRow("typed, read, No") << "typed"
+                                         << "read" << false << true << false;
+        QTest::newRow("typed, read, Yes") << "typed"
+                                          << "read" << true << true << true;
+        QTest::newRow("typed, load, No") << "typed"
+                                         << "load" << false << true << false;
+        QTest::newRow("typed, Close, No") << "typed"
+                                          << "close" << false << true << false;
+        QTest::newRow("typed, Exit, Yes") << "typed"
+                                          << "exit" << true << true << true;
+        QTest::newRow("typed, frame close, No") << "typed"
+                                                << "frame" << false << true << false;
+        QTest::newRow("typed and saved, Close") << "saved"
+                                                << "close" << false << false << true;
+    }
+
+    void discardQuestion()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, action);
+        QFETCH(bool, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, happens);
+        Fixture f;
+        QTemporaryDir dir;
+        Ui::MainWindow &ui = f.ui();
+        ui.EDIDtext->setEnabled(true);
+        f.window->show();
+        if (before == "program") {
+            f.access().DisplayEDID(varnex::edid::EdidImage{});
+            QVERIFY(f.access().VerifyEDIDChecksum());
+        } else if (before != "nothing") {
+            QTest::keyClicks(ui.EDIDtext, "0a 1b");
+        }
+        if (before == "saved") {
+            f.dialogs.fileNames.enqueue(dir.filePath("saved.bin"));
+            QVERIFY(f.access().WriteEDIDtoFile());
+        }
+        const QString text = ui.EDIDtext->toPlainText();
+        f.dialogs.calls.clear();
+        f.dialogs.confirmAnswers.enqueue(answer);
+
+        bool closed = false;
+        if (action == "read")
+            QTest::mousePress(ui.ButReadEDID, Qt::LeftButton);
+        else if (action == "load")
+            QTest::mousePress(ui.ButLoadEDID, Qt::LeftButton);
+        else if (action == "close")
+            QTest::mousePress(ui.ButClose, Qt::LeftButton);
+        else if (action == "exit")
+            ui.actionExit->trigger();
+        else
+            closed = f.window->close();
+
+        QCOMPARE(f.dialogs.count(Kind::ConfirmWarning), asked ? 1 : 0);
+        if (asked) {
+            const FakeUserDialogs::Call &question = f.dialogs.calls[0];
+            QCOMPARE(question.text, QString("Discard the changes in the editor?"));
+            QCOMPARE(question.title, Title);
+            QCOMPARE(question.parent.data(), f.window.data());
+        }
+        const int actionDialogs = f.dialogs.calls.size() - (asked ? 1 : 0);
+        if (action == "read" || action == "load")
+            QCOMPARE(actionDialogs, happens ? 1 : 0); // "Hardware not found", the open dialog
+        else if (action == "frame")
+            QCOMPARE(closed, happens);
+        else
+            QCOMPARE(f.exitStatus.has_value(), happens);
+        if (!happens)
+            QCOMPARE(ui.EDIDtext->toPlainText(), text);
     }
 
     void slotsInMetaObjectOrder()
@@ -472,6 +632,69 @@ private slots:
         QVERIFY(child.waitForFinished(30000));
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
         QCOMPARE(child.exitCode(), 0);
+    }
+
+    // The desktop matches the window to its launcher and shows the packaged
+    // icon; drawing it needs Qt's SVG plugin at run time.
+    void desktopIdentity()
+    {
+        setApplicationIdentity();
+        applyWindowIcon();
+        Fixture f;
+        QCOMPARE(QGuiApplication::desktopFileName(), QString("io.github.varnex.EdidUtility"));
+        const QImage icon = f.window->windowIcon().pixmap(QSize(64, 64)).toImage();
+        QCOMPARE(icon.size(), QSize(64, 64));
+        QVERIFY(icon.pixelColor(32, 32).alpha() > 0); // the drawing, not an empty pixmap
+    }
+
+    // The installed program's command line. Help and version come without a
+    // window system: the platform named here does not exist, and creating the
+    // application object would abort.
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out"); // patterns
+        QTest::addColumn<QString>("err");
+        const QString usage = "^Usage: varnex-edid-utility \\[options\\] \\[file\\]\n.*--version.*";
+        QTest::newRow("--help") << QStringList{"--help"} << "none" << 0 << usage << "^$";
+        QTest::newRow("-h after Qt's options")
+            << QStringList{"-platform", "none", "-h"} << "none" << 0 << usage << "^$";
+        QTest::newRow("--version") << QStringList{"--version"} << "none" << 0
+                                   << "^varnex-edid-utility \\d+\\.\\d+\\.\\d+\n$"
+                                   << "^$";
+        QTest::newRow("unknown option")
+            << QStringList{"--bogus"} << "offscreen" << 1 << "^$"
+            << "varnex-edid-utility: Unknown option 'bogus'.\nTry 'varnex-edid-utility --help'.\n$";
+        QTest::newRow("two files") << QStringList{"a.bin", "b.bin"} << "offscreen" << 1 << "^$"
+                                   << "varnex-edid-utility: Only one file can be loaded.\n";
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, platform);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QTemporaryDir dir;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", platform);
+        environment.insert("VARNEX_BRIDGE", "sim");
+        environment.insert("VARNEX_SIM_STATE", dir.filePath("state.bin"));
+        environment.insert("XDG_RUNTIME_DIR", dir.path());
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(VARNEX_BUILD_DIR "/bin/varnex-edid-utility"), arguments);
+        QVERIFY(program.waitForFinished(30000));
+        const QString stdOut = QString::fromLocal8Bit(program.readAllStandardOutput());
+        const QString stdErr = QString::fromLocal8Bit(program.readAllStandardError());
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), status);
+        const auto dotAll = QRegularExpression::DotMatchesEverythingOption;
+        QVERIFY2(QRegularExpression(out, dotAll).match(stdOut).hasMatch(), qPrintable(stdOut));
+        QVERIFY2(QRegularExpression(err, dotAll).match(stdErr).hasMatch(), qPrintable(stdErr));
     }
 
     void screenshot()

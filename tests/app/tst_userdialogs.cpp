@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -19,7 +20,7 @@ struct SeenBox
     QString title, text, informativeText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
-    bool hasDefaultButton = false;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     bool modal = false;
 };
 
@@ -37,7 +38,7 @@ void inspectNextBox(SeenBox &seen, QMessageBox::StandardButton answer)
         seen.informativeText = box->informativeText();
         seen.icon = box->icon();
         seen.buttons = box->standardButtons();
-        seen.hasDefaultButton = box->defaultButton() != nullptr;
+        seen.defaultButton = box->standardButton(box->defaultButton());
         seen.modal = box->isModal();
         box->button(answer)->click();
     });
@@ -57,12 +58,13 @@ private slots:
         QtUserDialogs dialogs;
         SeenBox seen;
         inspectNextBox(seen, QMessageBox::Ok);
-        dialogs.warning(&window, "Varnex EDID Utility", "Hardware not found");
+        dialogs.warning(&window, "Varnex EDID Utility", "Hardware not found", "Check the cable.");
 
         QVERIFY(seen.seen);
         QCOMPARE(seen.parent.data(), &window);
         QCOMPARE(seen.title, QString("Varnex EDID Utility"));
         QCOMPARE(seen.text, QString("Hardware not found"));
+        QCOMPARE(seen.informativeText, QString("Check the cable."));
         QCOMPARE(seen.icon, QMessageBox::Warning);
         QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(seen.modal);
@@ -114,6 +116,37 @@ private slots:
         QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No);
         if (!windowTitle.isEmpty())
             QCOMPARE(seen.title, windowTitle);
+    }
+
+    void confirmWarningBox_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("Yes") << int(QMessageBox::Yes) << true;
+        QTest::newRow("No") << int(QMessageBox::No) << false;
+    }
+
+    void confirmWarningBox()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, expected);
+        QMainWindow window;
+        QtUserDialogs dialogs;
+        SeenBox seen;
+        inspectNextBox(seen, QMessageBox::StandardButton(answer));
+        const bool yes = dialogs.confirmWarning(&window, "Varnex EDID Utility",
+                                                "Discard the changes in the editor?", "details");
+
+        QVERIFY(seen.seen);
+        QCOMPARE(yes, expected);
+        QCOMPARE(seen.parent.data(), &window);
+        QCOMPARE(seen.title, QString("Varnex EDID Utility"));
+        QCOMPARE(seen.icon, QMessageBox::Warning);
+        QCOMPARE(seen.text, QString("Discard the changes in the editor?"));
+        QCOMPARE(seen.informativeText, QString("details"));
+        QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(seen.defaultButton, QMessageBox::No);
+        QVERIFY(seen.modal);
     }
 
     void questionBoxHasNoDefaultButtonSet()

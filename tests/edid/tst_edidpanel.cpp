@@ -117,6 +117,9 @@ private slots:
     void saveThenLoad();
     void savedTextLikeImageComesBackAsText();
 
+    void oneUndoStepPerProgramChange_data();
+    void oneUndoStepPerProgramChange();
+
 private:
     QTextEdit &editor() { return *access().ui().EDIDtext; }
     MainWindowTestAccess access() { return MainWindowTestAccess(*m_window); }
@@ -341,7 +344,8 @@ void TestEdidPanel::loadCancelled()
     QCOMPARE(dialog.parent.data(), m_window.get());
     QCOMPARE(dialog.title, QStringLiteral("Open file"));
     QCOMPARE(dialog.text, QString());
-    QCOMPARE(dialog.detail, QStringLiteral("Binary Files (*.bin);;All files (*.*)"));
+    // "*", not "*.*": files without a dot in their name are shown too.
+    QCOMPARE(dialog.detail, QStringLiteral("Binary Files (*.bin);;All files (*)"));
     QCOMPARE(editor().toPlainText(), QStringLiteral("01 02"));
     QCOMPARE(m_messages->count(), 0);
 }
@@ -593,6 +597,55 @@ void TestEdidPanel::savedTextLikeImageComesBackAsText()
     QCOMPARE(editorImage(), QByteArray());
     QVERIFY(!access().VerifyEDIDChecksum());
     QCOMPARE(m_dialogs->calls.last().text, QStringLiteral("Hex Format Error"));
+}
+
+void TestEdidPanel::oneUndoStepPerProgramChange_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("typedBefore"); // else a drawn table is there before
+    QTest::newRow("verify's redraw of typed text") << "verify" << true;
+    QTest::newRow("checksum correction") << "correct" << false;
+    QTest::newRow("load of a raw file") << "raw" << true;
+    QTest::newRow("load of a text file") << "text" << false;
+}
+
+// Ctrl+Z after a change the program made gives back exactly what was there
+// before, in one step.
+void TestEdidPanel::oneUndoStepPerProgramChange()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, typedBefore);
+    EdidImage image = EdidTestData::randomImage(70);
+    correctChecksums(image);
+    if (typedBefore) {
+        editor().setPlainText(typedText(toBytes(image)));
+    } else {
+        EdidImage wrong = image;
+        wrong[127] ^= 0x01;
+        access().DisplayEDID(wrong);
+        editor().document()->clearUndoRedoStacks();
+    }
+    const QString before = editor().toHtml();
+
+    if (change == "raw" || change == "text") {
+        QVERIFY(writeAll(path("file"), change == "raw" ? toBytes(image) : formatHexText(image)));
+        m_dialogs->fileNames.enqueue(path("file"));
+        QVERIFY(access().ReadEDIDfromFile());
+    } else {
+        m_dialogs->questionAnswers.enqueue(true);
+        QVERIFY(access().VerifyEDIDChecksum());
+    }
+    const QString after = editor().toHtml();
+    QVERIFY(after != before);
+
+    editor().setEnabled(true);
+    m_window->show();
+    editor().setFocus();
+    QTest::keySequence(&editor(), QKeySequence::Undo);
+    QCOMPARE(editor().toHtml(), before);
+    QVERIFY(!editor().document()->isUndoAvailable());
+    QTest::keySequence(&editor(), QKeySequence::Redo);
+    QCOMPARE(editor().toHtml(), after);
 }
 
 QTEST_MAIN(TestEdidPanel)

@@ -54,6 +54,7 @@ private slots:
     void acceptsLayouts();
     void rejects_data();
     void rejects();
+    void describesProblems();
     void pairValues_data();
     void pairValues();
     void missingBytesAreZero();
@@ -154,40 +155,65 @@ void TestHexText::acceptsLayouts()
     EdidImage parsed;
     QCOMPARE(parseHexText(text, parsed), int(bytes.size()));
     QCOMPARE(toBytes(parsed).left(bytes.size()), bytes);
+    QCOMPARE(findHexTextProblem(text), std::nullopt);
 }
 
 void TestHexText::rejects_data()
 {
+    using E = HexTextExpectation;
     QTest::addColumn<QByteArray>("text");
-    QTest::newRow("two spaces") << QByteArray("01  02");
-    QTest::newRow("tab") << QByteArray("01\t02");
-    QTest::newRow("carriage return") << QByteArray("01\r\n02");
-    QTest::newRow("space before line feed") << QByteArray("01 \n02");
-    QTest::newRow("empty line") << QByteArray("01\n\n02");
-    QTest::newRow("leading space") << QByteArray(" 01 02");
-    QTest::newRow("leading line feed") << QByteArray("\n01 02");
-    QTest::newRow("three characters") << QByteArray("012 03");
-    QTest::newRow("three characters at the end") << QByteArray("01 023");
-    QTest::newRow("single character at the end") << QByteArray("01 0");
-    QTest::newRow("single character before line feed") << QByteArray("01 0\n");
-    QTest::newRow("G1") << QByteArray("G1 00");
-    QTest::newRow("0G") << QByteArray("00 0G");
-    QTest::newRow("Z9") << QByteArray("Z9");
-    QTest::newRow("sign") << QByteArray("-1");
-    QTest::newRow("non-ASCII") << QByteArray("\xC4\xD6");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<HexTextExpectation>("expected");
+    QTest::newRow("two spaces") << QByteArray("01  02") << 1 << 4 << E::HexDigit;
+    QTest::newRow("tab") << QByteArray("01\t02") << 1 << 3 << E::Separator;
+    QTest::newRow("carriage return") << QByteArray("01\r\n02") << 1 << 3 << E::Separator;
+    QTest::newRow("space before line feed") << QByteArray("01 \n02") << 1 << 4 << E::HexDigit;
+    QTest::newRow("empty line") << QByteArray("01\n\n02") << 2 << 1 << E::HexDigit;
+    QTest::newRow("leading space") << QByteArray(" 01 02") << 1 << 1 << E::HexDigit;
+    QTest::newRow("leading line feed") << QByteArray("\n01 02") << 1 << 1 << E::HexDigit;
+    QTest::newRow("three characters") << QByteArray("012 03") << 1 << 3 << E::Separator;
+    QTest::newRow("three characters at the end") << QByteArray("01 023") << 1 << 6 << E::Separator;
+    QTest::newRow("single character at the end") << QByteArray("01 0") << 1 << 5 << E::HexDigit;
+    QTest::newRow("single character before line feed")
+        << QByteArray("01 0\n") << 1 << 5 << E::HexDigit;
+    QTest::newRow("G1") << QByteArray("G1 00") << 1 << 1 << E::HexDigit;
+    QTest::newRow("0G on line 3") << QByteArray("00\n00\n00 0G") << 3 << 5 << E::HexDigit;
+    QTest::newRow("Z9") << QByteArray("Z9") << 1 << 1 << E::HexDigit;
+    QTest::newRow("sign") << QByteArray("-1") << 1 << 1 << E::HexDigit;
+    QTest::newRow("non-ASCII") << QByteArray("\xC4\xD6") << 1 << 1 << E::HexDigit;
     QTest::newRow("zero byte inside") << QByteArray("01\0"
                                                     "02",
-                                                    5);
-    QTest::newRow("zero byte as value") << QByteArray("0\0 02", 5);
-    QTest::newRow("257 groups") << zeroGroups(257);
-    QTest::newRow("257 groups on one line") << QByteArray("00 ").repeated(257).chopped(1);
+                                                    5)
+                                      << 1 << 3 << E::Separator;
+    QTest::newRow("zero byte as value") << QByteArray("0\0 02", 5) << 1 << 2 << E::HexDigit;
+    QTest::newRow("257 groups") << zeroGroups(257) << 17 << 1 << E::EndOfTable;
+    QTest::newRow("257 groups on one line")
+        << QByteArray("00 ").repeated(257).chopped(1) << 1 << 769 << E::EndOfTable;
+    // Trailing white space counts towards the limit: the 1024th character, on line 16 + 256.
+    QTest::newRow("1024 characters")
+        << formatHexText(EdidImage{}) + QByteArray(256, '\n') << 272 << 1 << E::EndOfText;
 }
 
+// Every rejected text is rejected at the place the user is told about.
 void TestHexText::rejects()
 {
     QFETCH(QByteArray, text);
+    QFETCH(int, line);
+    QFETCH(int, column);
+    QFETCH(HexTextExpectation, expected);
     EdidImage parsed;
     QCOMPARE(parseHexText(text, parsed), -1);
+    QCOMPARE(findHexTextProblem(text), std::optional(HexTextProblem{line, column, expected}));
+}
+
+void TestHexText::describesProblems()
+{
+    QCOMPARE(describeHexTextProblem({3, 7, HexTextExpectation::HexDigit}),
+             QString("Line 3, column 7: expected a hexadecimal digit. An EDID table is 16 lines "
+                     "of 16 two-digit hexadecimal values separated by single spaces."));
+    QVERIFY(describeHexTextProblem({1, 769, HexTextExpectation::EndOfTable})
+                .startsWith("Line 1, column 769: expected the end of the table after 256 values."));
 }
 
 void TestHexText::pairValues_data()

@@ -11,7 +11,8 @@
 #include <functional>
 
 // Records every dialog the window asks for and answers from scripted queues.
-// Unscripted questions are answered No, unscripted file dialogs are cancelled.
+// Unscripted questions are answered No (the safe answer, and the default of a
+// confirmation), unscripted file dialogs are cancelled.
 class FakeUserDialogs final : public UserDialogs
 {
 public:
@@ -21,6 +22,7 @@ public:
         Information,
         About,
         Question,
+        ConfirmWarning,
         OpenFile,
         SaveFile
     };
@@ -32,18 +34,20 @@ public:
         bool hadParent = false;
         QString title;  // window title, or the caption of a file dialog
         QString text;   // main text; for file dialogs the start directory or proposed name
-        QString detail; // informative text of a question; filter of a file dialog
+        QString detail; // informative text of a box; filter of a file dialog
     };
 
     QList<Call> calls;
-    QQueue<bool> questionAnswers;
+    QQueue<bool> questionAnswers; // askYesNo
+    QQueue<bool> confirmAnswers;  // confirmWarning
     QQueue<QString> fileNames;
     // Runs at each call, after it was recorded (e.g. to inspect the window meanwhile).
     std::function<void(const Call &)> onCall;
 
-    void warning(QWidget *parent, const QString &title, const QString &text) override
+    void warning(QWidget *parent, const QString &title, const QString &text,
+                 const QString &informativeText) override
     {
-        record({Kind::Warning, parent, parent != nullptr, title, text, {}});
+        record({Kind::Warning, parent, parent != nullptr, title, text, informativeText});
     }
     void information(QWidget *parent, const QString &title, const QString &text) override
     {
@@ -58,6 +62,12 @@ public:
     {
         record({Kind::Question, nullptr, false, windowTitle, text, informativeText});
         return questionAnswers.isEmpty() ? false : questionAnswers.dequeue();
+    }
+    bool confirmWarning(QWidget *parent, const QString &title, const QString &text,
+                        const QString &informativeText) override
+    {
+        record({Kind::ConfirmWarning, parent, parent != nullptr, title, text, informativeText});
+        return confirmAnswers.isEmpty() ? false : confirmAnswers.dequeue();
     }
     QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                             const QString &filter) override

@@ -1,0 +1,18 @@
+#include "ApplicationIdentity.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+
+void setApplicationIdentity()
+{
+    QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationName));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VARNEX_VERSION));
+    // Lets the desktop match the window to its launcher (and its icon) on
+    // Wayland; on X11 the desktop entry's StartupWMClass does this.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopFileName));
+}
+
+void applyWindowIcon()
+{
+    QGuiApplication::setWindowIcon(QIcon(QString::fromLatin1(WindowIconResource)));
+}
