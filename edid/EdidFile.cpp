@@ -1,5 +1,8 @@
 #include "EdidFile.h"
 
+#include "HexText.h"
+#include "import/ImportEdidText.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -10,10 +13,28 @@ namespace varnex::edid {
 
 namespace {
 
+// Latin-1 no-break space, which a plain-text editor hands back as a space.
+constexpr char NoBreakSpace = '\xA0';
+
 void setError(QString *errorString, const QString &text)
 {
     if (errorString)
         *errorString = text;
+}
+
+std::optional<QByteArray> readHead(const QString &fileName, qint64 limit, QString *errorString)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(errorString, file.errorString());
+        return std::nullopt;
+    }
+    QByteArray head = file.read(limit);
+    if (file.error() != QFileDevice::NoError) {
+        setError(errorString, file.errorString());
+        return std::nullopt;
+    }
+    return head;
 }
 
 } // namespace
@@ -50,34 +71,67 @@ QByteArray convertHexFileLineEnds(QByteArrayView data)
     return out;
 }
 
+QByteArray hexTextAsEdited(QByteArrayView text)
+{
+    QByteArray edited;
+    edited.reserve(text.size());
+    for (qsizetype p = 0; p < text.size(); ++p) {
+        const char ch = text[p];
+        if (ch == '\r') {
+            edited.append('\n');
+            if (p + 1 < text.size() && text[p + 1] == '\n')
+                ++p;
+        } else {
+            edited.append(ch == NoBreakSpace ? ' ' : ch);
+        }
+    }
+    return edited;
+}
+
+bool isAcceptedHexText(QByteArrayView text)
+{
+    EdidImage image;
+    return parseHexText(hexTextAsEdited(text), image) >= 0;
+}
+
+EdidFileContents rawEdidContents(QByteArrayView data)
+{
+    EdidFileContents contents;
+    contents.kind = EdidFileKind::RawImage;
+    std::copy_n(data.data(), std::min<qsizetype>(data.size(), EdidImageSize),
+                contents.image.begin());
+    return contents;
+}
+
 EdidFileContents interpretEdidFile(QByteArrayView data)
 {
-    data = data.first(std::min<qsizetype>(data.size(), EdidFileReadLimit));
+    const QByteArrayView head = data.first(std::min<qsizetype>(data.size(), EdidFileReadLimit));
+    if (head.isEmpty() || head[0] == '\0')
+        return rawEdidContents(head);
+
     EdidFileContents contents;
-    if (data.isEmpty() || data[0] == '\0') {
-        contents.kind = EdidFileKind::RawImage;
-        std::copy_n(data.data(), std::min<qsizetype>(data.size(), EdidImageSize),
-                    contents.image.begin());
-    } else {
-        contents.kind = EdidFileKind::HexText;
-        contents.text = convertHexFileLineEnds(data);
-    }
+    contents.kind = EdidFileKind::HexText;
+    contents.text = convertHexFileLineEnds(head);
+    if (isAcceptedHexText(contents.text) || data.size() > EdidImportReadLimit)
+        return contents;
+    ImportResult imported = importEdidText(data);
+    if (!imported.isValid())
+        return contents;
+    contents.kind = EdidFileKind::Imported;
+    contents.image = imported.image();
+    contents.text = formatHexText(contents.image);
+    contents.imported = std::move(imported);
     return contents;
 }
 
 std::optional<QByteArray> readEdidFileHead(const QString &fileName, QString *errorString)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(errorString, file.errorString());
-        return std::nullopt;
-    }
-    QByteArray head = file.read(EdidFileReadLimit);
-    if (file.error() != QFileDevice::NoError) {
-        setError(errorString, file.errorString());
-        return std::nullopt;
-    }
-    return head;
+    return readHead(fileName, EdidFileReadLimit, errorString);
+}
+
+std::optional<QByteArray> readEdidFile(const QString &fileName, QString *errorString)
+{
+    return readHead(fileName, qint64(EdidImportReadLimit) + 1, errorString);
 }
 
 bool writeEdidFile(const QString &fileName, const EdidImage &image, QString *errorString,

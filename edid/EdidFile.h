@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EdidImage.h"
+#include "import/ImportResult.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -11,23 +12,32 @@
 
 namespace varnex::edid {
 
-// A file is loaded from its first 1024 bytes at most; the rest is ignored.
+// A raw image or our hex text is taken from a file's first 1024 bytes at
+// most; the rest is ignored.
 inline constexpr int EdidFileReadLimit = 1024;
+// Text files up to 1 MiB are considered for import from other tools' dumps.
+inline constexpr int EdidImportReadLimit = 1024 * 1024;
 // Column at which a hex text line of 16 "XX " groups ends, where its line end is normalised.
 inline constexpr int HexFileLineColumns = 48;
 
 enum class EdidFileKind
 {
     RawImage, // first byte 0x00, as every EDID header begins
-    HexText,  // any other first byte
+    HexText,  // any other first byte, unless the text is imported
+    Imported, // text that is not our hex text but another tool's dump
 };
 
 // What a loaded file holds, ready for the editor.
 struct EdidFileContents
 {
     EdidFileKind kind = EdidFileKind::RawImage;
-    EdidImage image{}; // RawImage: the first 256 bytes, missing ones 0
-    QByteArray text;   // HexText: the converted text, up to its first zero byte
+    // RawImage and Imported: the first 256 bytes, missing ones 0.
+    EdidImage image{};
+    // HexText: the converted text, up to its first zero byte. Imported: the
+    // image as our hex text, for a front end that shows text only.
+    QByteArray text;
+    // Imported: the form and every byte of the dump, to tell what was left out.
+    ImportResult imported;
 };
 
 // Normalises the line ends of hex text taken from a file. The data is seen as
@@ -38,13 +48,37 @@ struct EdidFileContents
 // within the 1024 bytes. The result ends before the first zero byte.
 QByteArray convertHexFileLineEnds(QByteArrayView data);
 
-// Tells a raw image from hex text by the first byte (an empty file reads as
-// 0x00) and converts it. Only the first EdidFileReadLimit bytes are looked at.
+// Converted hex text as a plain-text editor hands it back: each CR LF and
+// each lone CR become one line feed, each no-break space (0xA0) a space.
+// Parse this, not the converted text, to get the table the window would.
+QByteArray hexTextAsEdited(QByteArrayView text);
+
+// Whether converted hex text is our hex text: once edited (hexTextAsEdited)
+// it parses (parseHexText) without a format error. Such text is never
+// imported, so every file that loaded as usable hex text still does.
+bool isAcceptedHexText(QByteArrayView text);
+
+// A raw image from any bytes: the first 256, missing ones 0.
+EdidFileContents rawEdidContents(QByteArrayView data);
+
+// Reads a loaded file. The first EdidFileReadLimit bytes decide between a
+// raw image (first byte 0x00; an empty file reads as 0x00) and text; text
+// that is our hex text (isAcceptedHexText) is HexText. Any other text of at
+// most EdidImportReadLimit bytes is tried as another tool's dump
+// (importEdidText) and is Imported when one holds a whole table; otherwise
+// it is HexText all the same, for the editor to find fault with. Pass the
+// data from readEdidFile, so that a dump longer than the head is read whole
+// and a file over the limit is known to be one.
 EdidFileContents interpretEdidFile(QByteArrayView data);
 
 // Reads the first EdidFileReadLimit bytes of a file (fewer if it is shorter).
 // On failure returns nothing and sets *errorString to the reason.
 std::optional<QByteArray> readEdidFileHead(const QString &fileName, QString *errorString);
+
+// Reads what interpretEdidFile needs: up to EdidImportReadLimit + 1 bytes,
+// the one over the limit telling that the file is too long to import.
+// On failure returns nothing and sets *errorString to the reason.
+std::optional<QByteArray> readEdidFile(const QString &fileName, QString *errorString);
 
 // Writes the image as exactly 256 raw bytes, replacing the file whole. The
 // data goes to a temporary file that is renamed over the target only once

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "EdidImage.h"
+#include "ImportForm.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace varnex::edid {
+
+// Largest table an import takes: E-DDC addresses 128 segments of two blocks each.
+inline constexpr int MaxImportTableSize = 128 * 2 * EdidBlockSize;
+
+// Whether `size` bytes make a whole EDID: one or more 128-byte blocks, at most
+// MaxImportTableSize bytes. A dump of any other length was cut short or is not one.
+bool isWholeTableSize(qsizetype size);
+
+// A table read from another tool's dump.
+struct ImportResult
+{
+    ImportForm form = ImportForm::None;
+    // Every byte of the dump, a whole table (isWholeTableSize); empty when
+    // form is None.
+    QByteArray table;
+
+    bool isValid() const { return form != ImportForm::None; }
+    // What the Varnex takes: the first 256 bytes; a one-block table is
+    // followed by 128 zero bytes.
+    EdidImage image() const;
+    // The bytes past the first 256 that image() leaves out.
+    int droppedBytes() const;
+    // The extension blocks past the first that image() leaves out.
+    int droppedExtensionBlocks() const;
+    QString formName() const { return importFormName(form); }
+};
+
+} // namespace varnex::edid
