@@ -179,10 +179,19 @@ bool MainWindow::WriteEDIDtoDevice()
     on_ProgressChange(0, 0);
 
     if (const int failed = result.firstFailedOffset(); failed >= 0) {
-        warnUser(tr("Writing the EDID failed: the Varnex did not confirm the bytes "
-                    "from offset %1.\nIts EDID table may be incomplete. Write the "
-                    "table again.")
-                     .arg(hexOffset(failed)));
+        if (result.framesSent == 0) {
+            warnUser(tr("Writing the EDID failed: nothing was sent to the Varnex.\nWrite the "
+                        "table again."));
+        } else {
+            // The write ends at the first unconfirmed frame: say how far it got.
+            const QString confirmed =
+                failed == 0 ? tr("No bytes were confirmed")
+                            : tr("The bytes 0x00 to %1 were confirmed").arg(hexOffset(failed - 1));
+            warnUser(tr("Writing the EDID failed: the Varnex did not confirm the bytes "
+                        "from offset %1.\n%2; the frames after offset %1 were not sent. Its EDID "
+                        "table may be incomplete. Write the table again.")
+                         .arg(hexOffset(failed), confirmed));
+        }
         return false;
     }
     m_typedSinceStored = false;

@@ -473,6 +473,7 @@ private slots:
         QCOMPARE(rig.device.sink.messages, QStringList{"Error Sending Code"});
         QCOMPARE(rig.warnings().size(), 1);
         QVERIFY(rig.warnings()[0].contains("0x18"));
+        QVERIFY(rig.warnings()[0].contains("0x00 to 0x17 were confirmed"));
         QVERIFY(rig.warnings()[0].contains("may be incomplete"));
         QVERIFY(rig.status() != "EDID values written...");
     }
