@@ -1,5 +1,5 @@
 # Installs the build tree into a scratch prefix and checks what lands there.
-# -DBUILD_DIR -DWORK_DIR -DAPP_ID -DUDEV_RULES_DIR
+# -DBUILD_DIR -DWORK_DIR -DAPP_ID -DUDEV_RULES_DIR -DWITH_CLI (1 when varnex-edid is built)
 file(REMOVE_RECURSE "${WORK_DIR}")
 set(prefix "${WORK_DIR}/prefix")
 # DESTDIR keeps an absolute udev directory inside the scratch area too.
@@ -17,12 +17,21 @@ else()
   set(rules "${root}${prefix}/${UDEV_RULES_DIR}")
 endif()
 set(base "${root}${prefix}")
+set(programs varnex-edid-utility)
+if(WITH_CLI)
+  list(APPEND programs varnex-edid)
+endif()
 set(expected
-  "${base}/bin/varnex-edid-utility"
   "${base}/share/applications/${APP_ID}.desktop"
   "${base}/share/icons/hicolor/scalable/apps/${APP_ID}.svg"
   "${base}/share/metainfo/${APP_ID}.metainfo.xml"
+  "${base}/share/doc/varnex-edid-utility/copyright"
+  "${base}/share/doc/varnex-edid-utility/changelog.gz"
   "${rules}/70-varnex-edid-utility.rules")
+# Every program comes with its manual page.
+foreach(program IN LISTS programs)
+  list(APPEND expected "${base}/bin/${program}" "${base}/share/man/man1/${program}.1.gz")
+endforeach()
 
 file(GLOB_RECURSE installed LIST_DIRECTORIES false "${root}/*")
 list(SORT installed)
@@ -31,10 +40,12 @@ if(NOT installed STREQUAL expected)
   message(FATAL_ERROR "installed files differ\n  expected: ${expected}\n  installed: ${installed}")
 endif()
 
-execute_process(COMMAND test -x "${base}/bin/varnex-edid-utility" RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "the program is not executable")
-endif()
+foreach(program IN LISTS programs)
+  execute_process(COMMAND test -x "${base}/bin/${program}" RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${program} is not executable")
+  endif()
+endforeach()
 
 function(require file pattern)
   file(READ "${file}" text)
@@ -42,12 +53,17 @@ function(require file pattern)
     message(FATAL_ERROR "${file} lacks ${pattern}")
   endif()
 endfunction()
-require("${base}/share/applications/${APP_ID}.desktop" "\nExec=varnex-edid-utility\n")
+require("${base}/share/applications/${APP_ID}.desktop" "\nExec=varnex-edid-utility %f\n")
+# The window names itself by the application id; the desktop matches it to the entry by it.
+require("${base}/share/applications/${APP_ID}.desktop" "\nStartupWMClass=${APP_ID}\n")
 require("${base}/share/applications/${APP_ID}.desktop" "\nIcon=${APP_ID}\n")
 require("${base}/share/icons/hicolor/scalable/apps/${APP_ID}.svg" "<svg ")
 require("${base}/share/metainfo/${APP_ID}.metainfo.xml" "<id>${APP_ID}</id>")
 require("${base}/share/metainfo/${APP_ID}.metainfo.xml"
         "<launchable type=\"desktop-id\">${APP_ID}.desktop</launchable>")
+require("${base}/share/metainfo/${APP_ID}.metainfo.xml" "<project_license>MIT</project_license>")
+require("${base}/share/doc/varnex-edid-utility/copyright"
+        "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n")
 
 # The seat's uaccess tag is applied by 73-seat-late.rules: the rule must come earlier
 # and grant access through it, never through a wide-open mode.
