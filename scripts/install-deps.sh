@@ -14,6 +14,7 @@ packages=(
   appstream                          # validates the AppStream metainfo in the tests
   dpkg-dev                           # cpack -G DEB
   lintian                            # checks the .deb as Debian does
+  desktop-file-utils                 # validates the desktop entry in the tests
   edid-decode                        # the reference decoder, an oracle in the tests
   libbenchmark-dev                   # Google Benchmark, for bench/
   umockdev libumockdev-dev           # emulated USB bridge for the libusb backend's tests

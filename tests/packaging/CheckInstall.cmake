@@ -55,7 +55,7 @@ function(require file pattern)
 endfunction()
 require("${base}/share/applications/${APP_ID}.desktop" "\nExec=varnex-edid-utility %f\n")
 # The window names itself by the application id; the desktop matches it to the entry by it.
-require("${base}/share/applications/${APP_ID}.desktop" "\nStartupWMClass=${APP_ID}\n")
+require("${base}/share/applications/${APP_ID}.desktop" "\nStartupWMClass=varnex-edid-utility\n")
 require("${base}/share/applications/${APP_ID}.desktop" "\nIcon=${APP_ID}\n")
 require("${base}/share/icons/hicolor/scalable/apps/${APP_ID}.svg" "<svg ")
 require("${base}/share/metainfo/${APP_ID}.metainfo.xml" "<id>${APP_ID}</id>")

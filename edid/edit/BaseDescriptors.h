@@ -1,0 +1,60 @@
+#pragma once
+
+#include "DetailedTiming.h"
+#include "EdidImage.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace varnex::edid {
+
+// The four 18-byte descriptor slots of the base block, VESA E-EDID 1.4 section 3.10.
+inline constexpr int DescriptorSlotCount = 4;
+inline constexpr int FirstDescriptorOffset = 0x36;
+
+// Display descriptor tags (byte 3 of a descriptor whose first two bytes are 0).
+namespace DisplayDescriptorTag {
+inline constexpr quint8 ProductName = 0xFC;
+inline constexpr quint8 RangeLimits = 0xFD;
+inline constexpr quint8 Dummy = 0x10;
+} // namespace DisplayDescriptorTag
+
+inline constexpr int descriptorOffset(int slot)
+{
+    return FirstDescriptorOffset + slot * DetailedDescriptorSize;
+}
+
+// True when the image starts with the fixed EDID header 00 FF FF FF FF FF FF 00.
+bool hasEdidHeader(const EdidImage &image);
+
+// The display descriptor tag in a slot, or -1 when the slot holds a timing.
+int displayDescriptorTag(const EdidImage &image, int slot);
+
+// A slot that holds nothing: a dummy descriptor or 18 zero bytes.
+bool isFreeSlot(const EdidImage &image, int slot);
+
+// The first slot holding the display descriptor `tag`, or -1.
+int findDisplayDescriptor(const EdidImage &image, quint8 tag);
+
+// The monitor range limits of a 0xFD descriptor.
+struct RangeLimits
+{
+    int minVHz = 0;
+    int maxVHz = 0;
+    int minHKhz = 0;
+    int maxHKhz = 0;
+    int maxPixelClockMhz = 0; // 0 when not given
+};
+
+std::optional<RangeLimits> readRangeLimits(const EdidImage &image);
+
+// Why the timing lies outside the limits ("its vertical rate 24.000 Hz is
+// outside the range limits 29-76 Hz"); empty when it lies inside.
+QString rangeLimitsViolation(const RangeLimits &limits, const DetailedTiming &timing);
+
+// The 0xFD descriptor for `limits` in the EDID 1.3 form (default GTF, no offsets);
+// every rate must fit a byte, the clock is rounded up to 10 MHz.
+DetailedDescriptorBytes encodeRangeLimits(const RangeLimits &limits);
+
+} // namespace varnex::edid

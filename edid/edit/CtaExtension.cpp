@@ -1,0 +1,141 @@
+#include "CtaExtension.h"
+
+#include "Checksum.h"
+#include "DetailedTiming.h"
+
+namespace varnex::edid {
+
+namespace {
+
+// CTA-861 extension layout: tag 0x02, revision, DTD offset, flags, data from byte 4.
+constexpr quint8 CtaExtensionTag = 0x02;
+constexpr int FirstRevisionWithDataBlocks = 3;
+constexpr int DataBlocksStart = 4;
+// Byte 126 of the base block: number of extension blocks.
+constexpr int ExtensionCountOffset = 126;
+// A data block header holds a 5-bit payload length.
+constexpr int MaxPayload = 31;
+
+} // namespace
+
+std::optional<CtaExtension> CtaExtension::parse(const EdidImage &image, QString *error)
+{
+    const quint8 *block = image.data() + EdidBlockSize;
+    if (image[ExtensionCountOffset] == 0 || block[0] != CtaExtensionTag) {
+        *error = QStringLiteral("The table has no CTA-861 extension block.");
+        return std::nullopt;
+    }
+    if (block[1] < FirstRevisionWithDataBlocks) {
+        *error = QStringLiteral("The CTA-861 block is revision %1, which has no data blocks.")
+                     .arg(block[1]);
+        return std::nullopt;
+    }
+    const int dtdOffset = block[2];
+    if ((dtdOffset != 0 && dtdOffset < DataBlocksStart) || dtdOffset > EdidChecksumOffset) {
+        *error = QStringLiteral("The CTA-861 block's DTD offset %1 is invalid.").arg(dtdOffset);
+        return std::nullopt;
+    }
+
+    CtaExtension cta;
+    cta.flags = block[3];
+    // Offset 0 means neither data blocks nor DTDs.
+    const int end = dtdOffset == 0 ? DataBlocksStart : dtdOffset;
+    for (int at = DataBlocksStart; at < end;) {
+        const int length = 1 + (block[at] & MaxPayload);
+        if (at + length > end) {
+            *error = QStringLiteral("A CTA-861 data block at byte %1 runs past the DTD offset.")
+                         .arg(EdidBlockSize + at);
+            return std::nullopt;
+        }
+        cta.dataBlocks.append(QByteArray(reinterpret_cast<const char *>(block + at), length));
+        at += length;
+    }
+    if (dtdOffset != 0) {
+        for (int at = dtdOffset; at + DetailedDescriptorSize <= EdidChecksumOffset;
+             at += DetailedDescriptorSize) {
+            if (block[at] == 0 && block[at + 1] == 0)
+                break;
+            cta.dtds.append(
+                QByteArray(reinterpret_cast<const char *>(block + at), DetailedDescriptorSize));
+        }
+    }
+    return cta;
+}
+
+int CtaExtension::usedBytes() const
+{
+    int used = DataBlocksStart;
+    for (const QByteArray &b : dataBlocks)
+        used += int(b.size());
+    return used + int(dtds.size()) * DetailedDescriptorSize;
+}
+
+bool CtaExtension::write(EdidImage &image, QString *error) const
+{
+    if (usedBytes() > EdidChecksumOffset) {
+        *error = QStringLiteral("There is no room left in the CTA-861 block (%1 bytes needed, "
+                                "%2 available).")
+                     .arg(usedBytes() - DataBlocksStart)
+                     .arg(EdidChecksumOffset - DataBlocksStart);
+        return false;
+    }
+    quint8 *block = image.data() + EdidBlockSize;
+    int at = DataBlocksStart;
+    for (const QByteArray &b : dataBlocks) {
+        std::copy(b.cbegin(), b.cend(), block + at);
+        at += int(b.size());
+    }
+    block[2] = quint8(at);
+    block[3] = flags;
+    for (const QByteArray &d : dtds) {
+        std::copy(d.cbegin(), d.cend(), block + at);
+        at += int(d.size());
+    }
+    std::fill(block + at, block + EdidChecksumOffset, quint8(0));
+    correctChecksums(image);
+    return true;
+}
+
+int CtaExtension::tagOf(const QByteArray &block)
+{
+    return block.isEmpty() ? -1 : quint8(block[0]) >> 5;
+}
+
+int CtaExtension::extendedTagOf(const QByteArray &block)
+{
+    return tagOf(block) == CtaTag::Extended && block.size() >= 2 ? quint8(block[1]) : -1;
+}
+
+quint32 CtaExtension::ouiOf(const QByteArray &block)
+{
+    if (block.size() < 4)
+        return 0;
+    return quint8(block[1]) | (quint8(block[2]) << 8) | (quint32(quint8(block[3])) << 16);
+}
+
+QByteArray CtaExtension::makeBlock(int tag, const QByteArray &payload)
+{
+    Q_ASSERT(payload.size() <= MaxPayload);
+    return char((tag << 5) | int(payload.size())) + payload;
+}
+
+int CtaExtension::indexOf(int tag, int extendedTag) const
+{
+    for (int i = 0; i < dataBlocks.size(); ++i) {
+        if (tagOf(dataBlocks[i]) == tag &&
+            (extendedTag < 0 || extendedTagOf(dataBlocks[i]) == extendedTag))
+            return int(i);
+    }
+    return -1;
+}
+
+int CtaExtension::indexOfVendor(quint32 oui) const
+{
+    for (int i = 0; i < dataBlocks.size(); ++i) {
+        if (tagOf(dataBlocks[i]) == CtaTag::VendorSpecific && ouiOf(dataBlocks[i]) == oui)
+            return int(i);
+    }
+    return -1;
+}
+
+} // namespace varnex::edid

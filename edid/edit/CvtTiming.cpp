@@ -1,0 +1,74 @@
+#include "CvtTiming.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace varnex::edid {
+
+namespace {
+
+// Constants of VESA CVT 1.2, section 5.4 (reduced blanking, version 1).
+constexpr int CellGranularity = 8; // also the smallest width accepted
+constexpr double RbMinVBlankUs = 460.0;
+constexpr int RbHBlank = 160;
+constexpr int RbHSync = 32;
+constexpr int RbHBackPorch = 80;
+constexpr int RbVFrontPorch = 3;
+constexpr int MinVBackPorch = 6;
+constexpr double ClockStepMhz = 0.25;
+
+// CVT 1.2 table 3-2: the vertical sync width tells the aspect ratio.
+int vSyncForAspect(int width, int height)
+{
+    const auto is = [&](int w, int h) { return width * h == height * w; };
+    if (is(4, 3))
+        return 4;
+    if (is(16, 9))
+        return 5;
+    if (is(16, 10))
+        return 6;
+    if (is(5, 4) || is(15, 9))
+        return 7;
+    return 10;
+}
+
+} // namespace
+
+std::optional<DetailedTiming> cvtReducedBlanking(int width, int height, double hz)
+{
+    if (width < CellGranularity || height <= 0 || !(hz > 0) || hz > 1000)
+        return std::nullopt;
+    // CVT assumes widths in whole 8-pixel cells. For others (1366) the asked
+    // width stays the active width, as a DTD can carry it, and the clock comes
+    // from the real total so that the rate stays what was asked for.
+    const int hPixels = width;
+    const double framePeriodUs = 1000000.0 / hz;
+    if (framePeriodUs <= RbMinVBlankUs)
+        return std::nullopt;
+
+    const int vSync = vSyncForAspect(hPixels, height);
+    const double hPeriodEstUs = (framePeriodUs - RbMinVBlankUs) / height;
+    const int vbiLines = int(std::floor(RbMinVBlankUs / hPeriodEstUs)) + 1;
+    const int vBlank = std::max(vbiLines, RbVFrontPorch + vSync + MinVBackPorch);
+    const int vTotal = height + vBlank;
+    const int hTotal = hPixels + RbHBlank;
+    const double clockMhz =
+        ClockStepMhz * std::floor(hz * vTotal * hTotal / 1000000.0 / ClockStepMhz);
+
+    DetailedTiming t;
+    t.pixelClockKhz = quint32(std::lround(clockMhz * 1000.0));
+    t.hActive = hPixels;
+    t.hSync = RbHSync;
+    t.hBackPorch = RbHBackPorch;
+    t.hFrontPorch = RbHBlank - RbHSync - RbHBackPorch;
+    t.vActive = height;
+    t.vFrontPorch = RbVFrontPorch;
+    t.vSync = vSync;
+    t.vBackPorch = vBlank - RbVFrontPorch - vSync;
+    // Reduced blanking signals itself by positive horizontal and negative vertical sync.
+    t.hSyncPositive = true;
+    t.vSyncPositive = false;
+    return t;
+}
+
+} // namespace varnex::edid

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "DetailedTiming.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace varnex::edid {
+
+// A mode typed as WIDTHxHEIGHT@HZ ("1920x1080@60", "1280x720@59.94").
+struct ModeRequest
+{
+    int width = 0;
+    int height = 0;
+    double refreshHz = 0;
+};
+
+// Nothing when the text is not of that form or a value is zero or absurd.
+std::optional<ModeRequest> parseModeRequest(const QString &text);
+
+// The standard CTA-861/DMT timing for the request where there is one, else
+// the CVT reduced-blanking timing; nothing when CVT cannot make one either.
+std::optional<DetailedTiming> timingForRequest(const ModeRequest &request);
+
+} // namespace varnex::edid

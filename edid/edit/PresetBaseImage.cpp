@@ -1,0 +1,78 @@
+#include "PresetBaseImage.h"
+
+#include "Checksum.h"
+
+#include <algorithm>
+
+namespace varnex::edid {
+
+namespace {
+
+// "VNX" as three 5-bit letters (A = 1), big-endian: 10110 01110 11000.
+constexpr quint8 ManufacturerId[] = {0x59, 0xD8};
+// Byte 17: year of manufacture, counted from 1990.
+constexpr quint8 ManufactureYear = 2024 - 1990;
+// EDID structure version 1, revision 3.
+constexpr quint8 EdidVersion = 1;
+constexpr quint8 EdidRevision = 3;
+// Byte 20: digital input.
+constexpr quint8 DigitalInput = 0x80;
+// Bytes 21-22: a 55-inch 16:9 screen, in cm.
+constexpr quint8 ScreenWidthCm = 121;
+constexpr quint8 ScreenHeightCm = 68;
+// Byte 23: gamma 2.2, stored as 100 * gamma - 100.
+constexpr quint8 Gamma22 = 120;
+// Byte 24: RGB colour display, sRGB default colour space, preferred timing in the first DTD.
+constexpr quint8 Features = 0x0E;
+// Bytes 25-34: the sRGB primaries and D65 white point in the 10-bit EDID encoding.
+constexpr quint8 SrgbChromaticity[] = {0xEE, 0x91, 0xA3, 0x54, 0x4C, 0x99, 0x26, 0x0F, 0x50, 0x54};
+// Byte 35 bit 5: established timing 640x480@60.
+constexpr quint8 Established640x480 = 0x20;
+// Bytes 38-53: eight unused standard timings, 01 01 each.
+constexpr int StandardTimingsOffset = 38;
+constexpr int StandardTimingsSize = 16;
+constexpr int RangeLimitsSlot = 1;
+constexpr int ExtensionCountOffset = 126;
+// CTA-861 extension: tag 0x02, revision 3, data from byte 4.
+constexpr quint8 CtaHeader[] = {0x02, 0x03, 0x04};
+
+void putDummy(EdidImage &image, int slot)
+{
+    image[descriptorOffset(slot) + 3] = DisplayDescriptorTag::Dummy;
+}
+
+} // namespace
+
+EdidImage presetBaseImage(quint16 productCode, const RangeLimits &limits, quint8 ctaFlags)
+{
+    EdidImage image{};
+    const quint8 header[] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+    std::copy(std::begin(header), std::end(header), image.begin());
+    image[8] = ManufacturerId[0];
+    image[9] = ManufacturerId[1];
+    image[10] = quint8(productCode & 0xFF);
+    image[11] = quint8(productCode >> 8);
+    image[17] = ManufactureYear;
+    image[18] = EdidVersion;
+    image[19] = EdidRevision;
+    image[20] = DigitalInput;
+    image[21] = ScreenWidthCm;
+    image[22] = ScreenHeightCm;
+    image[23] = Gamma22;
+    image[24] = Features;
+    std::copy(std::begin(SrgbChromaticity), std::end(SrgbChromaticity), image.begin() + 25);
+    image[35] = Established640x480;
+    std::fill_n(image.begin() + StandardTimingsOffset, StandardTimingsSize, quint8(0x01));
+    for (int slot = 0; slot < DescriptorSlotCount; ++slot)
+        putDummy(image, slot);
+    const DetailedDescriptorBytes range = encodeRangeLimits(limits);
+    std::copy(range.cbegin(), range.cend(), image.begin() + descriptorOffset(RangeLimitsSlot));
+    image[ExtensionCountOffset] = 1;
+
+    std::copy(std::begin(CtaHeader), std::end(CtaHeader), image.begin() + EdidBlockSize);
+    image[EdidBlockSize + 3] = ctaFlags;
+    correctChecksums(image);
+    return image;
+}
+
+} // namespace varnex::edid
