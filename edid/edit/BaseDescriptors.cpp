@@ -6,8 +6,6 @@ namespace varnex::edid {
 
 namespace {
 
-// The fixed 8-byte header of every EDID base block.
-constexpr quint8 EdidHeader[] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
 // Range limits: byte 4 holds the EDID 1.4 "+255 Hz/kHz" offset flags.
 constexpr quint8 MinVOffsetFlags = 0x03;
 constexpr quint8 MaxVOffsetFlag = 0x01;
@@ -20,11 +18,6 @@ constexpr int ClockUnitMhz = 10;
 constexpr double RateEpsilon = 1e-6;
 
 } // namespace
-
-bool hasEdidHeader(const EdidImage &image)
-{
-    return std::equal(std::begin(EdidHeader), std::end(EdidHeader), image.begin());
-}
 
 int displayDescriptorTag(const EdidImage &image, int slot)
 {

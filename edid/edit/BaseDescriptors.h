@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DetailedTiming.h"
+#include "EdidHeader.h"
 #include "EdidImage.h"
 
 #include <QString>
@@ -24,9 +25,6 @@ inline constexpr int descriptorOffset(int slot)
 {
     return FirstDescriptorOffset + slot * DetailedDescriptorSize;
 }
-
-// True when the image starts with the fixed EDID header 00 FF FF FF FF FF FF 00.
-bool hasEdidHeader(const EdidImage &image);
 
 // The display descriptor tag in a slot, or -1 when the slot holds a timing.
 int displayDescriptorTag(const EdidImage &image, int slot);
