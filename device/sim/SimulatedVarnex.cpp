@@ -90,8 +90,9 @@ SimulatedVarnex::SimulatedVarnex() : SimulatedVarnex({SimulatedBridgeDevice{}}) 
 
 SimulatedVarnex::SimulatedVarnex(QList<SimulatedBridgeDevice> devices)
 {
+    m_clock.start();
     for (SimulatedBridgeDevice &device : devices)
-        m_devices.push_back({std::move(device), false, {}});
+        m_devices.push_back({std::move(device), false, {}, {}});
 }
 
 SimulatedVarnex::~SimulatedVarnex() = default;
@@ -153,6 +154,18 @@ void SimulatedVarnex::stopAnsweringAfter(int frames)
 void SimulatedVarnex::limitReplies(int bytes)
 {
     m_replyLimit = bytes;
+}
+
+void SimulatedVarnex::delayReplies(int milliseconds)
+{
+    m_latencyMs = milliseconds;
+}
+
+void SimulatedVarnex::deliverDueReplies(DeviceState &device) const
+{
+    const qint64 now = m_clock.elapsed();
+    while (!device.delayed.isEmpty() && device.delayed.first().readyAtMs <= now)
+        device.receiveQueue.append(device.delayed.takeFirst().bytes);
 }
 
 QList<QByteArray> SimulatedVarnex::writtenFrames() const
@@ -226,7 +239,7 @@ BridgeStatus SimulatedVarnex::getDeviceString(quint32 index, char *buffer, quint
         break;
     case LinkNameString:
         call.status = device.linkNameUnavailable ? FailureStatus : BridgeSuccess;
-        text = "sim:varnex/" + QByteArray::number(index);
+        text = "sim:" + QByteArray::number(index);
         break;
     default:
         call.status = FailureStatus;
@@ -251,6 +264,7 @@ BridgeStatus SimulatedVarnex::open(quint32 index, BridgeHandle *handle)
     }
     m_devices[index].open = true;
     m_devices[index].receiveQueue.clear();
+    m_devices[index].delayed.clear();
     call.handle = HandleBase + index;
     *handle = call.handle;
     return finish(call);
@@ -280,6 +294,7 @@ BridgeStatus SimulatedVarnex::read(BridgeHandle handle, quint8 *buffer, quint32 
         return finish(call);
     }
     // Hands over what has arrived, without waiting for more.
+    deliverDueReplies(*device);
     call.bytes = device->receiveQueue.left(qsizetype(toRead));
     device->receiveQueue.remove(0, call.bytes.size());
     std::memcpy(buffer, call.bytes.constData(), std::size_t(call.bytes.size()));
@@ -304,8 +319,12 @@ BridgeStatus SimulatedVarnex::write(BridgeHandle handle, const quint8 *buffer, q
     if (m_answerLimit < 0 || m_framesWritten <= m_answerLimit) {
         const SimulatedSplitter::Answer answer = m_splitter.answer({buffer, toWrite});
         if (answer.reply) {
-            device->receiveQueue.append(m_replyLimit < 0 ? *answer.reply
-                                                         : answer.reply->left(m_replyLimit));
+            const QByteArray reply =
+                m_replyLimit < 0 ? *answer.reply : answer.reply->left(m_replyLimit);
+            if (m_latencyMs > 0)
+                device->delayed.append({m_clock.elapsed() + m_latencyMs, reply});
+            else
+                device->receiveQueue.append(reply);
         }
         if (answer.stateChanged)
             saveState();
@@ -323,8 +342,10 @@ BridgeStatus SimulatedVarnex::flushBuffers(BridgeHandle handle, quint8 flushTran
     DeviceState *device = openDevice(handle);
     if (injectFailure(call.operation) || !device)
         call.status = FailureStatus;
-    else if (flushReceive)
+    else if (flushReceive) {
         device->receiveQueue.clear();
+        device->delayed.clear();
+    }
     return finish(call);
 }
 
@@ -338,6 +359,7 @@ BridgeStatus SimulatedVarnex::checkRxQueue(BridgeHandle handle, quint32 *bytesWa
         call.status = FailureStatus;
         return finish(call);
     }
+    deliverDueReplies(*device);
     *bytesWaiting = quint32(device->receiveQueue.size());
     *queueStatus = *bytesWaiting ? QueueReady : QueueEmpty;
     return finish(call);
