@@ -1,7 +1,7 @@
 #include "BridgeFactory.h"
 
 #include "UsbXpressBridge.h"
-#include "sim/SimulatedVarnex.h"
+#include "sim/SimulatedEnvironment.h"
 #include "siusbxp/SiUsbXpLibrary.h"
 
 namespace varnex::device {
@@ -17,8 +17,11 @@ BridgeBackend failure(const QString &error)
 
 BridgeBackend createSimulatedBackend(const QProcessEnvironment &environment)
 {
-    auto simulator = std::make_unique<sim::SimulatedVarnex>();
     QString error;
+    std::unique_ptr<sim::SimulatedVarnex> simulator =
+        sim::createSimulatedVarnex(environment, &error);
+    if (!simulator)
+        return failure(error);
     const QString statePath = environment.value(QLatin1String(SimStateVariable));
     if (!statePath.isEmpty() && !simulator->useStateFile(statePath, &error))
         return failure(error);

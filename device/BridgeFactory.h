@@ -24,7 +24,8 @@ struct BridgeBackend
 // Builds the backend that VARNEX_BRIDGE in `environment` names:
 //   unset or empty   direct USB access (createUsbBackend)
 //   "usb"            the same; VARNEX_USB_IDS may list other vendor:product ids
-//   "sim"            the simulated Varnex, with VARNEX_SIM_STATE and VARNEX_SIM_TRACE
+//   "sim"            the simulated Varnex, with VARNEX_SIM_STATE, VARNEX_SIM_TRACE,
+//                    VARNEX_SIM_DEVICES and VARNEX_SIM_FAULTS (sim/SimulatedEnvironment.h)
 //   "siusbxp:PATH"   the bridge vendor's C API, loaded from the shared library PATH
 // Any other value, or a backend that cannot start, gives an error text meant
 // for the user.

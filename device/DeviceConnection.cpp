@@ -96,7 +96,7 @@ bool DeviceConnection::openDevice()
             continue;
         // Never trust the library to terminate what it wrote.
         serial.back() = '\0';
-        if (isAccepted(serials, serial.data()))
+        if (isAccepted(serials, serial.data()) && linkNameMatches(index))
             match = index;
     }
     if (!match) {
@@ -118,6 +118,17 @@ bool DeviceConnection::openDevice()
     }
     closeHandle();
     return false;
+}
+
+bool DeviceConnection::linkNameMatches(quint32 index)
+{
+    if (m_linkNameFilter.isEmpty())
+        return true;
+    std::array<char, DeviceStringBufferSize> linkName{};
+    if (m_bridge.bridgeGetDeviceString(index, linkName.data(), LinkNameString) != BridgeSuccess)
+        return false;
+    linkName.back() = '\0';
+    return m_linkNameFilter == linkName.data();
 }
 
 void DeviceConnection::closeDevice()
@@ -204,6 +215,11 @@ TransactResult DeviceConnection::exchange(quint8 *reply, const CommandFrame &fra
                                           quint32 replyLength)
 {
     return exchange(reply, frame.data(), replyLength, quint32(frame.size()));
+}
+
+bool isVarnexSerial(const char *serial, quint16 serialNumber)
+{
+    return isAccepted(acceptedSerials(serialNumber), serial);
 }
 
 } // namespace varnex::device

@@ -3,6 +3,8 @@
 #include "BridgeLibrary.h"
 #include "CommandFrame.h"
 
+#include <QByteArray>
+
 #include <functional>
 
 namespace varnex::device {
@@ -93,6 +95,11 @@ public:
     // The pause between the frames of a transfer, through the injected function.
     void pause(quint32 milliseconds) const { m_pause(milliseconds); }
 
+    // Makes openDevice accept only the Varnex whose link-name string (option 2)
+    // is `linkName`, to choose among several; empty, the default, accepts the
+    // first Varnex.
+    void setLinkNameFilter(const QByteArray &linkName) { m_linkNameFilter = linkName; }
+
 private:
     // Shows the close message on failure; forgets the handle in every case.
     void closeHandle();
@@ -100,6 +107,8 @@ private:
     // (its message has been shown). `waiting` stays 0 on a time-out.
     bool awaitReply(quint32 &waiting);
     void show(const char *text) const;
+    // True without a link-name filter, or when device `index` has that link name.
+    bool linkNameMatches(quint32 index);
 
     UsbBridge &m_bridge;
     const DeviceSettings &m_settings;
@@ -107,6 +116,11 @@ private:
     Pause m_pause;
     Nap m_nap;
     BridgeHandle m_handle = NoDeviceHandle;
+    QByteArray m_linkNameFilter;
 };
+
+// True when `serial`, a serial-number string, is that of the Varnex whose
+// number is `serialNumber`, by the rule openDevice applies.
+bool isVarnexSerial(const char *serial, quint16 serialNumber);
 
 } // namespace varnex::device

@@ -71,8 +71,11 @@ SimulatedSplitter::Answer SimulatedSplitter::answer(std::span<const quint8> byte
     }
     case FrameKind::Write: {
         EdidMemory bytesAt = memory(frame->address);
-        for (std::size_t i = 0; i < frame->data.size(); ++i)
-            bytesAt[(frame->offset + i) % EdidMemorySize] = frame->data[i];
+        for (std::size_t i = 0; i < frame->data.size(); ++i) {
+            const std::size_t at = (frame->offset + i) % EdidMemorySize;
+            if (!m_stuck[at])
+                bytesAt[at] = frame->data[i];
+        }
         setMemory(frame->address, bytesAt);
         return {QByteArray(WriteReplyLength, '\0'), true};
     }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <array>
 #include <map>
 #include <optional>
 #include <span>
@@ -42,6 +43,9 @@ public:
     quint8 readErrors() const { return m_readErrors; }
     void setReadErrors(quint8 errors) { m_readErrors = errors; }
     quint8 readings() const { return m_readings; }
+    // The byte at `offset` of every memory keeps its value through writes, as
+    // a worn EEPROM cell does. Not part of the saved state.
+    void ignoreWritesAt(quint8 offset) { m_stuck[offset] = true; }
 
     // Memories and mode as bytes, and back. restoreState leaves the splitter
     // unchanged and returns false unless `state` is exactly what saveState
@@ -56,6 +60,7 @@ private:
     SplitterMode m_mode = SplitterMode::Automix;
     quint8 m_readErrors = 0;
     quint8 m_readings = 0;
+    std::array<bool, EdidMemorySize> m_stuck{};
 };
 
 } // namespace varnex::device::sim

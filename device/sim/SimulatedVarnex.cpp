@@ -98,8 +98,9 @@ SimulatedVarnex::SimulatedVarnex() : SimulatedVarnex({SimulatedBridgeDevice{}}) 
 
 SimulatedVarnex::SimulatedVarnex(QList<SimulatedBridgeDevice> devices)
 {
+    m_clock.start();
     for (SimulatedBridgeDevice &device : devices)
-        m_devices.push_back({std::move(device), false, {}});
+        m_devices.push_back({std::move(device), false, {}, {}});
 }
 
 SimulatedVarnex::~SimulatedVarnex() = default;
@@ -171,6 +172,18 @@ void SimulatedVarnex::lengthenReplies(int bytes)
 void SimulatedVarnex::unplugAfter(int frames)
 {
     m_unplugAfter = frames;
+}
+
+void SimulatedVarnex::delayReplies(int milliseconds)
+{
+    m_latencyMs = milliseconds;
+}
+
+void SimulatedVarnex::deliverDueReplies(DeviceState &device) const
+{
+    const qint64 now = m_clock.elapsed();
+    while (!device.delayed.isEmpty() && device.delayed.first().readyAtMs <= now)
+        device.receiveQueue.append(device.delayed.takeFirst().bytes);
 }
 
 QList<QByteArray> SimulatedVarnex::writtenFrames() const
@@ -247,7 +260,7 @@ BridgeStatus SimulatedVarnex::getDeviceString(quint32 index, char *buffer, quint
         break;
     case LinkNameString:
         call.status = device.linkNameUnavailable ? FailureStatus : BridgeSuccess;
-        text = "sim:varnex/" + QByteArray::number(index);
+        text = "sim:" + QByteArray::number(index);
         break;
     default:
         call.status = FailureStatus;
@@ -272,6 +285,7 @@ BridgeStatus SimulatedVarnex::open(quint32 index, BridgeHandle *handle)
     }
     m_devices[index].open = true;
     m_devices[index].receiveQueue.clear();
+    m_devices[index].delayed.clear();
     call.handle = HandleBase + index;
     *handle = call.handle;
     return finish(call);
@@ -301,6 +315,7 @@ BridgeStatus SimulatedVarnex::read(BridgeHandle handle, quint8 *buffer, quint32 
         return finish(call);
     }
     // Hands over what has arrived, without waiting for more.
+    deliverDueReplies(*device);
     call.bytes = device->receiveQueue.left(qsizetype(toRead));
     device->receiveQueue.remove(0, call.bytes.size());
     std::memcpy(buffer, call.bytes.constData(), std::size_t(call.bytes.size()));
@@ -325,8 +340,13 @@ BridgeStatus SimulatedVarnex::write(BridgeHandle handle, const quint8 *buffer, q
     if (m_answerLimit < 0 || m_framesWritten <= m_answerLimit) {
         const SimulatedSplitter::Answer answer = m_splitter.answer({buffer, toWrite});
         if (answer.reply) {
-            const QByteArray reply = lengthened(*answer.reply, m_replyExtension);
-            device->receiveQueue.append(m_replyLimit < 0 ? reply : reply.left(m_replyLimit));
+            const QByteArray lengthenedReply = lengthened(*answer.reply, m_replyExtension);
+            const QByteArray reply =
+                m_replyLimit < 0 ? lengthenedReply : lengthenedReply.left(m_replyLimit);
+            if (m_latencyMs > 0)
+                device->delayed.append({m_clock.elapsed() + m_latencyMs, reply});
+            else
+                device->receiveQueue.append(reply);
         }
         if (answer.stateChanged)
             saveState();
@@ -344,8 +364,10 @@ BridgeStatus SimulatedVarnex::flushBuffers(BridgeHandle handle, quint8 flushTran
     DeviceState *device = openDevice(handle);
     if (injectFailure(call.operation) || !device)
         call.status = FailureStatus;
-    else if (flushReceive)
+    else if (flushReceive) {
         device->receiveQueue.clear();
+        device->delayed.clear();
+    }
     return finish(call);
 }
 
@@ -359,6 +381,7 @@ BridgeStatus SimulatedVarnex::checkRxQueue(BridgeHandle handle, quint32 *bytesWa
         call.status = FailureStatus;
         return finish(call);
     }
+    deliverDueReplies(*device);
     *bytesWaiting = quint32(device->receiveQueue.size());
     *queueStatus = *bytesWaiting ? QueueReady : QueueEmpty;
     return finish(call);

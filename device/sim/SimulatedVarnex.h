@@ -4,6 +4,7 @@
 #include "SimulatedSplitter.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QList>
 #include <QString>
@@ -92,6 +93,11 @@ public:
     // close still succeeds and releases its handle, as a library does for a
     // device that has gone.
     void unplugAfter(int frames);
+    // A reply can be read only `milliseconds` after its frame was written
+    // (real time); until then the receive queue does not show it.
+    void delayReplies(int milliseconds);
+    // The byte at `offset` of the EDID memories ignores writes.
+    void ignoreWritesAt(quint8 offset) { m_splitter.ignoreWritesAt(offset); }
 
     const QList<BridgeCall> &calls() const { return m_calls; }
     QList<QByteArray> writtenFrames() const;
@@ -112,11 +118,18 @@ public:
                               quint32 *queueStatus) override;
 
 private:
+    // A reply on its way, readable from `readyAtMs` on m_clock.
+    struct DelayedReply
+    {
+        qint64 readyAtMs = 0;
+        QByteArray bytes;
+    };
     struct DeviceState
     {
         SimulatedBridgeDevice device;
         bool open = false;
         QByteArray receiveQueue;
+        QList<DelayedReply> delayed;
     };
 
     // Counts the call and tells whether it is one chosen to fail.
@@ -124,6 +137,8 @@ private:
     // The open device behind `handle`, or null.
     DeviceState *openDevice(BridgeHandle handle);
     BridgeStatus finish(BridgeCall call);
+    // Moves the delayed replies whose time has come into the receive queue.
+    void deliverDueReplies(DeviceState &device) const;
     void saveState();
 
     SimulatedSplitter m_splitter;
@@ -135,6 +150,8 @@ private:
     int m_replyExtension = 0;
     int m_unplugAfter = -1;
     int m_framesWritten = 0;
+    int m_latencyMs = 0;
+    QElapsedTimer m_clock;
     QList<BridgeCall> m_calls;
     QString m_statePath;
     std::unique_ptr<QFile> m_trace;

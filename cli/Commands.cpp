@@ -1,0 +1,16 @@
+#include "Command.h"
+#include "DeviceCommands.h"
+#include "FileCommands.h"
+
+namespace varnex::cli {
+
+const QList<Command> &allCommands()
+{
+    static const QList<Command> commands = {
+        devicesCommand(), readCommand(), writeCommand(),
+        modeCommand(),    fixCommand(),  convertCommand(),
+    };
+    return commands;
+}
+
+} // namespace varnex::cli

@@ -1,0 +1,96 @@
+#include "FileCommands.h"
+
+#include "Checksum.h"
+#include "CommonOptions.h"
+#include "Console.h"
+#include "ExitStatus.h"
+#include "OutputFile.h"
+#include "TableFormat.h"
+#include "TableInput.h"
+
+namespace varnex::cli {
+
+namespace {
+
+const QStringList ConvertFormats = {QStringLiteral("hex"), QStringLiteral("raw"),
+                                    QStringLiteral("c"), QStringLiteral("base64")};
+
+QString requireOutput(const QCommandLineParser &parser)
+{
+    return parser.isSet(OutputOptionName) ? QString() : QStringLiteral("-o OUT is missing");
+}
+
+int writeTable(CommandContext &context, const QByteArray &bytes)
+{
+    return writeOrReport(context.console, context.parser.value(OutputOptionName), bytes);
+}
+
+int runFix(CommandContext &context)
+{
+    int status = ExitSuccess;
+    std::optional<TableInput> table =
+        loadTable(context.arguments.constFirst(), context.console, &status);
+    if (!table)
+        return status;
+    edid::correctChecksums(table->image);
+    // The corrected table keeps the form of its file.
+    const TableFormat format =
+        table->kind == edid::EdidFileKind::RawImage ? TableFormat::Raw : TableFormat::Hex;
+    return writeTable(context, formatTable(table->image, format));
+}
+
+int runConvert(CommandContext &context)
+{
+    int status = ExitSuccess;
+    const std::optional<TableInput> table =
+        loadTable(context.arguments.constFirst(), context.console, &status);
+    if (!table)
+        return status;
+    return writeTable(context,
+                      formatTable(table->image, chosenFormat(context.parser, ConvertFormats)));
+}
+
+} // namespace
+
+Command fixCommand()
+{
+    Command command;
+    command.name = QStringLiteral("fix");
+    command.synopsis = QStringLiteral("FILE -o OUT");
+    command.summary =
+        QStringLiteral("Write the table with both block checksums corrected, in the form "
+                       "of FILE.");
+    command.options = {
+        outputOption(QStringLiteral("OUT"), QStringLiteral("Write the corrected table to OUT "
+                                                           "('-': standard output)."))};
+    command.minArguments = 1;
+    command.maxArguments = 1;
+    command.run = runFix;
+    command.check = [](const QCommandLineParser &parser, const QStringList &) {
+        return requireOutput(parser);
+    };
+    return command;
+}
+
+Command convertCommand()
+{
+    Command command;
+    command.name = QStringLiteral("convert");
+    command.synopsis = QStringLiteral("IN -o OUT [--format hex|raw|c|base64]");
+    command.summary = QStringLiteral("Write the table in IN to OUT in another form.");
+    command.options = {
+        outputOption(QStringLiteral("OUT"),
+                     QStringLiteral("Write the table to OUT ('-': standard output).")),
+        formatOption(ConvertFormats)};
+    command.minArguments = 1;
+    command.maxArguments = 1;
+    command.run = runConvert;
+    command.check = [check = formatCheck(ConvertFormats)](const QCommandLineParser &parser,
+                                                          const QStringList &arguments) {
+        const QString missing = requireOutput(parser);
+        return missing.isEmpty() ? check(parser, arguments) : missing;
+    };
+    return command;
+}
+
+} // namespace varnex::cli

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "EdidImage.h"
+#include "EdidTransfers.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace varnex::device {
+class DeviceConnection;
+class UsbBridge;
+struct DeviceSettings;
+} // namespace varnex::device
+
+namespace varnex::edid {
+
+// The two modes of the splitter: AUTOMIX builds its EDID from the displays,
+// CUSTOM presents the table written to it.
+enum class EdidMode
+{
+    Automix,
+    Custom
+};
+
+// How one device action ended.
+enum class SessionStatus
+{
+    Done,
+    HardwareNotFound, // no Varnex could be opened; the device link may have shown messages
+    Incomplete,       // the Varnex was opened, but a request failed or got no reply
+};
+
+struct SessionReadResult
+{
+    SessionStatus status = SessionStatus::HardwareNotFound;
+    EdidImage image{};      // the table when Done; otherwise not to be used
+    int missingOffset = -1; // Incomplete: the offset of the first chunk that did not arrive
+    // The user's text for a failure ("Hardware not found", or the missing
+    // offset); empty when Done.
+    QString message() const;
+};
+
+struct SessionWriteResult
+{
+    SessionStatus status = SessionStatus::HardwareNotFound;
+    int failedOffset = -1; // Incomplete: the offset of the first frame not acknowledged
+    QString message() const;
+};
+
+struct SessionModeResult
+{
+    SessionStatus status = SessionStatus::HardwareNotFound;
+    EdidMode mode = EdidMode::Automix; // the mode the reply reports, when Done
+    QString message() const;
+};
+
+// One device of the USB bridge library, as a listing shows it.
+struct BridgeDeviceInfo
+{
+    quint32 index = 0;
+    std::optional<QByteArray> serial;   // the serial-number string; nothing if it cannot be fetched
+    std::optional<QByteArray> linkName; // the link-name string (option 2), likewise
+    bool isVarnex = false;              // the serial is that of the Varnex
+};
+
+// One program's dealings with the splitter, for every front end. Each action
+// follows the device link's pattern: open the Varnex, send its requests, close
+// it; no handle outlives an action. Checks that need no device (sizes,
+// checksums, the AUTOMIX guard) are the caller's, before it calls.
+class DeviceSession
+{
+public:
+    // Nothing is owned; all must outlive the session. `connection` must be
+    // one built on `bridge`; the EDID address is read from `settings` at
+    // every transfer.
+    DeviceSession(device::UsbBridge &bridge, device::DeviceConnection &connection,
+                  const device::DeviceSettings &settings);
+
+    // Limits every later action to the Varnex with this link-name string, as
+    // listDevices reports it; empty, the default, takes the first Varnex.
+    void chooseDevice(const QByteArray &linkName);
+
+    // Opens and closes the Varnex: is it there? Shows no message of its own.
+    bool isPresent();
+
+    // The 16 read frames and the status frame between one open and one close.
+    // Progress as readEdidTable reports it, then (0, 0) after the close.
+    SessionReadResult readTable(const TransferProgress &progress = {});
+    // The 32 write frames with their pauses between one open and one close.
+    // Progress as writeEdidTable reports it, then (0, 0) after the close.
+    SessionWriteResult writeTable(const EdidImage &image, const TransferProgress &progress = {});
+
+    // The mode query.
+    SessionModeResult queryMode();
+    // Selects `mode`; the result's mode is the one the Varnex then reports.
+    SessionModeResult selectMode(EdidMode mode);
+
+    // Every bridge device, Varnex or not, without opening any and without
+    // messages. Nothing when the devices cannot be counted.
+    std::optional<QList<BridgeDeviceInfo>> listDevices();
+
+private:
+    SessionModeResult sendMode(device::ModeSelector selector);
+
+    device::UsbBridge &m_bridge;
+    device::DeviceConnection &m_connection;
+    const device::DeviceSettings &m_settings;
+};
+
+// An EDID offset as users read it in hex text lines: 0x40.
+QString hexOffset(int offset);
+
+} // namespace varnex::edid

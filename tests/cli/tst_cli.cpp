@@ -1,0 +1,584 @@
+#include "EdidTestData.h"
+#include "TestFiles.h"
+#include "sim/DefaultEdid.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+using Environment = QMap<QString, QString>;
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// A table that the sample files hold: both blocks, checksums right.
+const char Sample[] = "dell-p2415q-hdmi2.0";
+const char OtherSample[] = "samsung-q800t-hdmi2.1";
+const char Reminder[] = "Press the reset button on the Varnex after every EDID table write";
+
+QByteArray sample(const char *name)
+{
+    return EdidTestData::readSample(QLatin1String(name));
+}
+
+// EDID hex text made here, independently of the program's formatter.
+QByteArray hexText(const QByteArray &bytes)
+{
+    QByteArray text;
+    for (qsizetype at = 0; at < bytes.size(); at += 16)
+        text += bytes.mid(at, 16).toHex(' ').toUpper() + '\n';
+    return text;
+}
+
+QByteArray defaultTable()
+{
+    const varnex::device::sim::EdidMemory memory = varnex::device::sim::defaultSimulatedEdid();
+    return QByteArray(reinterpret_cast<const char *>(memory.data()), qsizetype(memory.size()));
+}
+
+QByteArray withBrokenChecksums(QByteArray table)
+{
+    table[127] = char(table[127] + 1);
+    table[255] = char(table[255] + 2);
+    return table;
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void usageErrors_data();
+    void usageErrors();
+    void helpAndVersion();
+    void readPrintsTheTable_data();
+    void readPrintsTheTable();
+    void writeThenReadReturnsTheTable_data();
+    void writeThenReadReturnsTheTable();
+    void writeInAutomixNeedsCustom();
+    void writeRefusesBadTables_data();
+    void writeRefusesBadTables();
+    void modeQueriesAndSelects();
+    void devicesListsTheBridges_data();
+    void devicesListsTheBridges();
+    void deviceChoosesByLinkString();
+    void deviceFailures_data();
+    void deviceFailures();
+    void malformedEnvironment_data();
+    void malformedEnvironment();
+    void fixCorrectsChecksums_data();
+    void fixCorrectsChecksums();
+    void convertWritesEachFormat();
+    void fileFailures_data();
+    void fileFailures();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString putFile(const QString &name, const QByteArray &data) const;
+    Run run(const QStringList &arguments, const Environment &extra = {},
+            const QByteArray &input = {}) const;
+    QByteArray trace() const { return TestFiles::readAll(path(QStringLiteral("trace.txt"))); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestCli::init()
+{
+    // A fresh simulated Varnex (state file) and trace for every test.
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+QString TestCli::putFile(const QString &name, const QByteArray &data) const
+{
+    const QString file = path(name);
+    if (!TestFiles::writeAll(file, data))
+        qFatal("cannot write %s", qPrintable(file));
+    return file;
+}
+
+Run TestCli::run(const QStringList &arguments, const Environment &extra,
+                 const QByteArray &input) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : environment.keys()) {
+        if (name.startsWith(QLatin1String("VARNEX_")))
+            environment.remove(name);
+    }
+    environment.insert(QStringLiteral("VARNEX_BRIDGE"), QStringLiteral("sim"));
+    environment.insert(QStringLiteral("VARNEX_SIM_STATE"), path(QStringLiteral("state.bin")));
+    environment.insert(QStringLiteral("VARNEX_SIM_TRACE"), path(QStringLiteral("trace.txt")));
+    for (auto it = extra.begin(); it != extra.end(); ++it)
+        environment.insert(it.key(), it.value());
+
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(m_dir->path());
+    process.start(QStringLiteral(VARNEX_CLI_PROGRAM), arguments);
+    if (!process.waitForStarted())
+        return {};
+    process.write(input);
+    process.closeWriteChannel();
+    // Longest run: a write (32 frames with 50 ms pauses) or one 3 s time-out.
+    if (!process.waitForFinished(60000))
+        return {};
+    Run result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+void TestCli::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("mentions");
+
+    QTest::newRow("no command") << QStringList{} << "no command";
+    QTest::newRow("decoder commands do not exist yet") << QStringList{"decode"} << "'decode'";
+    QTest::newRow("unknown option") << QStringList{"read", "--frob"} << "frob";
+    QTest::newRow("option of another command") << QStringList{"read", "--force"} << "force";
+    QTest::newRow("missing value") << QStringList{"read", "-o"} << "-o";
+    QTest::newRow("missing FILE") << QStringList{"write"} << "write FILE";
+    QTest::newRow("extra argument") << QStringList{"read", "x"} << "too many";
+    QTest::newRow("format of convert for read") << QStringList{"read", "--format", "c"} << "'c'";
+    QTest::newRow("unknown mode") << QStringList{"mode", "auto"} << "'auto'";
+    QTest::newRow("fix without -o") << QStringList{"fix", "in.bin"} << "-o OUT";
+    QTest::newRow("convert without -o") << QStringList{"convert", "in.bin"} << "-o OUT";
+    QTest::newRow("empty --device") << QStringList{"--device", "", "mode"} << "--device";
+}
+
+void TestCli::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, mentions);
+
+    const Run result = run(arguments);
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(result.out.isEmpty());
+    QVERIFY2(result.err.startsWith("varnex-edid: "), result.err);
+    QVERIFY2(result.err.contains(mentions.toUtf8()), result.err);
+    QVERIFY2(result.err.contains("--help' for more information.\n"), result.err);
+    // Nothing reached the device.
+    QVERIFY(!trace().contains("open"));
+}
+
+void TestCli::helpAndVersion()
+{
+    const Run help = run({QStringLiteral("--help")});
+    QCOMPARE(help.exitCode, 0);
+    QVERIFY(help.err.isEmpty());
+    QVERIFY(help.out.startsWith("Usage: varnex-edid [options] <command> [<arguments>]\n"));
+    for (const char *line :
+         {"  devices [--json]\n", "  read [-o FILE] [--format hex|raw]\n",
+          "  write FILE [--force] [--custom]\n", "  mode [automix|custom]\n", "  fix FILE -o OUT\n",
+          "  convert IN -o OUT [--format hex|raw|c|base64]\n", "  --bridge <VALUE>",
+          "  --device <LINK>", "  -q, --quiet"})
+        QVERIFY2(help.out.contains(line), line);
+    for (const QByteArray &line : help.out.split('\n'))
+        QVERIFY2(line.size() < 80, line);
+
+    const Run commandHelp = run({QStringLiteral("write"), QStringLiteral("--help")});
+    QCOMPARE(commandHelp.exitCode, 0);
+    QVERIFY(
+        commandHelp.out.startsWith("Usage: varnex-edid [options] write FILE [--force] [--custom]"));
+    QVERIFY(commandHelp.out.contains("  --custom "));
+
+    const Run version = run({QStringLiteral("--version")});
+    QCOMPARE(version.exitCode, 0);
+    QCOMPARE(version.out, QByteArray("varnex-edid " VARNEX_VERSION "\n"));
+}
+
+void TestCli::readPrintsTheTable_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("file"); // empty: standard output
+    QTest::addColumn<bool>("raw");
+
+    QTest::newRow("standard output") << QStringList{"read"} << QString() << false;
+    QTest::newRow("-o -") << QStringList{"read", "-o", "-"} << QString() << false;
+    QTest::newRow("raw to standard output")
+        << QStringList{"read", "--format", "raw", "-o", "-"} << QString() << true;
+    QTest::newRow("hex file") << QStringList{"read", "-o", "t.hex"} << "t.hex" << false;
+    QTest::newRow("raw file") << QStringList{"-q", "read", "--output", "t.bin", "--format", "raw"}
+                              << "t.bin" << true;
+}
+
+void TestCli::readPrintsTheTable()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, file);
+    QFETCH(bool, raw);
+
+    const Run result = run(arguments);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.err.isEmpty(), result.err);
+    const QByteArray expected = raw ? defaultTable() : hexText(defaultTable());
+    QCOMPARE(file.isEmpty() ? result.out : TestFiles::readAll(path(file)), expected);
+    if (!file.isEmpty())
+        QVERIFY(result.out.isEmpty());
+    // One open and one close around 16 read frames and the status frame.
+    QCOMPARE(trace().count("open index"), 1);
+    QCOMPARE(trace().count("write handle"), 17);
+    QCOMPARE(trace().count("close handle"), 1);
+}
+
+void TestCli::writeThenReadReturnsTheTable_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("table");
+
+    QTest::newRow("raw file") << "table.bin" << QByteArray() << sample(Sample);
+    QTest::newRow("hex text on standard input")
+        << "-" << hexText(sample(OtherSample)) << sample(OtherSample);
+}
+
+void TestCli::writeThenReadReturnsTheTable()
+{
+    QFETCH(QString, argument);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, table);
+
+    putFile(QStringLiteral("table.bin"), table);
+    const Run write =
+        run({QStringLiteral("write"), argument, QStringLiteral("--custom")}, {}, input);
+    QCOMPARE(write.exitCode, 0);
+    QVERIFY(write.out.isEmpty());
+    QCOMPARE(write.err, QByteArray("varnex-edid: ") + Reminder + '\n');
+
+    const Run read = run({QStringLiteral("read")});
+    QCOMPARE(read.exitCode, 0);
+    QCOMPARE(read.out, hexText(table));
+    QCOMPARE(run({QStringLiteral("mode")}).out, QByteArray("custom\n"));
+}
+
+void TestCli::writeInAutomixNeedsCustom()
+{
+    const QString file = putFile(QStringLiteral("table.bin"), sample(Sample));
+    const Run refused = run({QStringLiteral("write"), file});
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY2(refused.err.contains("AUTOMIX") && refused.err.contains("--custom"), refused.err);
+    QVERIFY(!refused.err.contains(Reminder));
+    QCOMPARE(run({QStringLiteral("read")}).out, hexText(defaultTable()));
+    QCOMPARE(run({QStringLiteral("mode")}).out, QByteArray("automix\n"));
+
+    // Once in CUSTOM mode, no --custom is needed.
+    QCOMPARE(run({QStringLiteral("mode"), QStringLiteral("custom")}).exitCode, 0);
+    QCOMPARE(run({QStringLiteral("write"), file}).exitCode, 0);
+    QCOMPARE(run({QStringLiteral("read")}).out, hexText(sample(Sample)));
+}
+
+void TestCli::writeRefusesBadTables_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("mentions");
+
+    const QByteArray good = sample(Sample);
+    QByteArray noHeader = good;
+    noHeader[1] = 0;
+    QTest::newRow("128 bytes") << sample("dell-e178wfp-vga") << QStringList{} << 3
+                               << QStringList{"128 bytes", "256"};
+    QTest::newRow("384 bytes") << sample("acer-xv273k-dp1") << QStringList{} << 3
+                               << QStringList{"384 bytes"};
+    QTest::newRow("empty file") << QByteArray() << QStringList{"--force"} << 3
+                                << QStringList{"0 bytes"};
+    QTest::newRow("short hex text")
+        << hexText(good.left(240)) << QStringList{"--force"} << 3 << QStringList{"240 bytes"};
+    QTest::newRow("hex format error")
+        << QByteArray("00 FF FG\n") << QStringList{} << 3 << QStringList{"Hex Format Error"};
+    QTest::newRow("wrong checksums") << withBrokenChecksums(good) << QStringList{"--custom"} << 3
+                                     << QStringList{"block 0", "block 1", "fix", "--force"};
+    QTest::newRow("no EDID header")
+        << noHeader << QStringList{"--custom"} << 3 << QStringList{"EDID header", "--force"};
+}
+
+void TestCli::writeRefusesBadTables()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, mentions);
+
+    const QString file = putFile(QStringLiteral("table"), content);
+    const Run result = run(QStringList{QStringLiteral("write"), file} + options);
+    QCOMPARE(result.exitCode, exitCode);
+    for (const QString &word : mentions)
+        QVERIFY2(result.err.contains(word.toUtf8()), result.err);
+    // Refused before the device was touched.
+    QVERIFY2(!trace().contains("open"), trace());
+}
+
+void TestCli::modeQueriesAndSelects()
+{
+    const QList<QPair<QStringList, QByteArray>> steps = {
+        {{"mode"}, "automix\n"}, {{"mode", "custom"}, "custom\n"},
+        {{"mode"}, "custom\n"},  {{"mode", "automix"}, "automix\n"},
+        {{"mode"}, "automix\n"},
+    };
+    for (const auto &[arguments, output] : steps) {
+        const Run result = run(arguments);
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.out, output);
+        QVERIFY(result.err.isEmpty());
+    }
+}
+
+void TestCli::devicesListsTheBridges_data()
+{
+    QTest::addColumn<QString>("devices");
+    QTest::addColumn<bool>("json");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("default") << QString() << false
+                             << QByteArray("INDEX  SERIAL  LINK   VARNEX\n"
+                                           "0      2020    sim:0  yes\n");
+    QTest::newRow("three") << "2020,,12345" << false
+                           << QByteArray("INDEX  SERIAL  LINK   VARNEX\n"
+                                         "0      2020    sim:0  yes\n"
+                                         "1      -       sim:1  no\n"
+                                         "2      12345   sim:2  no\n");
+    QTest::newRow("json") << "1234,2020" << true
+                          << QByteArray("[\n"
+                                        "    {\n"
+                                        "        \"index\": 0,\n"
+                                        "        \"link\": \"sim:0\",\n"
+                                        "        \"serial\": \"1234\",\n"
+                                        "        \"varnex\": false\n"
+                                        "    },\n"
+                                        "    {\n"
+                                        "        \"index\": 1,\n"
+                                        "        \"link\": \"sim:1\",\n"
+                                        "        \"serial\": \"2020\",\n"
+                                        "        \"varnex\": true\n"
+                                        "    }\n"
+                                        "]\n");
+}
+
+void TestCli::devicesListsTheBridges()
+{
+    QFETCH(QString, devices);
+    QFETCH(bool, json);
+    QFETCH(QByteArray, expected);
+
+    QStringList arguments{QStringLiteral("devices")};
+    if (json)
+        arguments.append(QStringLiteral("--json"));
+    const Run result = run(arguments, {{QStringLiteral("VARNEX_SIM_DEVICES"), devices}});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, expected);
+    QVERIFY(!trace().contains("open"));
+}
+
+void TestCli::deviceChoosesByLinkString()
+{
+    const Environment two{{QStringLiteral("VARNEX_SIM_DEVICES"), QStringLiteral("2020,2020")}};
+    const Run second =
+        run({QStringLiteral("--device"), QStringLiteral("sim:1"), QStringLiteral("read")}, two);
+    QCOMPARE(second.exitCode, 0);
+    QCOMPARE(second.out, hexText(defaultTable()));
+    QVERIFY2(trace().contains("open index=1 ") && !trace().contains("open index=0 "), trace());
+
+    const Run first = run({QStringLiteral("mode")}, two);
+    QCOMPARE(first.exitCode, 0);
+    QVERIFY(trace().contains("open index=0 "));
+
+    // A link string that is not a Varnex, or no device at all.
+    for (const QString &link : {QStringLiteral("sim:1"), QStringLiteral("sim:9")}) {
+        const Run none = run({QStringLiteral("mode"), QStringLiteral("--device"), link},
+                             {{QStringLiteral("VARNEX_SIM_DEVICES"), QStringLiteral("2020,77")}});
+        QCOMPARE(none.exitCode, 1);
+        QVERIFY(none.out.isEmpty());
+        QVERIFY2(none.err.contains("Hardware not found") && none.err.contains(link.toUtf8()),
+                 none.err);
+    }
+}
+
+void TestCli::deviceFailures_data()
+{
+    QTest::addColumn<Environment>("environment");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("mentions");
+
+    QTest::newRow("silent device") << Environment{{"VARNEX_SIM_FAULTS", "silent-after=15"}}
+                                   << QStringList{"read", "-o", "out.hex"} << QStringList{"0xF0"};
+    QTest::newRow("short replies") << Environment{{"VARNEX_SIM_FAULTS", "short-replies=15"}}
+                                   << QStringList{"read"} << QStringList{"0x00"};
+    QTest::newRow("no Varnex") << Environment{{"VARNEX_SIM_DEVICES", "1234"}}
+                               << QStringList{"read", "-o", "out.hex"}
+                               << QStringList{"Hardware not found"};
+    QTest::newRow("open fails") << Environment{{"VARNEX_SIM_FAULTS", "fail=open@1"}}
+                                << QStringList{"mode"}
+                                << QStringList{"Unable to open handle to device!",
+                                               "Hardware not found"};
+    // Writes: 1 the mode query, 2 the selection, then the frames from offset 0x00.
+    QTest::newRow("write frame fails") << Environment{{"VARNEX_SIM_FAULTS", "fail=write@5"}}
+                                       << QStringList{"write", "table.bin", "--custom"}
+                                       << QStringList{"Error Sending Code", "0x10", Reminder};
+    QTest::newRow("mode without reply") << Environment{{"VARNEX_SIM_FAULTS", "fail=read@1"}}
+                                        << QStringList{"write", "table.bin", "--custom"}
+                                        << QStringList{"Error Reading Data", "mode request"};
+}
+
+void TestCli::deviceFailures()
+{
+    QFETCH(Environment, environment);
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, mentions);
+
+    putFile(QStringLiteral("table.bin"), sample(Sample));
+    const Run result = run(arguments, environment);
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY(result.out.isEmpty());
+    for (const QString &word : mentions)
+        QVERIFY2(result.err.contains(word.toUtf8()), result.err);
+    QVERIFY(!QFile::exists(path(QStringLiteral("out.hex"))));
+}
+
+void TestCli::malformedEnvironment_data()
+{
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("item");
+
+    QTest::newRow("fault value") << "VARNEX_SIM_FAULTS"
+                                 << "latency-ms=soon"
+                                 << "latency-ms=soon";
+    QTest::newRow("unknown fault") << "VARNEX_SIM_FAULTS"
+                                   << "stuck=3,wobble"
+                                   << "wobble";
+    QTest::newRow("operation") << "VARNEX_SIM_FAULTS"
+                               << "fail=reset@1"
+                               << "fail=reset@1";
+    QTest::newRow("serial too long")
+        << "VARNEX_SIM_DEVICES" << QString(300, QLatin1Char('9')) << QString(300, QLatin1Char('9'));
+}
+
+void TestCli::malformedEnvironment()
+{
+    QFETCH(QString, variable);
+    QFETCH(QString, value);
+    QFETCH(QString, item);
+
+    const Run result = run({QStringLiteral("read")}, {{variable, value}});
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(result.out.isEmpty());
+    QVERIFY2(result.err.contains(variable.toUtf8()), result.err);
+    QVERIFY2(result.err.contains('"' + item.toUtf8() + '"'), result.err);
+}
+
+void TestCli::fixCorrectsChecksums_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QByteArray good = sample(Sample);
+    const QByteArray bad = withBrokenChecksums(good);
+    QTest::newRow("raw stays raw") << bad << "bad"
+                                   << "fixed" << good;
+    QTest::newRow("hex stays hex") << hexText(bad) << "bad"
+                                   << "fixed" << hexText(good);
+    QTest::newRow("standard input to standard output") << hexText(bad) << "-"
+                                                       << "-" << hexText(good);
+    QTest::newRow("right ones stay") << good << "bad"
+                                     << "fixed" << good;
+}
+
+void TestCli::fixCorrectsChecksums()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QString, in);
+    QFETCH(QString, out);
+    QFETCH(QByteArray, expected);
+
+    if (in != QLatin1String("-"))
+        putFile(in, input);
+    const Run result = run({QStringLiteral("fix"), in, QStringLiteral("-o"), out}, {}, input);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.err.isEmpty());
+    QCOMPARE(out == QLatin1String("-") ? result.out : TestFiles::readAll(path(out)), expected);
+}
+
+void TestCli::convertWritesEachFormat()
+{
+    const QByteArray table = sample(Sample);
+    putFile(QStringLiteral("table.bin"), table);
+    const auto convert = [this](const QString &in, const QString &format) {
+        return run({QStringLiteral("convert"), in, QStringLiteral("-o"), QStringLiteral("-"),
+                    QStringLiteral("--format"), format});
+    };
+
+    const Run hex = convert(QStringLiteral("table.bin"), QStringLiteral("hex"));
+    QCOMPARE(hex.out, hexText(table));
+    putFile(QStringLiteral("table.hex"), hex.out);
+    QCOMPARE(convert(QStringLiteral("table.hex"), QStringLiteral("raw")).out, table);
+
+    // base64(1) is the reference for the base64 form, line breaks included.
+    const QString base64Tool = QStandardPaths::findExecutable(QStringLiteral("base64"));
+    if (!base64Tool.isEmpty()) {
+        QProcess tool;
+        tool.start(base64Tool, {path(QStringLiteral("table.bin"))});
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(convert(QStringLiteral("table.bin"), QStringLiteral("base64")).out,
+                 tool.readAllStandardOutput());
+    }
+
+    const QByteArray c = convert(QStringLiteral("table.bin"), QStringLiteral("c")).out;
+    QVERIFY(c.startsWith("const unsigned char edid[256] = {\n    0x00, 0xFF, 0xFF,"));
+    QVERIFY(c.endsWith(", 0x" + table.right(1).toHex().toUpper() + "\n};\n"));
+    QByteArray fromC;
+    const QRegularExpression element(QStringLiteral("0x([0-9A-F]{2})"));
+    for (const QRegularExpressionMatch &match : element.globalMatch(QString::fromLatin1(c)))
+        fromC += QByteArray::fromHex(match.captured(1).toLatin1());
+    QCOMPARE(fromC, table);
+    QCOMPARE(c.count('\n'), 18);
+}
+
+void TestCli::fileFailures_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("mentions");
+
+    QTest::newRow("missing input")
+        << QStringList{"convert", "nothing.bin", "-o", "out"} << 1 << "nothing.bin";
+    QTest::newRow("unwritable output")
+        << QStringList{"convert", "table.bin", "-o", "no/such/dir/out"} << 1 << "no/such/dir/out";
+    QTest::newRow("text is no table")
+        << QStringList{"fix", "notes.txt", "-o", "out"} << 3 << "Hex Format Error";
+}
+
+void TestCli::fileFailures()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, mentions);
+
+    putFile(QStringLiteral("table.bin"), sample(Sample));
+    putFile(QStringLiteral("notes.txt"), "Display: 27 inch, bought 2019\n");
+    const Run result = run(arguments);
+    QCOMPARE(result.exitCode, exitCode);
+    QVERIFY2(result.err.contains(mentions.toUtf8()), result.err);
+    QVERIFY(!QFile::exists(path(QStringLiteral("out"))));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
