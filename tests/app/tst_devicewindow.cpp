@@ -85,6 +85,7 @@ struct Rig
         window->show();
     }
     Ui::MainWindow &ui() { return MainWindowTestAccess(*window).ui(); }
+    QAction *verifyAction() { return window->findChild<QAction *>("actionVerifyAfterWrite"); }
     MainWindowTestAccess access() { return MainWindowTestAccess(*window); }
     void press(QAbstractButton *button)
     {
@@ -343,11 +344,21 @@ private slots:
         QVERIFY(rig.window->progressIndicator()->isHidden());
     }
 
+    // The write, then with verification the read-back in its own open and close.
+    void writeSendsTheTable_data()
+    {
+        QTest::addColumn<bool>("verify");
+        QTest::newRow("verified") << true;
+        QTest::newRow("verification off") << false;
+    }
+
     void writeSendsTheTable()
     {
+        QFETCH(bool, verify);
         Rig rig;
         rig.device.sim.splitter().setMode(SplitterMode::Custom);
         rig.start();
+        rig.verifyAction()->setChecked(verify);
         const EdidImage table = validTable();
         rig.ui().EDIDtext->setPlainText(textOf(table).toLower());
         const QString typed = rig.ui().EDIDtext->toPlainText();
@@ -355,9 +366,16 @@ private slots:
         rig.press(rig.ui().ButWriteEDID);
 
         QVERIFY(rig.device.sim.splitter().memory(0xA0) == table);
-        QCOMPARE(rig.device.sim.writtenFrames().size(), 32);
-        QCOMPARE(rig.count(BridgeOperation::Open), 1);
+        const QList<QByteArray> frames = rig.device.sim.writtenFrames();
+        QCOMPARE(frames.size(), verify ? 32 + 17 : 32);
+        QCOMPARE(rig.count(BridgeOperation::Open), verify ? 2 : 1);
+        QCOMPARE(rig.count(BridgeOperation::Close), verify ? 2 : 1);
         QCOMPARE(rig.operations().last(), BridgeOperation::Close);
+        if (verify) { // the read-back follows the close of the write
+            QCOMPARE(frames[32], QByteArray::fromHex("1110A000"));
+            QVERIFY(rig.operations().indexOf(BridgeOperation::Close) <
+                    rig.operations().lastIndexOf(BridgeOperation::Open));
+        }
         QCOMPARE(rig.device.pauses, QList<quint32>(32, 50));
         QCOMPARE(rig.status(), QString("EDID values written..."));
         QCOMPARE(rig.ui().EDIDtext->toPlainText(), typed);
@@ -365,10 +383,92 @@ private slots:
         QCOMPARE(rig.dialogs.calls.size(), 1);
         QCOMPARE(rig.dialogs.calls[0].kind, Kind::Information);
 
-        QCOMPARE(rig.bars.size(), 32);
+        QCOMPARE(rig.bars.size(), frames.size());
         QVERIFY(!rig.bars[0].visible);
         for (int i = 1; i < 32; ++i)
             QCOMPARE(rig.bars[i], (BarState{true, i, 32}));
+        for (int i = 33; i < rig.bars.size() - 1; ++i) // the read-back's bar
+            QCOMPARE(rig.bars[i], (BarState{true, (i - 32) * 16, 255}));
+        QVERIFY(rig.window->progressIndicator()->isHidden());
+    }
+
+    // A read-back that does not match, or does not come, is no success; the
+    // editor keeps the user's table and the reset reminder follows.
+    void writeVerificationFails_data()
+    {
+        QTest::addColumn<QList<int>>("stuck");
+        QTest::addColumn<int>("answeredReads"); // read-back frames answered, -1: all
+        QTest::addColumn<bool>("unplug");       // the read-back finds no Varnex
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<QString>("advice");
+        const QString again = "Write the table again. If the same bytes differ again, the EDID "
+                              "memory of the Varnex may be faulty.";
+        const QString check = "Check the connection to the Varnex, then read its table to see "
+                              "what it holds, or write the table again.";
+        QTest::newRow("stuck 0x40") << QList<int>{0x40} << -1 << false
+                                    << "The Varnex holds a different table after the write: 1 "
+                                       "byte differs, at 0x40."
+                                    << again;
+        QTest::newRow("three stuck") << QList<int>{0x7F, 0x12, 0x13} << -1 << false
+                                     << "The Varnex holds a different table after the write: 3 "
+                                        "bytes differ, at 0x12, 0x13 and 0x7F."
+                                     << again;
+        QTest::newRow("ten stuck") << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 0x80, 0xFF} << -1 << false
+                                   << "The Varnex holds a different table after the write: 10 "
+                                      "bytes differ, at 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, "
+                                      "0x06, 0x07 and 2 more."
+                                   << again;
+        QTest::newRow("read-back times out")
+            << QList<int>{} << 5 << false
+            << "The write could not be verified: when the table was read back, the bytes from "
+               "offset 0x50 did not arrive."
+            << check;
+        QTest::newRow("Varnex gone before the read-back")
+            << QList<int>{} << -1 << true
+            << "The write could not be verified: the Varnex could not be opened to read the "
+               "table back."
+            << check;
+    }
+
+    void writeVerificationFails()
+    {
+        QFETCH(QList<int>, stuck);
+        QFETCH(int, answeredReads);
+        QFETCH(bool, unplug);
+        QFETCH(QString, warning);
+        QFETCH(QString, advice);
+        Rig rig;
+        rig.device.sim.splitter().setMode(SplitterMode::Custom);
+        rig.start();
+        // Every byte differs from the simulator's own table at the stuck offsets.
+        EdidImage table = rig.device.sim.splitter().memory(0xA0);
+        for (const int offset : stuck) {
+            table[std::size_t(offset)] ^= 0x5A;
+            rig.device.sim.ignoreWritesAt(quint8(offset));
+        }
+        rig.ui().EDIDtext->setPlainText(textOf(table));
+        const QString typed = rig.ui().EDIDtext->toPlainText();
+        rig.clear();
+        if (answeredReads >= 0)
+            rig.device.sim.stopAnsweringAfter(rig.writesBefore + 32 + answeredReads);
+        if (unplug) // the start-up asked for the device count three times, the write once
+            rig.device.sim.failCall(BridgeOperation::GetDeviceCount, 5);
+        // Stuck header or checksum bytes: write anyway.
+        rig.dialogs.confirmAnswers.enqueue(true);
+        rig.dialogs.questionAnswers.enqueue(true);
+        rig.press(rig.ui().ButWriteEDID);
+
+        QVERIFY(rig.count(BridgeOperation::Write) >= 32);
+        QStringList warnings;
+        for (const FakeUserDialogs::Call &call : rig.dialogs.calls) {
+            if (call.kind == Kind::Warning)
+                warnings << call.text + " | " + call.detail;
+        }
+        QCOMPARE(warnings, QStringList{warning + " | " + advice});
+        QVERIFY(rig.status() != "EDID values written...");
+        QCOMPARE(rig.ui().EDIDtext->toPlainText(), typed);
+        QCOMPARE(rig.dialogs.calls.last().kind, Kind::Information); // the reset reminder
+        QCOMPARE(rig.deviceLabel(), QString(unplug ? "No Varnex found" : "Varnex: CUSTOM"));
         QVERIFY(rig.window->progressIndicator()->isHidden());
     }
 
