@@ -18,8 +18,9 @@ typedef struct _UMockdevIoctlData UMockdevIoctlData;
 // drivers, halts, and URBs (control, bulk OUT, bulk IN) submitted, reaped and
 // discarded. Runs on umockdev's ioctl thread; every URB completes as soon as
 // the device can complete it.
-// What usbfs itself gives that a socket cannot: the device node never polls
-// as "URB ready" on its own, so libusb asks again and again while it waits.
+// Unlike a usbfs node, the emulated node (a socket) always polls writable, so
+// libusb reaps again and again while it waits: CPU use measured in the bed is
+// far above the real one.
 class UsbfsHandler
 {
 public:

@@ -110,7 +110,7 @@ private slots:
         program.setProcessEnvironment(environment);
         program.start(QStringLiteral(VARNEX_PROGRAM));
         QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
-        QTRY_VERIFY_WITH_TIMEOUT(count(emulated.log(), DisableRequest) == StartUpActions, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(count(emulated.log(), DisableRequest) == StartUpActions, 10000);
         program.terminate();
         if (!program.waitForFinished(5000)) {
             program.kill();
