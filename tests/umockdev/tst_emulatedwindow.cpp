@@ -127,6 +127,21 @@ private slots:
         QCOMPARE(emulated.bytesSent(),
                  qsizetype(ModeReplyLength + ReadChunkCount * ReadReplyLength + StatusReplyLength));
     }
+
+    // The command-line tool reaches the emulated bridge the same way: its
+    // read prints exactly the emulated splitter's table.
+    void commandLineReadsTheTable()
+    {
+        UsbTestBed bed;
+        EmulatedBridge &emulated = bed.addBridge();
+        const EdidImage table = giveTable(emulated);
+        QProcess cli;
+        cli.setProcessEnvironment(usbEnvironment(bed.environment()));
+        cli.start(QStringLiteral(VARNEX_CLI), {QStringLiteral("read")});
+        QVERIFY2(cli.waitForFinished(10000), qPrintable(cli.errorString()));
+        QCOMPARE(cli.exitCode(), 0);
+        QCOMPARE(cli.readAllStandardOutput(), formatHexText(table));
+    }
 };
 
 QTEST_MAIN(EmulatedWindowTest)
