@@ -265,6 +265,10 @@ void TestDecoder::findings_data()
                                  << "warning" << 0x85;
     QTest::newRow("cta-block-length") << clean << "0xAF=0x81" << true << -1 << "cta-block-length"
                                       << "warning" << 0xAF;
+    QTest::newRow("cta-dtd-gap") << clean << "0xE7=0x00 0xE8=0x00" << true << -1 << "cta-dtd-gap"
+                                 << "warning" << 0xE7;
+    QTest::newRow("cta-padding") << clean << "0xFA=0x01" << true << -1 << "cta-padding"
+                                 << "warning" << 0xFA;
     QTest::newRow("cta-revision") << clean << "0x81=0x05" << true << -1 << "cta-revision"
                                   << "warning" << 0x81;
     QTest::newRow("manufacturer") << clean << "0x08=0x00 0x09=0x00" << true << -1 << "manufacturer"
