@@ -2,10 +2,10 @@
 
 #include "ByteDifferences.h"
 #include "DeviceSession.h"
+#include "decode/DecodedTree.h"
+#include "decode/EdidDecoder.h"
 
 #include <QJsonArray>
-
-#include <optional>
 
 namespace varnex::edid {
 
@@ -15,45 +15,94 @@ namespace {
 // reports it for one table.
 struct FieldSpan
 {
-    QString name;
+    QStringList path; // the field and the sections above it, outermost first
     QString value;
     int offset = 0;
     int length = 0;
     bool contains(int at) const { return at >= offset && at < offset + length; }
+    bool sameBytes(const FieldSpan &other) const
+    {
+        return offset == other.offset && length == other.length;
+    }
 };
 
-// Every named stretch of the table, blocks included, so that every byte is
-// in at least one.
-QList<FieldSpan> fieldSpans(const EdidImage &)
+QString joinedPath(const QStringList &path)
 {
+    return path.join(QStringLiteral(": "));
+}
+
+void collectSpans(const DecodedNode &node, const QStringList &path, QList<FieldSpan> &spans)
+{
+    if (node.offset >= 0 && node.length > 0) {
+        // Alike siblings on the same bytes (the timings of one established
+        // timings byte) are one field with all their values.
+        if (!spans.isEmpty() && spans.last().path == path && spans.last().offset == node.offset &&
+            spans.last().length == node.length) {
+            spans.last().value += QStringLiteral(", ") + node.value;
+        } else {
+            spans.append({path, node.value, node.offset, node.length});
+        }
+    }
+    for (const DecodedNode &child : node.children)
+        collectSpans(child, path + QStringList{child.name}, spans);
+}
+
+// Every stretch of the table the decoder names, each block as a whole
+// included, so that every byte is in at least one. A field is named with the
+// sections above it; in the base block, whose fields users know by their
+// own names, without the block.
+QList<FieldSpan> fieldSpans(const EdidImage &image)
+{
+    const QByteArrayView bytes(image.data(), qsizetype(image.size()));
+    const DecodedNode root = decodedTree(decodeEdid(bytes));
     QList<FieldSpan> spans;
-    for (int block = 0; block < EdidImageSize / EdidBlockSize; ++block)
-        spans.append({QStringLiteral("Block %1").arg(block), QString(), block * EdidBlockSize,
-                      EdidBlockSize});
+    for (int block = 0; block < EdidImageSize / EdidBlockSize; ++block) {
+        const int start = block * EdidBlockSize;
+        const auto decoded =
+            std::find_if(root.children.begin(), root.children.end(),
+                         [start](const DecodedNode &node) { return node.offset == start; });
+        const QString blockName =
+            decoded == root.children.end() ? QStringLiteral("Block %1").arg(block) : decoded->name;
+        spans.append({{blockName}, QString(), start, EdidBlockSize});
+        if (decoded == root.children.end())
+            continue;
+        const QStringList above = block == 0 ? QStringList{} : QStringList{blockName};
+        for (const DecodedNode &child : decoded->children)
+            collectSpans(child, above + QStringList{child.name}, spans);
+    }
     return spans;
 }
 
 // The smallest stretch that holds `offset`; the later of two alike, which
-// is the deeper one in a tree walked from the top.
-std::optional<FieldSpan> smallestSpanAt(const QList<FieldSpan> &spans, int offset)
+// is the deeper one in a tree walked from the top. Every byte has one.
+FieldSpan smallestSpanAt(const QList<FieldSpan> &spans, int offset)
 {
-    std::optional<FieldSpan> best;
+    const FieldSpan *best = nullptr;
     for (const FieldSpan &span : spans) {
         if (span.contains(offset) && (!best || span.length <= best->length))
-            best = span;
+            best = &span;
     }
-    return best;
+    return best ? *best : FieldSpan{};
 }
 
-// The stretch of the same name and bytes in the other table, if it has one.
-std::optional<FieldSpan> sameSpan(const QList<FieldSpan> &spans, const FieldSpan &wanted)
+// What the other table holds where `field` is: its value when it has the same
+// field, nothing when it has only a section around it, else the name of its
+// own field (below the sections both share) and that field's value.
+QString valueSeenAs(const FieldSpan &field, const FieldSpan &other)
 {
-    for (const FieldSpan &span : spans) {
-        if (span.name == wanted.name && span.offset == wanted.offset &&
-            span.length == wanted.length)
-            return span;
-    }
-    return std::nullopt;
+    if (other.path == field.path && other.sameBytes(field))
+        return other.value;
+    // Only a section around it: the other table lacks the field (a timing bit that is clear).
+    if (other.path.size() < field.path.size() && field.path.mid(0, other.path.size()) == other.path)
+        return {};
+    qsizetype shared = 0;
+    while (shared < other.path.size() && shared < field.path.size() &&
+           other.path[shared] == field.path[shared])
+        ++shared;
+    QStringList shown = other.path.mid(shared);
+    if (!other.value.isEmpty())
+        shown.append(other.value);
+    return joinedPath(shown);
 }
 
 QString hexByte(quint8 value)
@@ -90,29 +139,25 @@ TableComparison compareTables(const EdidImage &first, const EdidImage &second)
     const QList<FieldSpan> secondSpans = fieldSpans(second);
 
     for (const int offset : offsets) {
-        // A byte can start a field in one table that the other does not have
+        // A byte can lie in a field of one table that the other does not have
         // (another descriptor type, say): the smaller field tells more.
-        const std::optional<FieldSpan> inFirst = smallestSpanAt(firstSpans, offset);
-        const std::optional<FieldSpan> inSecond = smallestSpanAt(secondSpans, offset);
-        const bool takeFirst = inFirst && (!inSecond || inFirst->length <= inSecond->length);
-        const FieldSpan &span = takeFirst ? *inFirst : *inSecond;
+        const FieldSpan inFirst = smallestSpanAt(firstSpans, offset);
+        const FieldSpan inSecond = smallestSpanAt(secondSpans, offset);
+        const bool takeFirst = inFirst.length <= inSecond.length;
+        const FieldSpan &span = takeFirst ? inFirst : inSecond;
+        const QString name = joinedPath(span.path);
 
-        const auto same = [&span](const FieldChange &field) {
-            return field.name == span.name && field.offset == span.offset &&
-                   field.length == span.length;
+        const auto same = [&](const FieldChange &field) {
+            return field.name == name && field.offset == span.offset && field.length == span.length;
         };
         auto field = std::find_if(comparison.fields.begin(), comparison.fields.end(), same);
         if (field == comparison.fields.end()) {
             FieldChange change;
-            change.name = span.name;
+            change.name = name;
             change.offset = span.offset;
             change.length = span.length;
-            const std::optional<FieldSpan> before =
-                takeFirst ? inFirst : sameSpan(firstSpans, span);
-            const std::optional<FieldSpan> after =
-                takeFirst ? sameSpan(secondSpans, span) : inSecond;
-            change.before = before ? before->value : QString();
-            change.after = after ? after->value : QString();
+            change.before = takeFirst ? span.value : valueSeenAs(span, inFirst);
+            change.after = takeFirst ? valueSeenAs(span, inSecond) : span.value;
             comparison.fields.append(change);
             field = comparison.fields.end() - 1;
         }
