@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -576,6 +577,105 @@ private slots:
         QVERIFY(rig.warnings()[0].contains("0x00 to 0x17 were confirmed"));
         QVERIFY(rig.warnings()[0].contains("may be incomplete"));
         QVERIFY(rig.status() != "EDID values written...");
+    }
+
+    // The Device menu's comparisons, shown through the dialog seam; the editor
+    // and the splitter stay as they were.
+    void comparisonsShowTheDifferences_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("changeOther"); // the file's or the splitter's pixel clock
+        QTest::addColumn<QString>("heading");
+        QTest::addColumn<QString>("report");
+        const QString clock = "0x36-0x37 Descriptor 1: detailed timing: Pixel clock: 594.00 MHz "
+                              "-> 154.00 MHz\n  0x36: 08 -> 28\n  0x37: E8 -> 3C\n";
+        QTest::newRow("file, identical")
+            << "actionCompareFile" << false
+            << "The table in the editor compared with the file other.bin:"
+            << "The tables are identical.\n";
+        QTest::newRow("file, different")
+            << "actionCompareFile" << true
+            << "The table in the editor (left of each arrow) compared with the file other.bin "
+               "(right): 2 bytes differ, at 0x36 and 0x37."
+            << clock;
+        QTest::newRow("Varnex, identical")
+            << "actionCompareDevice" << false
+            << "The table in the editor compared with the table of the Varnex:"
+            << "The tables are identical.\n";
+        QTest::newRow("Varnex, different")
+            << "actionCompareDevice" << true
+            << "The table in the editor (left of each arrow) compared with the table of the "
+               "Varnex (right): 2 bytes differ, at 0x36 and 0x37."
+            << clock;
+    }
+
+    void comparisonsShowTheDifferences()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, changeOther);
+        QFETCH(QString, heading);
+        QFETCH(QString, report);
+        const EdidImage table =
+            EdidTestData::toImage(EdidTestData::readSample("dell-p2415q-hdmi2.0"));
+        EdidImage other = table;
+        if (changeOther) {
+            other[0x36] = 0x28;
+            other[0x37] = 0x3C;
+        }
+        QTemporaryDir dir;
+        const QString file = dir.filePath("other.bin");
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(EdidTestData::toBytes(other));
+        out.close();
+        Rig rig;
+        rig.device.sim.splitter().setMemory(0xA0, other);
+        rig.start();
+        rig.ui().EDIDtext->setPlainText(textOf(table));
+        rig.clear();
+        rig.dialogs.fileNames.enqueue(file);
+        rig.window->findChild<QAction *>(action)->trigger();
+
+        const FakeUserDialogs::Call &shown = rig.dialogs.calls.last();
+        QCOMPARE(shown.kind, Kind::Report);
+        QCOMPARE(shown.parent.data(), rig.window.data());
+        QCOMPARE(shown.text, heading);
+        QCOMPARE(shown.detail, report);
+        QCOMPARE(rig.warnings(), QStringList{});
+        QCOMPARE(rig.ui().EDIDtext->toPlainText(), textOf(table));
+        // Only the Varnex comparison reads: 16 chunks and the status request.
+        QCOMPARE(rig.device.sim.writtenFrames().size(), action == "actionCompareDevice" ? 17 : 0);
+        QVERIFY(rig.device.sim.splitter().memory(0xA0) == other);
+    }
+
+    // The editor's table must be whole to be compared.
+    void comparisonNeedsTheWholeTable()
+    {
+        Rig rig;
+        rig.start();
+        rig.ui().EDIDtext->setPlainText(textOf(validTable()).left(255 * 3));
+        rig.clear();
+        rig.window->findChild<QAction *>("actionCompareDevice")->trigger();
+        QCOMPARE(rig.warnings(),
+                 QStringList{"The EDID table must have 256 bytes to be compared; the editor "
+                             "holds 255."});
+        QCOMPARE(rig.dialogs.count(Kind::Report), 0);
+        QVERIFY(rig.device.sim.calls().isEmpty());
+    }
+
+    void verificationIsOnAtStart()
+    {
+        Rig rig(QList<SimulatedBridgeDevice>{});
+        rig.start();
+        QMenu *device = rig.window->findChild<QMenu *>("menuDevice");
+        QCOMPARE(device->title(), QString("&Device"));
+        QStringList names;
+        for (QAction *action : device->actions())
+            names << action->objectName();
+        QCOMPARE(names, (QStringList{"actionVerifyAfterWrite", "", "actionCompareFile",
+                                     "actionCompareDevice"}));
+        QVERIFY(rig.verifyAction()->isCheckable());
+        QVERIFY(rig.verifyAction()->isChecked());
     }
 
     void modeClicksSendTheSelection()

@@ -591,7 +591,6 @@ void TestCli::fileFailures()
     QVERIFY(!QFile::exists(path(QStringLiteral("out"))));
 }
 
-
 // The table written is read back: a stuck byte fails the write and is named;
 // --no-verify sends no read frame.
 void TestCli::writeReadsBack_data()
