@@ -19,20 +19,20 @@ using namespace varnex::edid;
 
 void MainWindow::setupDeviceMenu()
 {
-    auto *menu = new QMenu(tr("&Device"), this);
+    auto *menu = new QMenu(tr("Device"), this);
     menu->setObjectName(QStringLiteral("menuDevice"));
     menuBar()->insertMenu(ui->menuHelp->menuAction(), menu);
 
     // Not stored: every run starts with the safe choice.
-    m_verifyAfterWrite = menu->addAction(tr("&Verify after Writing"));
+    m_verifyAfterWrite = menu->addAction(tr("Verify after Writing"));
     m_verifyAfterWrite->setObjectName(QStringLiteral("actionVerifyAfterWrite"));
     m_verifyAfterWrite->setCheckable(true);
     m_verifyAfterWrite->setChecked(true);
     menu->addSeparator();
-    QAction *compareFile = menu->addAction(tr("Compare with &File..."));
+    QAction *compareFile = menu->addAction(tr("Compare with File..."));
     compareFile->setObjectName(QStringLiteral("actionCompareFile"));
     connect(compareFile, &QAction::triggered, this, &MainWindow::CompareWithFile);
-    QAction *compareDevice = menu->addAction(tr("Compare with &Varnex"));
+    QAction *compareDevice = menu->addAction(tr("Compare with Varnex"));
     compareDevice->setObjectName(QStringLiteral("actionCompareDevice"));
     connect(compareDevice, &QAction::triggered, this, &MainWindow::CompareWithDevice);
 }

@@ -121,9 +121,9 @@ std::unique_ptr<QDialog> QtUserDialogs::makeReportDialog(QWidget *parent, const 
     auto *view = new QPlainTextEdit(report, dialog.get());
     view->setObjectName(QStringLiteral("reportView"));
     view->setReadOnly(true);
-    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    // Wide enough for a field line with both values.
+    // Most field lines fit; longer ones wrap.
     view->setMinimumSize(ReportViewWidth, ReportViewHeight);
     layout->addWidget(view);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog.get());

@@ -668,7 +668,7 @@ private slots:
         Rig rig(QList<SimulatedBridgeDevice>{});
         rig.start();
         QMenu *device = rig.window->findChild<QMenu *>("menuDevice");
-        QCOMPARE(device->title(), QString("&Device"));
+        QCOMPARE(device->title(), QString("Device"));
         QStringList names;
         for (QAction *action : device->actions())
             names << action->objectName();
