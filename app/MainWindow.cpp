@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include "DeviceConnection.h"
+#include "DeviceSession.h"
 #include "ProcessState.h"
 #include "QtUserDialogs.h"
 #include "ui_DoctorForm.h"
@@ -18,6 +20,11 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), m_services(std::move(services))
 {
     ui->setupUi(this);
+    if (m_services.connection) {
+        m_session = std::make_unique<varnex::edid::DeviceSession>(
+            m_services.connection->bridge(), *m_services.connection, processState().deviceSettings);
+    }
+    setupDeviceMenu();
     // The window has a fixed size; a grip would promise otherwise.
     statusBar()->setSizeGripEnabled(false);
     m_deviceLabel = new QLabel(statusBar());

@@ -6,7 +6,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
+class QAction;
 class QColor;
 class QLabel;
 class QProgressBar;
@@ -19,6 +21,10 @@ namespace varnex::device {
 class DeviceConnection;
 enum class ModeSelector : quint8;
 } // namespace varnex::device
+namespace varnex::edid {
+class DeviceSession;
+enum class SessionStatus;
+} // namespace varnex::edid
 
 // What the window works with besides its widgets. Everything is optional:
 // without a connection every device action finds no hardware; without
@@ -106,7 +112,6 @@ private:
     bool discardTypedChangesOk();
 
     // Device link; without a connection the device is never found.
-    bool openDevice();
     void closeDevice();
     void forgetDeviceHandle();
     // The radio buttons and the editor's enabled state for AUTOMIX or CUSTOM.
@@ -115,6 +120,8 @@ private:
     // and the mode the window is in.
     void updateDeviceLabel();
 
+    // A transfer's progress, shown on the current progress bar.
+    std::function<void(int value, int maximum)> progressToBar();
     // Puts a fresh, hidden progress bar into the status bar and makes it current.
     void createProgressIndicator();
     // Zero-fills the process-wide EdidTextBuffer (first step of five action slots).
@@ -124,13 +131,33 @@ private:
     void warnUser(const QString &text, const QString &informativeText = QString());
     // The window's question before data is lost: its warning style, Yes and No, default No.
     bool confirmUser(const QString &text, const QString &informativeText);
-    // openDevice, telling the user "Hardware not found" when it fails.
-    bool openDeviceOrWarn();
+    // Notes whether a session action found the Varnex; when it did not, tells
+    // the user "Hardware not found" and returns false.
+    bool foundOrWarn(varnex::edid::SessionStatus status);
+
+    // The Device menu, between File and Help; a View menu goes before it.
+    void setupDeviceMenu();
+    // Its comparisons: the editor's table with a file's or with the Varnex's.
+    void CompareWithFile();
+    void CompareWithDevice();
+    // After a write whose every frame was acknowledged: reads the table back
+    // and compares. True when the Varnex holds `sent`; otherwise the user has
+    // been told what it holds or that it could not be read.
+    bool verifyWrittenTable(const varnex::edid::EdidImage &sent);
+    // The editor's table for a comparison; nothing, after telling the user,
+    // unless it parses to all 256 bytes.
+    std::optional<varnex::edid::EdidImage> editorTableForComparison();
+    // Shows how `other` (what `otherName` holds) differs from the editor's table.
+    void showComparison(const varnex::edid::EdidImage &editor, const varnex::edid::EdidImage &other,
+                        const QString &otherName);
 
     QProgressBar *m_progressIndicator = nullptr; // owned by the status bar
     QLabel *m_deviceLabel = nullptr;             // owned by the status bar
     Ui::MainWindow *ui = nullptr;                // owned
     MainWindowServices m_services;
+    // Over m_services.connection; null without one.
+    std::unique_ptr<varnex::edid::DeviceSession> m_session;
+    QAction *m_verifyAfterWrite = nullptr; // owned by the Device menu
     std::unique_ptr<UserDialogs> m_ownDialogs;
     // Whether the latest attempt to open the device found the Varnex.
     bool m_varnexFound = false;

@@ -3,39 +3,31 @@
 
 #include "Checksum.h"
 #include "DeviceConnection.h"
+#include "DeviceSession.h"
 #include "EdidHeader.h"
-#include "EdidTransfers.h"
 #include "HexText.h"
 #include "ProcessState.h"
 #include "UserDialogs.h"
+#include "VerifiedWrite.h"
 #include "ui_DoctorForm.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QStatusBar>
 
 using namespace varnex::edid;
 using varnex::device::ModeSelector;
 
-namespace {
-
-// An EDID offset as the user reads it in the editor's lines: 0x40.
-QString hexOffset(int offset)
+std::function<void(int, int)> MainWindow::progressToBar()
 {
-    return QStringLiteral("0x") + QString::number(offset, 16).toUpper().rightJustified(2, '0');
+    return [this](int value, int maximum) { on_ProgressChange(value, maximum); };
 }
 
-} // namespace
-
-bool MainWindow::openDevice()
+bool MainWindow::foundOrWarn(SessionStatus status)
 {
-    m_varnexFound = m_services.connection && m_services.connection->openDevice();
+    m_varnexFound = status != SessionStatus::HardwareNotFound;
     updateDeviceLabel();
-    return m_varnexFound;
-}
-
-bool MainWindow::openDeviceOrWarn()
-{
-    if (openDevice())
+    if (m_varnexFound)
         return true;
     warnUser(tr("Hardware not found"),
              tr("Check that the USB cable is connected and that the Varnex is powered. On "
@@ -83,9 +75,10 @@ void MainWindow::InitEDIDMode()
 
     // The first open only tells whether the Varnex is there; without it the
     // window starts silently in AUTOMIX.
-    if (!openDevice())
+    m_varnexFound = m_session && m_session->isPresent();
+    updateDeviceLabel();
+    if (!m_varnexFound)
         return;
-    closeDevice();
 
     // Without a reply the byte keeps this value: AUTOMIX, in which writing is refused.
     quint8 reply = 1;
@@ -106,32 +99,29 @@ void MainWindow::CheckEDIDStatus()
 
 bool MainWindow::SendModeRequest(ModeSelector selector, quint8 &reply)
 {
-    if (!openDeviceOrWarn())
+    const SessionModeResult result =
+        m_session ? m_session->sendModeRequest(selector) : SessionModeResult{};
+    if (!foundOrWarn(result.status))
         return false;
-    const ModeRequestResult result = sendModeFrame(*m_services.connection, selector);
-    if (result.replied)
+    if (result.status == SessionStatus::Done)
         reply = result.reply;
-    closeDevice();
     return true;
 }
 
 bool MainWindow::ReadEDIDfromDevice()
 {
     createProgressIndicator();
-    if (!openDeviceOrWarn())
+    const SessionReadResult result =
+        m_session ? m_session->readTable(progressToBar()) : SessionReadResult{};
+    if (!foundOrWarn(result.status))
         return false;
-    const EdidReadResult result =
-        readEdidTable(*m_services.connection, processState().deviceSettings.edidAddress,
-                      [this](int value, int maximum) { on_ProgressChange(value, maximum); });
-    closeDevice();
-    on_ProgressChange(0, 0);
 
     // A table with a lost chunk would look like a real one; keep the editor as it was.
-    if (const int missing = result.firstMissingOffset(); missing >= 0) {
+    if (result.status != SessionStatus::Done) {
         warnUser(tr("The EDID could not be read completely: the bytes from offset %1 "
                     "did not arrive.\nThe editor keeps its previous table. Check the "
                     "connection to the Varnex and read again.")
-                     .arg(hexOffset(missing)));
+                     .arg(hexOffset(result.missingOffset)));
         return false;
     }
 
@@ -170,15 +160,13 @@ bool MainWindow::WriteEDIDtoDevice()
                                 QStringLiteral("Write anyway?")))
             return false;
     }
-    if (!openDeviceOrWarn())
+    const SessionWriteResult result =
+        m_session ? m_session->writeTable(image, progressToBar()) : SessionWriteResult{};
+    if (!foundOrWarn(result.status))
         return false;
-    const EdidWriteResult result =
-        writeEdidTable(*m_services.connection, processState().deviceSettings.edidAddress, image,
-                       [this](int value, int maximum) { on_ProgressChange(value, maximum); });
-    closeDevice();
-    on_ProgressChange(0, 0);
 
-    if (const int failed = result.firstFailedOffset(); failed >= 0) {
+    if (result.status != SessionStatus::Done) {
+        const int failed = result.failedOffset;
         if (result.framesSent == 0) {
             warnUser(tr("Writing the EDID failed: nothing was sent to the Varnex.\nWrite the "
                         "table again."));
@@ -194,7 +182,24 @@ bool MainWindow::WriteEDIDtoDevice()
         }
         return false;
     }
+    if (m_verifyAfterWrite->isChecked() && !verifyWrittenTable(image))
+        return false;
     m_typedSinceStored = false;
     statusBar()->showMessage(tr("EDID values written..."), StatusMessageMs);
     return true;
+}
+
+bool MainWindow::verifyWrittenTable(const EdidImage &sent)
+{
+    const WriteVerification check =
+        varnex::edid::verifyWrittenTable(*m_session, sent, progressToBar());
+    if (check.readBack.status == SessionStatus::HardwareNotFound) {
+        m_varnexFound = false;
+        updateDeviceLabel();
+    }
+    if (check.outcome == WriteVerification::Equal)
+        return true;
+    // The editor keeps the user's table: it is what should be on the Varnex.
+    warnUser(check.message(), check.advice());
+    return false;
 }

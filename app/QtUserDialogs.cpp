@@ -1,9 +1,19 @@
 #include "QtUserDialogs.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
 
 namespace {
+
+// Size of a report's text view, in pixels: about 90 columns of 25 lines.
+constexpr int ReportViewWidth = 720;
+constexpr int ReportViewHeight = 400;
 
 std::unique_ptr<QMessageBox> makeOkBox(QMessageBox::Icon icon, QWidget *parent,
                                        const QString &title, const QString &text)
@@ -96,4 +106,34 @@ QString QtUserDialogs::getSaveFileName(QWidget *parent, const QString &caption,
                                        const QString &proposedName, const QString &filter)
 {
     return QFileDialog::getSaveFileName(parent, caption, proposedName, filter);
+}
+
+std::unique_ptr<QDialog> QtUserDialogs::makeReportDialog(QWidget *parent, const QString &title,
+                                                         const QString &text, const QString &report)
+{
+    auto dialog = std::make_unique<QDialog>(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+    dialog->setWindowTitle(title);
+    auto *layout = new QVBoxLayout(dialog.get());
+    auto *heading = new QLabel(text, dialog.get());
+    heading->setWordWrap(true);
+    layout->addWidget(heading);
+    auto *view = new QPlainTextEdit(report, dialog.get());
+    view->setObjectName(QStringLiteral("reportView"));
+    view->setReadOnly(true);
+    view->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Most field lines fit; longer ones wrap.
+    view->setMinimumSize(ReportViewWidth, ReportViewHeight);
+    layout->addWidget(view);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog.get());
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog.get(), &QDialog::reject);
+    layout->addWidget(buttons);
+    return dialog;
+}
+
+void QtUserDialogs::showReport(QWidget *parent, const QString &title, const QString &text,
+                               const QString &report)
+{
+    makeReportDialog(parent, title, text, report)->exec();
 }

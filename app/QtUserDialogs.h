@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class QDialog;
 class QMessageBox;
 
 // The real dialogs: modal QMessageBox and QFileDialog instances.
@@ -22,6 +23,8 @@ public:
                             const QString &filter) override;
     QString getSaveFileName(QWidget *parent, const QString &caption, const QString &proposedName,
                             const QString &filter) override;
+    void showReport(QWidget *parent, const QString &title, const QString &text,
+                    const QString &report) override;
 
     // The boxes before they are run; exposed so that their properties can be checked.
     static std::unique_ptr<QMessageBox> makeWarningBox(QWidget *parent, const QString &title,
@@ -32,6 +35,8 @@ public:
     static std::unique_ptr<QMessageBox> makeQuestionBox(const QString &windowTitle,
                                                         const QString &text,
                                                         const QString &informativeText);
+    static std::unique_ptr<QDialog> makeReportDialog(QWidget *parent, const QString &title,
+                                                     const QString &text, const QString &report);
     static std::unique_ptr<QMessageBox> makeConfirmWarningBox(QWidget *parent, const QString &title,
                                                               const QString &text,
                                                               const QString &informativeText);

@@ -36,4 +36,8 @@ public:
                                     const QString &filter) = 0;
     virtual QString getSaveFileName(QWidget *parent, const QString &caption,
                                     const QString &proposedName, const QString &filter) = 0;
+    // A modal report too long for a box: `text` above `report`, which is
+    // shown read-only in a fixed-width font, and a Close button.
+    virtual void showReport(QWidget *parent, const QString &title, const QString &text,
+                            const QString &report) = 0;
 };

@@ -128,8 +128,9 @@ QString globalHelp(const GlobalOptions &global)
         "sim, the simulated Varnex; siusbxp:PATH). The simulated Varnex reads\n"
         "VARNEX_SIM_STATE, VARNEX_SIM_TRACE, VARNEX_SIM_DEVICES and VARNEX_SIM_FAULTS.\n"
         "\n"
-        "Exit status: 0 success; 1 the device or a file failed; 2 usage error;\n"
-        "3 the EDID data is invalid.\n");
+        "Exit status: 0 success; 1 the device or a file failed (a write that is\n"
+        "not read back as sent included); 2 usage error; 3 the EDID data is\n"
+        "invalid. diff exits as diff(1) does: 0 equal, 1 different, 2 trouble.\n");
     return text;
 }
 

@@ -9,6 +9,7 @@
 #include "OutputFile.h"
 #include "TableFormat.h"
 #include "TableInput.h"
+#include "VerifiedWrite.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -34,13 +35,22 @@ QString hexByte(quint8 value)
     return QStringLiteral("0x%1").arg(QString::number(value, 16).toUpper().rightJustified(2, '0'));
 }
 
+// The read's progress on the console: frames done, as the bar counts them.
+edid::TransferProgress readProgress(CommandContext &context)
+{
+    return [&context](int offset, int maximum) {
+        if (maximum > 0)
+            context.console.setProgress(offset / int(device::EdidChunkLength));
+    };
+}
+
 QString modeName(EdidMode mode)
 {
     return mode == EdidMode::Custom ? ModeNames[1] : ModeNames[0];
 }
 
-// The device stack for a command, with --device applied. Null after telling
-// the user why, with *exitStatus set.
+} // namespace
+
 std::unique_ptr<DeviceStack> openStack(CommandContext &context, int *exitStatus)
 {
     QString error;
@@ -55,7 +65,6 @@ std::unique_ptr<DeviceStack> openStack(CommandContext &context, int *exitStatus)
     return stack;
 }
 
-// Tells the user what a failed device action came to.
 int deviceFailure(CommandContext &context, SessionStatus status, const QString &message)
 {
     if (status == SessionStatus::HardwareNotFound && !context.deviceLink.isEmpty()) {
@@ -67,6 +76,21 @@ int deviceFailure(CommandContext &context, SessionStatus status, const QString &
     }
     return ExitFailure;
 }
+
+std::optional<edid::EdidImage> readDeviceTable(CommandContext &context,
+                                               edid::DeviceSession &session, int *exitStatus)
+{
+    context.console.startProgress(QStringLiteral("Reading"), ReadFrames);
+    const edid::SessionReadResult result = session.readTable(readProgress(context));
+    context.console.endProgress(result.status == SessionStatus::Done);
+    if (result.status != SessionStatus::Done) {
+        *exitStatus = deviceFailure(context, result.status, result.message());
+        return std::nullopt;
+    }
+    return result.image;
+}
+
+namespace {
 
 QString deviceString(const std::optional<QByteArray> &text)
 {
@@ -140,20 +164,15 @@ int runRead(CommandContext &context)
     if (!stack)
         return status;
 
-    context.console.startProgress(QStringLiteral("Reading"), ReadFrames);
-    const edid::SessionReadResult result =
-        stack->session().readTable([&context](int offset, int maximum) {
-            if (maximum > 0)
-                context.console.setProgress(offset / int(device::EdidChunkLength));
-        });
-    context.console.endProgress(result.status == SessionStatus::Done);
-    if (result.status != SessionStatus::Done)
-        return deviceFailure(context, result.status, result.message());
+    const std::optional<edid::EdidImage> image =
+        readDeviceTable(context, stack->session(), &status);
+    if (!image)
+        return status;
 
     const QString path = context.parser.isSet(OutputOptionName)
                              ? context.parser.value(OutputOptionName)
                              : QLatin1String(StandardStream);
-    return writeOrReport(context.console, path, formatTable(result.image, format));
+    return writeOrReport(context.console, path, formatTable(*image, format));
 }
 
 // The checks of a table that need no device; false after telling the user.
@@ -237,10 +256,22 @@ int runWrite(CommandContext &context)
     if (result.status == SessionStatus::HardwareNotFound)
         return deviceFailure(context, result.status, result.message());
     // Frames went out: whatever the Varnex stored, it shows only after a reset.
-    if (result.status != SessionStatus::Done)
-        deviceFailure(context, result.status, result.message());
+    status = ExitSuccess;
+    if (result.status != SessionStatus::Done) {
+        status = deviceFailure(context, result.status, result.message());
+    } else if (!context.parser.isSet(QStringLiteral("no-verify"))) {
+        context.console.startProgress(QStringLiteral("Reading"), ReadFrames);
+        const edid::WriteVerification check =
+            edid::verifyWrittenTable(session, table->image, readProgress(context));
+        context.console.endProgress(check.readBack.status == SessionStatus::Done);
+        if (check.outcome != edid::WriteVerification::Equal) {
+            context.console.message(check.message());
+            context.console.message(check.advice());
+            status = ExitFailure;
+        }
+    }
     context.console.message(QLatin1String(ResetReminder));
-    return result.status == SessionStatus::Done ? ExitSuccess : ExitFailure;
+    return status;
 }
 
 QString checkMode(const QCommandLineParser &, const QStringList &arguments)
@@ -311,16 +342,18 @@ Command writeCommand()
 {
     Command command;
     command.name = QStringLiteral("write");
-    command.synopsis = QStringLiteral("FILE [--force] [--custom]");
-    command.summary =
-        QStringLiteral("Upload the table in FILE to the splitter (CUSTOM mode only).");
+    command.synopsis = QStringLiteral("FILE [--force] [--custom] [--no-verify]");
+    command.summary = QStringLiteral("Upload the table in FILE to the splitter (CUSTOM mode "
+                                     "only), then read it back and compare.");
     command.options = {
         QCommandLineOption(QStringLiteral("force"),
                            QStringLiteral("Write a table without the EDID header or with "
                                           "wrong checksums.")),
         QCommandLineOption(QStringLiteral("custom"),
                            QStringLiteral("Select CUSTOM mode first if the splitter is in "
-                                          "AUTOMIX mode."))};
+                                          "AUTOMIX mode.")),
+        QCommandLineOption(QStringLiteral("no-verify"),
+                           QStringLiteral("Do not read the table back after the write."))};
     command.minArguments = 1;
     command.maxArguments = 1;
     command.run = runWrite;

@@ -88,6 +88,8 @@ public:
     TransactResult exchange(quint8 *reply, const CommandFrame &frame, quint32 replyLength);
 
     BridgeHandle handle() const { return m_handle; }
+    // The bridge the connection was built on, for a session over both.
+    UsbBridge &bridge() const { return m_bridge; }
     bool isOpen() const { return m_handle != NoDeviceHandle; }
     // Drops the handle without closing it (the window does this after start-up).
     void forgetHandle() { m_handle = NoDeviceHandle; }

@@ -133,22 +133,23 @@ SessionWriteResult DeviceSession::writeTable(const EdidImage &image,
     report(0, 0);
 
     result.failedOffset = written.firstFailedOffset();
+    result.framesSent = written.framesSent;
     result.status = result.failedOffset < 0 ? SessionStatus::Done : SessionStatus::Incomplete;
     return result;
 }
 
 SessionModeResult DeviceSession::queryMode()
 {
-    return sendMode(ModeSelector::Query);
+    return sendModeRequest(ModeSelector::Query);
 }
 
 SessionModeResult DeviceSession::selectMode(EdidMode mode)
 {
-    return sendMode(mode == EdidMode::Custom ? ModeSelector::SelectCustom
-                                             : ModeSelector::SelectAutomix);
+    return sendModeRequest(mode == EdidMode::Custom ? ModeSelector::SelectCustom
+                                                    : ModeSelector::SelectAutomix);
 }
 
-SessionModeResult DeviceSession::sendMode(ModeSelector selector)
+SessionModeResult DeviceSession::sendModeRequest(ModeSelector selector)
 {
     SessionModeResult result;
     if (!m_connection.openDevice())
@@ -157,6 +158,7 @@ SessionModeResult DeviceSession::sendMode(ModeSelector selector)
     m_connection.closeDevice();
 
     result.status = sent.replied ? SessionStatus::Done : SessionStatus::Incomplete;
+    result.reply = sent.reply;
     result.mode = sent.replied && !device::modeReplyMeansAutomix(sent.reply) ? EdidMode::Custom
                                                                              : EdidMode::Automix;
     return result;

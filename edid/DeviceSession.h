@@ -47,6 +47,7 @@ struct SessionWriteResult
 {
     SessionStatus status = SessionStatus::HardwareNotFound;
     int failedOffset = -1; // Incomplete: the offset of the first frame not acknowledged
+    int framesSent = 0;    // frames handed to the bridge (EdidWriteResult::framesSent)
     QString message() const;
 };
 
@@ -54,6 +55,7 @@ struct SessionModeResult
 {
     SessionStatus status = SessionStatus::HardwareNotFound;
     EdidMode mode = EdidMode::Automix; // the mode the reply reports, when Done
+    quint8 reply = 0;                  // the reply byte itself, when Done
     QString message() const;
 };
 
@@ -97,14 +99,14 @@ public:
     SessionModeResult queryMode();
     // Selects `mode`; the result's mode is the one the Varnex then reports.
     SessionModeResult selectMode(EdidMode mode);
+    // One mode request as the selector says: the query or a selection.
+    SessionModeResult sendModeRequest(device::ModeSelector selector);
 
     // Every bridge device, Varnex or not, without opening any and without
     // messages. Nothing when the devices cannot be counted.
     std::optional<QList<BridgeDeviceInfo>> listDevices();
 
 private:
-    SessionModeResult sendMode(device::ModeSelector selector);
-
     device::UsbBridge &m_bridge;
     device::DeviceConnection &m_connection;
     const device::DeviceSettings &m_settings;

@@ -112,8 +112,9 @@ bool SimulatedVarnex::useStateFile(const QString &path, QString *error)
         m_statePath = path;
         return true;
     }
-    // Missing, short or corrupt: start from the defaults and write them.
-    m_splitter = SimulatedSplitter();
+    // Missing, short or corrupt: start from the default memories and mode and
+    // write them. Only the state is reset: stuck bytes set before stay stuck.
+    m_splitter.restoreState(SimulatedSplitter().saveState());
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly) || out.write(m_splitter.saveState()) < 0 || !out.commit()) {
         if (error)

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -85,6 +86,7 @@ struct Rig
         window->show();
     }
     Ui::MainWindow &ui() { return MainWindowTestAccess(*window).ui(); }
+    QAction *verifyAction() { return window->findChild<QAction *>("actionVerifyAfterWrite"); }
     MainWindowTestAccess access() { return MainWindowTestAccess(*window); }
     void press(QAbstractButton *button)
     {
@@ -343,11 +345,21 @@ private slots:
         QVERIFY(rig.window->progressIndicator()->isHidden());
     }
 
+    // The write, then with verification the read-back in its own open and close.
+    void writeSendsTheTable_data()
+    {
+        QTest::addColumn<bool>("verify");
+        QTest::newRow("verified") << true;
+        QTest::newRow("verification off") << false;
+    }
+
     void writeSendsTheTable()
     {
+        QFETCH(bool, verify);
         Rig rig;
         rig.device.sim.splitter().setMode(SplitterMode::Custom);
         rig.start();
+        rig.verifyAction()->setChecked(verify);
         const EdidImage table = validTable();
         rig.ui().EDIDtext->setPlainText(textOf(table).toLower());
         const QString typed = rig.ui().EDIDtext->toPlainText();
@@ -355,9 +367,16 @@ private slots:
         rig.press(rig.ui().ButWriteEDID);
 
         QVERIFY(rig.device.sim.splitter().memory(0xA0) == table);
-        QCOMPARE(rig.device.sim.writtenFrames().size(), 32);
-        QCOMPARE(rig.count(BridgeOperation::Open), 1);
+        const QList<QByteArray> frames = rig.device.sim.writtenFrames();
+        QCOMPARE(frames.size(), verify ? 32 + 17 : 32);
+        QCOMPARE(rig.count(BridgeOperation::Open), verify ? 2 : 1);
+        QCOMPARE(rig.count(BridgeOperation::Close), verify ? 2 : 1);
         QCOMPARE(rig.operations().last(), BridgeOperation::Close);
+        if (verify) { // the read-back follows the close of the write
+            QCOMPARE(frames[32], QByteArray::fromHex("1110A000"));
+            QVERIFY(rig.operations().indexOf(BridgeOperation::Close) <
+                    rig.operations().lastIndexOf(BridgeOperation::Open));
+        }
         QCOMPARE(rig.device.pauses, QList<quint32>(32, 50));
         QCOMPARE(rig.status(), QString("EDID values written..."));
         QCOMPARE(rig.ui().EDIDtext->toPlainText(), typed);
@@ -365,10 +384,92 @@ private slots:
         QCOMPARE(rig.dialogs.calls.size(), 1);
         QCOMPARE(rig.dialogs.calls[0].kind, Kind::Information);
 
-        QCOMPARE(rig.bars.size(), 32);
+        QCOMPARE(rig.bars.size(), frames.size());
         QVERIFY(!rig.bars[0].visible);
         for (int i = 1; i < 32; ++i)
             QCOMPARE(rig.bars[i], (BarState{true, i, 32}));
+        for (int i = 33; i < rig.bars.size() - 1; ++i) // the read-back's bar
+            QCOMPARE(rig.bars[i], (BarState{true, (i - 32) * 16, 255}));
+        QVERIFY(rig.window->progressIndicator()->isHidden());
+    }
+
+    // A read-back that does not match, or does not come, is no success; the
+    // editor keeps the user's table and the reset reminder follows.
+    void writeVerificationFails_data()
+    {
+        QTest::addColumn<QList<int>>("stuck");
+        QTest::addColumn<int>("answeredReads"); // read-back frames answered, -1: all
+        QTest::addColumn<bool>("unplug");       // the read-back finds no Varnex
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<QString>("advice");
+        const QString again = "Write the table again. If the same bytes differ again, the EDID "
+                              "memory of the Varnex may be faulty.";
+        const QString check = "Check the connection to the Varnex, then read its table to see "
+                              "what it holds, or write the table again.";
+        QTest::newRow("stuck 0x40") << QList<int>{0x40} << -1 << false
+                                    << "The Varnex holds a different table after the write: 1 "
+                                       "byte differs, at 0x40."
+                                    << again;
+        QTest::newRow("three stuck") << QList<int>{0x7F, 0x12, 0x13} << -1 << false
+                                     << "The Varnex holds a different table after the write: 3 "
+                                        "bytes differ, at 0x12, 0x13 and 0x7F."
+                                     << again;
+        QTest::newRow("ten stuck") << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 0x80, 0xFF} << -1 << false
+                                   << "The Varnex holds a different table after the write: 10 "
+                                      "bytes differ, at 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, "
+                                      "0x06, 0x07 and 2 more."
+                                   << again;
+        QTest::newRow("read-back times out")
+            << QList<int>{} << 5 << false
+            << "The write could not be verified: when the table was read back, the bytes from "
+               "offset 0x50 did not arrive."
+            << check;
+        QTest::newRow("Varnex gone before the read-back")
+            << QList<int>{} << -1 << true
+            << "The write could not be verified: the Varnex could not be opened to read the "
+               "table back."
+            << check;
+    }
+
+    void writeVerificationFails()
+    {
+        QFETCH(QList<int>, stuck);
+        QFETCH(int, answeredReads);
+        QFETCH(bool, unplug);
+        QFETCH(QString, warning);
+        QFETCH(QString, advice);
+        Rig rig;
+        rig.device.sim.splitter().setMode(SplitterMode::Custom);
+        rig.start();
+        // Every byte differs from the simulator's own table at the stuck offsets.
+        EdidImage table = rig.device.sim.splitter().memory(0xA0);
+        for (const int offset : stuck) {
+            table[std::size_t(offset)] ^= 0x5A;
+            rig.device.sim.ignoreWritesAt(quint8(offset));
+        }
+        rig.ui().EDIDtext->setPlainText(textOf(table));
+        const QString typed = rig.ui().EDIDtext->toPlainText();
+        rig.clear();
+        if (answeredReads >= 0)
+            rig.device.sim.stopAnsweringAfter(rig.writesBefore + 32 + answeredReads);
+        if (unplug) // the start-up asked for the device count three times, the write once
+            rig.device.sim.failCall(BridgeOperation::GetDeviceCount, 5);
+        // Stuck header or checksum bytes: write anyway.
+        rig.dialogs.confirmAnswers.enqueue(true);
+        rig.dialogs.questionAnswers.enqueue(true);
+        rig.press(rig.ui().ButWriteEDID);
+
+        QVERIFY(rig.count(BridgeOperation::Write) >= 32);
+        QStringList warnings;
+        for (const FakeUserDialogs::Call &call : rig.dialogs.calls) {
+            if (call.kind == Kind::Warning)
+                warnings << call.text + " | " + call.detail;
+        }
+        QCOMPARE(warnings, QStringList{warning + " | " + advice});
+        QVERIFY(rig.status() != "EDID values written...");
+        QCOMPARE(rig.ui().EDIDtext->toPlainText(), typed);
+        QCOMPARE(rig.dialogs.calls.last().kind, Kind::Information); // the reset reminder
+        QCOMPARE(rig.deviceLabel(), QString(unplug ? "No Varnex found" : "Varnex: CUSTOM"));
         QVERIFY(rig.window->progressIndicator()->isHidden());
     }
 
@@ -476,6 +577,105 @@ private slots:
         QVERIFY(rig.warnings()[0].contains("0x00 to 0x17 were confirmed"));
         QVERIFY(rig.warnings()[0].contains("may be incomplete"));
         QVERIFY(rig.status() != "EDID values written...");
+    }
+
+    // The Device menu's comparisons, shown through the dialog seam; the editor
+    // and the splitter stay as they were.
+    void comparisonsShowTheDifferences_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("changeOther"); // the file's or the splitter's pixel clock
+        QTest::addColumn<QString>("heading");
+        QTest::addColumn<QString>("report");
+        const QString clock = "0x36-0x37 Descriptor 1: detailed timing: Pixel clock: 594.00 MHz "
+                              "-> 154.00 MHz\n  0x36: 08 -> 28\n  0x37: E8 -> 3C\n";
+        QTest::newRow("file, identical")
+            << "actionCompareFile" << false
+            << "The table in the editor compared with the file other.bin:"
+            << "The tables are identical.\n";
+        QTest::newRow("file, different")
+            << "actionCompareFile" << true
+            << "The table in the editor (left of each arrow) compared with the file other.bin "
+               "(right): 2 bytes differ, at 0x36 and 0x37."
+            << clock;
+        QTest::newRow("Varnex, identical")
+            << "actionCompareDevice" << false
+            << "The table in the editor compared with the table of the Varnex:"
+            << "The tables are identical.\n";
+        QTest::newRow("Varnex, different")
+            << "actionCompareDevice" << true
+            << "The table in the editor (left of each arrow) compared with the table of the "
+               "Varnex (right): 2 bytes differ, at 0x36 and 0x37."
+            << clock;
+    }
+
+    void comparisonsShowTheDifferences()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, changeOther);
+        QFETCH(QString, heading);
+        QFETCH(QString, report);
+        const EdidImage table =
+            EdidTestData::toImage(EdidTestData::readSample("dell-p2415q-hdmi2.0"));
+        EdidImage other = table;
+        if (changeOther) {
+            other[0x36] = 0x28;
+            other[0x37] = 0x3C;
+        }
+        QTemporaryDir dir;
+        const QString file = dir.filePath("other.bin");
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(EdidTestData::toBytes(other));
+        out.close();
+        Rig rig;
+        rig.device.sim.splitter().setMemory(0xA0, other);
+        rig.start();
+        rig.ui().EDIDtext->setPlainText(textOf(table));
+        rig.clear();
+        rig.dialogs.fileNames.enqueue(file);
+        rig.window->findChild<QAction *>(action)->trigger();
+
+        const FakeUserDialogs::Call &shown = rig.dialogs.calls.last();
+        QCOMPARE(shown.kind, Kind::Report);
+        QCOMPARE(shown.parent.data(), rig.window.data());
+        QCOMPARE(shown.text, heading);
+        QCOMPARE(shown.detail, report);
+        QCOMPARE(rig.warnings(), QStringList{});
+        QCOMPARE(rig.ui().EDIDtext->toPlainText(), textOf(table));
+        // Only the Varnex comparison reads: 16 chunks and the status request.
+        QCOMPARE(rig.device.sim.writtenFrames().size(), action == "actionCompareDevice" ? 17 : 0);
+        QVERIFY(rig.device.sim.splitter().memory(0xA0) == other);
+    }
+
+    // The editor's table must be whole to be compared.
+    void comparisonNeedsTheWholeTable()
+    {
+        Rig rig;
+        rig.start();
+        rig.ui().EDIDtext->setPlainText(textOf(validTable()).left(255 * 3));
+        rig.clear();
+        rig.window->findChild<QAction *>("actionCompareDevice")->trigger();
+        QCOMPARE(rig.warnings(),
+                 QStringList{"The EDID table must have 256 bytes to be compared; the editor "
+                             "holds 255."});
+        QCOMPARE(rig.dialogs.count(Kind::Report), 0);
+        QVERIFY(rig.device.sim.calls().isEmpty());
+    }
+
+    void verificationIsOnAtStart()
+    {
+        Rig rig(QList<SimulatedBridgeDevice>{});
+        rig.start();
+        QMenu *device = rig.window->findChild<QMenu *>("menuDevice");
+        QCOMPARE(device->title(), QString("Device"));
+        QStringList names;
+        for (QAction *action : device->actions())
+            names << action->objectName();
+        QCOMPARE(names, (QStringList{"actionVerifyAfterWrite", "", "actionCompareFile",
+                                     "actionCompareDevice"}));
+        QVERIFY(rig.verifyAction()->isCheckable());
+        QVERIFY(rig.verifyAction()->isChecked());
     }
 
     void modeClicksSendTheSelection()

@@ -206,9 +206,10 @@ private slots:
         Fixture f;
         Ui::MainWindow &ui = f.ui();
         const QList<QAction *> menus = ui.menubar->actions();
-        QCOMPARE(menus.size(), 2);
+        QCOMPARE(menus.size(), 3);
         QCOMPARE(menus[0], ui.menuFile->menuAction());
-        QCOMPARE(menus[1], ui.menuHelp->menuAction());
+        QCOMPARE(menus[1]->menu()->objectName(), QString("menuDevice"));
+        QCOMPARE(menus[2], ui.menuHelp->menuAction());
         QCOMPARE(ui.menuFile->title(), QString("File"));
         QCOMPARE(ui.menuHelp->title(), QString("Help"));
         const QList<QAction *> file = ui.menuFile->actions();

@@ -2,6 +2,8 @@
 #include "TestFiles.h"
 #include "sim/DefaultEdid.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -85,6 +87,10 @@ private slots:
     void convertWritesEachFormat();
     void fileFailures_data();
     void fileFailures();
+    void writeReadsBack_data();
+    void writeReadsBack();
+    void diffExplainsAndExits_data();
+    void diffExplainsAndExits();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -185,9 +191,9 @@ void TestCli::helpAndVersion()
     QVERIFY(help.out.startsWith("Usage: varnex-edid [options] <command> [<arguments>]\n"));
     for (const char *line :
          {"  devices [--json]\n", "  read [-o FILE] [--format hex|raw]\n",
-          "  write FILE [--force] [--custom]\n", "  mode [automix|custom]\n", "  fix FILE -o OUT\n",
-          "  convert IN -o OUT [--format hex|raw|c|base64]\n", "  --bridge <VALUE>",
-          "  --device <LINK>", "  -q, --quiet"})
+          "  write FILE [--force] [--custom] [--no-verify]\n", "  mode [automix|custom]\n",
+          "  fix FILE -o OUT\n", "  convert IN -o OUT [--format hex|raw|c|base64]\n",
+          "  diff A B [--json]\n", "  --bridge <VALUE>", "  --device <LINK>", "  -q, --quiet"})
         QVERIFY2(help.out.contains(line), line);
     for (const QByteArray &line : help.out.split('\n'))
         QVERIFY2(line.size() < 80, line);
@@ -431,6 +437,11 @@ void TestCli::deviceFailures_data()
     QTest::newRow("write frame fails") << Environment{{"VARNEX_SIM_FAULTS", "fail=write@5"}}
                                        << QStringList{"write", "table.bin", "--custom"}
                                        << QStringList{"Error Sending Code", "0x10", Reminder};
+    // Reads: 1 the mode query, 2 the selection, 3 to 34 the frames, 35 the
+    // read-back from offset 0x00.
+    QTest::newRow("read-back fails") << Environment{{"VARNEX_SIM_FAULTS", "fail=read@39"}}
+                                     << QStringList{"write", "table.bin", "--custom"}
+                                     << QStringList{"could not be verified", "0x40", Reminder};
     QTest::newRow("mode without reply") << Environment{{"VARNEX_SIM_FAULTS", "fail=read@1"}}
                                         << QStringList{"write", "table.bin", "--custom"}
                                         << QStringList{"Error Reading Data", "mode request"};
@@ -578,6 +589,124 @@ void TestCli::fileFailures()
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY2(result.err.contains(mentions.toUtf8()), result.err);
     QVERIFY(!QFile::exists(path(QStringLiteral("out"))));
+}
+
+// The table written is read back: a stuck byte fails the write and is named;
+// --no-verify sends no read frame.
+void TestCli::writeReadsBack_data()
+{
+    QTest::addColumn<QString>("faults");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<int>("frames");
+
+    // The mode query, the selection, 32 write frames, 16 reads and the status request.
+    QTest::newRow("equal") << QString() << QStringList{} << 0 << QByteArray() << 2 + 32 + 17;
+    QTest::newRow("stuck byte")
+        << "stuck=0x40" << QStringList{} << 1
+        << QByteArray("varnex-edid: The Varnex holds a different table after the write: 1 byte "
+                      "differs, at 0x40.\n"
+                      "varnex-edid: Write the table again. If the same bytes differ again, the "
+                      "EDID memory of the Varnex may be faulty.\n")
+        << 2 + 32 + 17;
+    QTest::newRow("stuck byte, not verified")
+        << "stuck=0x40" << QStringList{"--no-verify"} << 0 << QByteArray() << 2 + 32;
+}
+
+void TestCli::writeReadsBack()
+{
+    QFETCH(QString, faults);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, message);
+    QFETCH(int, frames);
+
+    // Byte 0x40 differs from the simulator's own table.
+    QByteArray table = sample(Sample);
+    QVERIFY(table[0x40] != defaultTable()[0x40]);
+    const QString file = putFile(QStringLiteral("table.bin"), table);
+    const Run write =
+        run(QStringList{QStringLiteral("write"), file, QStringLiteral("--custom")} + options,
+            {{"VARNEX_SIM_FAULTS", faults}});
+    QCOMPARE(write.exitCode, exitCode);
+    QCOMPARE(write.err, message + "varnex-edid: " + Reminder + '\n');
+    QCOMPARE(trace().count("write handle"), frames);
+}
+
+void TestCli::diffExplainsAndExits_data()
+{
+    QTest::addColumn<QByteArray>("first");  // empty: the device
+    QTest::addColumn<QByteArray>("second"); // likewise
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<Environment>("environment");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");
+
+    const QByteArray table = sample(Sample);
+    QByteArray clock = table; // a pixel clock of 154 MHz in the first detailed timing
+    clock[0x36] = char(0x28);
+    clock[0x37] = char(0x3C);
+    const QByteArray clockLines = "0x36-0x37 Descriptor 1: detailed timing: Pixel clock: 594.00 "
+                                  "MHz -> 154.00 MHz\n  0x36: 08 -> 28\n  0x37: E8 -> 3C\n";
+    const QByteArray identical = "The tables are identical.\n";
+    QTest::newRow("equal files") << table << hexText(table) << QStringList{} << Environment{} << 0
+                                 << identical << QByteArray();
+    QTest::newRow("different files")
+        << table << clock << QStringList{} << Environment{} << 1 << clockLines << QByteArray();
+    QTest::newRow("device and its own table") << QByteArray() << defaultTable() << QStringList{}
+                                              << Environment{} << 0 << identical << QByteArray();
+    QTest::newRow("device and another table") << QByteArray() << table << QStringList{}
+                                              << Environment{} << 1 << QByteArray() << QByteArray();
+    QTest::newRow("no Varnex") << QByteArray() << table << QStringList{}
+                               << Environment{{"VARNEX_SIM_DEVICES", "1234"}} << 2 << QByteArray()
+                               << QByteArray("varnex-edid: Hardware not found\n");
+    QTest::newRow("not a table") << table << QByteArray("00 FF\n") << QStringList{} << Environment{}
+                                 << 2 << QByteArray() << QByteArray();
+}
+
+void TestCli::diffExplainsAndExits()
+{
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    QFETCH(QStringList, options);
+    QFETCH(Environment, environment);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+
+    const auto side = [this](const QByteArray &content, const QString &name) {
+        return content.isEmpty() ? QStringLiteral("device") : putFile(name, content);
+    };
+    const QStringList arguments =
+        QStringList{QStringLiteral("diff"), side(first, "a"), side(second, "b")} + options;
+    const Run result = run(arguments, environment);
+    QCOMPARE(result.exitCode, exitCode);
+    if (!out.isEmpty())
+        QCOMPARE(result.out, out);
+    else if (exitCode == 1) // the device's own table against a sample: every line well-formed
+        QVERIFY(QRegularExpression("^(0x[0-9A-F]{2}(-0x[0-9A-F]{2})? [^\\n]+\\n(  0x[0-9A-F]{2}: "
+                                   "[0-9A-F]{2} -> [0-9A-F]{2}\\n)+)+$")
+                    .match(QString::fromUtf8(result.out))
+                    .hasMatch());
+    else
+        QVERIFY(result.out.isEmpty());
+    if (!err.isEmpty())
+        QCOMPARE(result.err, err);
+    else if (exitCode == 2)
+        QVERIFY(!result.err.isEmpty());
+    else
+        QVERIFY(result.err.isEmpty());
+
+    // The same comparison as JSON.
+    if (exitCode == 2)
+        return;
+    const Run json = run(arguments + QStringList{QStringLiteral("--json")}, environment);
+    QCOMPARE(json.exitCode, exitCode);
+    const QJsonObject object = QJsonDocument::fromJson(json.out).object();
+    QCOMPARE(object["identical"].toBool(), exitCode == 0);
+    QCOMPARE(object["first"].toString(), arguments[1]);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -24,7 +24,8 @@ public:
         Question,
         ConfirmWarning,
         OpenFile,
-        SaveFile
+        SaveFile,
+        Report
     };
 
     struct Call
@@ -34,7 +35,7 @@ public:
         bool hadParent = false;
         QString title;  // window title, or the caption of a file dialog
         QString text;   // main text; for file dialogs the start directory or proposed name
-        QString detail; // informative text of a box; filter of a file dialog
+        QString detail; // informative text of a box; filter of a file dialog; a report
     };
 
     QList<Call> calls;
@@ -80,6 +81,12 @@ public:
     {
         record({Kind::SaveFile, parent, parent != nullptr, caption, proposedName, filter});
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
+    }
+
+    void showReport(QWidget *parent, const QString &title, const QString &text,
+                    const QString &report) override
+    {
+        record({Kind::Report, parent, parent != nullptr, title, text, report});
     }
 
     int count(Kind kind) const
