@@ -1,5 +1,6 @@
 #include "Command.h"
 #include "DeviceCommands.h"
+#include "DisplayCommands.h"
 #include "FileCommands.h"
 
 namespace varnex::cli {
@@ -7,8 +8,8 @@ namespace varnex::cli {
 const QList<Command> &allCommands()
 {
     static const QList<Command> commands = {
-        devicesCommand(), readCommand(), writeCommand(),
-        modeCommand(),    fixCommand(),  convertCommand(),
+        devicesCommand(), displaysCommand(), readCommand(),    writeCommand(),
+        modeCommand(),    fixCommand(),      convertCommand(),
     };
     return commands;
 }

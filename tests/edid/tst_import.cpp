@@ -69,6 +69,8 @@ private slots:
     void fallsBackOnAnythingElse();
     void readsUpToTheImportLimit();
     void listsDisplays();
+    void describesWhatIsLeftOut_data();
+    void describesWhatIsLeftOut();
     void drmDirectoryFromEnvironment();
 };
 
@@ -286,6 +288,24 @@ void TestImport::drmDirectoryFromEnvironment()
     QCOMPARE(displays.size(), 1);
     QCOMPARE(displays[0].connector, QStringLiteral("eDP-1"));
     QCOMPARE(drmDirectory(), QString::fromLatin1(DefaultDrmDirectory));
+}
+
+void TestImport::describesWhatIsLeftOut_data()
+{
+    QTest::addColumn<int>("tableSize");
+    QTest::addColumn<QString>("leftOut");
+    QTest::newRow("one block") << 128 << QString();
+    QTest::newRow("two blocks") << 256 << QString();
+    QTest::newRow("three blocks") << 384 << "extension block 2 (128 bytes)";
+    QTest::newRow("four blocks") << 512 << "extension blocks 2 and 3 (256 bytes)";
+    QTest::newRow("six blocks") << 768 << "extension blocks 2 to 5 (512 bytes)";
+}
+
+void TestImport::describesWhatIsLeftOut()
+{
+    QFETCH(int, tableSize);
+    QFETCH(QString, leftOut);
+    QCOMPARE(leftOutDescription(tableSize), leftOut);
 }
 
 QTEST_GUILESS_MAIN(TestImport)
