@@ -113,25 +113,22 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == ui->EDIDtext->viewport()) {
-        switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            // QDragEnterEvent is a QDragMoveEvent.
-            auto *drag = static_cast<QDragMoveEvent *>(event);
-            if (!draggedFile(drag->mimeData()).isEmpty()) {
-                drag->acceptProposedAction();
-                return true;
-            }
-            break;
-        }
-        case QEvent::Drop:
-            if (takeFileDrop(static_cast<QDropEvent *>(event)))
-                return true;
-            break;
-        default:
-            break;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
+    const bool editorDrag = watched == ui->EDIDtext->viewport() &&
+                            (event->type() == QEvent::DragEnter ||
+                             event->type() == QEvent::DragMove || event->type() == QEvent::Drop);
+    if (!editorDrag)
+        return QMainWindow::eventFilter(watched, event);
+    // QDragEnterEvent and QDragMoveEvent are QDropEvents.
+    auto *drop = static_cast<QDropEvent *>(event);
+    // Text dragged within or into the editor stays the editor's business.
+    if (!drop->mimeData() || !drop->mimeData()->hasUrls())
+        return false;
+    // Files are never inserted as their names: one is loaded, several are refused.
+    if (event->type() == QEvent::Drop)
+        takeFileDrop(drop);
+    else if (!draggedFile(drop->mimeData()).isEmpty())
+        drop->acceptProposedAction();
+    else
+        drop->ignore();
+    return true;
 }

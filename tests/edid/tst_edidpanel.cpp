@@ -810,7 +810,7 @@ void TestEdidPanel::dropLoadsTheFile()
     const bool loads = files == 1 && discard;
     if (files != 1) {
         QVERIFY(!enter.isAccepted());
-        QVERIFY(!drop.isAccepted() || !onEditor);
+        QVERIFY(!drop.isAccepted());
     } else {
         QVERIFY(enter.isAccepted());
         QVERIFY(drop.isAccepted());
@@ -820,7 +820,8 @@ void TestEdidPanel::dropLoadsTheFile()
         verifyDisplayed(toBytes(toImage(EdidTestData::readSample(sample.source))));
         QCOMPARE(m_window->statusBar()->currentMessage(), "Imported from " + sample.formName);
     } else {
-        QVERIFY(!editor().toPlainText().contains(sample.file));
+        // Neither loaded nor inserted as the files' names.
+        QCOMPARE(editor().toPlainText(), QStringLiteral("01 02"));
     }
 }
 
