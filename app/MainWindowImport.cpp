@@ -42,7 +42,7 @@ void MainWindow::fillDisplayMenu()
 {
     QMenu *menu = ui->menuLoadFromDisplay;
     menu->clear();
-    const QList<DisplayEdid> displays = listDisplayEdids(drmDirectory());
+    const QList<DisplayEdid> displays = listDisplayEdids(drmDirectory(), decodedProductName);
     if (displays.isEmpty()) {
         menu->addAction(tr("No display with an EDID found"))->setEnabled(false);
         return;

@@ -32,7 +32,8 @@ QByteArray displaysTable(const QList<edid::DisplayEdid> &displays)
 
 int runDisplays(CommandContext &context)
 {
-    const QList<edid::DisplayEdid> displays = edid::listDisplayEdids(edid::drmDirectory());
+    const QList<edid::DisplayEdid> displays =
+        edid::listDisplayEdids(edid::drmDirectory(), edid::decodedProductName);
     if (displays.isEmpty())
         context.console.message(
             QStringLiteral("no display with an EDID found in %1").arg(edid::drmDirectory()));

@@ -639,8 +639,8 @@ void TestCli::displaysAndReadFromDisplay()
     const Run displays = run({QStringLiteral("displays")}, environment);
     QCOMPARE(displays.exitCode, 0);
     QCOMPARE(displays.out, QByteArray("CONNECTOR  NAME\n"
-                                      "HDMI-A-1   -\n"
-                                      "DP-2       -\n"));
+                                      "HDMI-A-1   DELL P2415Q\n"
+                                      "DP-2       XV273K\n"));
     QVERIFY(displays.err.isEmpty());
 
     const Run hex = run({"read", "--from-display", "HDMI-A-1"}, environment);

@@ -272,6 +272,13 @@ void TestImport::listsDisplays()
     QCOMPARE(findDisplayEdid(displays, "card0-HDMI-A-1")->edid, hdmi);
     QVERIFY(!findDisplayEdid(displays, "DP-1"));
     QVERIFY(listDisplayEdids(drm.filePath("missing")).isEmpty());
+
+    // The front ends name displays by the decoder's product name.
+    QCOMPARE(listDisplayEdids(drm.path(), decodedProductName)[0].title(),
+             QStringLiteral("HDMI-A-1: LG TV"));
+    QCOMPARE(decodedProductName(readSample("dell-p2415q-hdmi2.0")), QStringLiteral("DELL P2415Q"));
+    QCOMPARE(decodedProductName(QByteArray(128, '\0')), QString());
+    QCOMPARE(decodedProductName(QByteArray()), QString());
 }
 
 void TestImport::drmDirectoryFromEnvironment()
