@@ -38,6 +38,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
                 if (m_programEdits == 0 && (removed > 0 || added > 0))
                     m_typedSinceStored = true;
             });
+    setUpFileImport();
     InitEDIDMode();
     forgetDeviceHandle();
 }

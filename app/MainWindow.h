@@ -10,13 +10,19 @@
 
 class QAction;
 class QColor;
+class QDropEvent;
 class QLabel;
+class QMimeData;
 class QProgressBar;
 class QTextCursor;
 class UserDialogs;
 namespace Ui {
 class MainWindow;
 }
+namespace varnex::edid {
+struct DisplayEdid;
+struct EdidFileContents;
+} // namespace varnex::edid
 namespace varnex::device {
 class DeviceConnection;
 enum class ModeSelector : quint8;
@@ -60,6 +66,13 @@ public:
 protected:
     // Closing from the frame ends typed changes too, so it asks like Close.
     void closeEvent(QCloseEvent *event) override;
+    // A file dropped anywhere on the window, the editor included, is loaded
+    // as Load from File loads it; other drags are left to the widgets.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    // Takes file drags from the editor, which would insert the file's name.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 public slots:
     // Shows the progress indicator at a of b, or hides it when a or b is 0 or less.
@@ -81,6 +94,8 @@ private:
 
     // How long the confirmations stay in the status bar.
     static constexpr int StatusMessageMs = 2000;
+    // How long the form of an imported dump stays there: a longer text, worth reading.
+    static constexpr int ImportMessageMs = 6000;
 
     // Bodies of the actions.
     bool ReadEDIDfromDevice();
@@ -92,6 +107,31 @@ private:
     // Sends one mode request; `reply` takes the reply byte only when one came.
     // False when the device could not be opened.
     bool SendModeRequest(varnex::device::ModeSelector selector, quint8 &reply);
+
+    // Puts loaded contents into the editor as Load from File does: hex text
+    // as it is, any table drawn as DisplayEDID draws it. The status bar says
+    // `loadedMessage`, or names the form of an imported dump. When the whole
+    // table had more than 256 bytes (`tableSize`, 0 when unknown, or an
+    // import's own), the user is told what was left out.
+    void showLoadedContents(const varnex::edid::EdidFileContents &contents,
+                            const QString &loadedMessage, qsizetype tableSize = 0);
+    // Saves the editor's table through `write` (writeEdidFile or
+    // writeEdidHexFile) to a file the user names in a save dialog.
+    bool saveEditorTable(const QString &caption, const QString &proposedName, const QString &filter,
+                         bool (*write)(const QString &, const varnex::edid::EdidImage &, QString *,
+                                       const std::function<void()> &));
+    // Connects what the form does not: Load from Display, Save as Hex Text
+    // and file drops.
+    void setUpFileImport();
+    // File, Save as Hex Text...
+    bool saveHexText();
+    // File, Load from Display: refilled from the DRM folder each time it opens.
+    void fillDisplayMenu();
+    bool loadDisplayEdid(const varnex::edid::DisplayEdid &display);
+    // The one local file a drag carries, or an empty string.
+    static QString draggedFile(const QMimeData *mime);
+    // Accepts a drop of a file and loads it once the drop is over.
+    bool takeFileDrop(QDropEvent *event);
 
     // Editor text <-> EDID image.
     int ParseEDIDText(varnex::edid::EdidImage &image) const;

@@ -5,6 +5,7 @@
 #include "EdidFile.h"
 #include "HexText.h"
 #include "UserDialogs.h"
+#include "import/ImportResult.h"
 #include "ui_DoctorForm.h"
 
 #include <QColor>
@@ -39,37 +40,63 @@ bool MainWindow::ReadEDIDfromFile()
 bool MainWindow::loadEdidFile(const QString &fileName)
 {
     QString error;
-    const std::optional<QByteArray> data = readEdidFileHead(fileName, &error);
+    const std::optional<QByteArray> data = readEdidFile(fileName, &error);
     if (!data) {
         warnUser(tr("Cannot read file %1:\n%2.").arg(fileName, error));
         return false;
     }
-
-    const EdidFileContents contents = interpretEdidFile(*data);
-    if (contents.kind == EdidFileKind::RawImage) {
-        DisplayEDID(contents.image);
-    } else {
-        showWholeTable(QString::fromLatin1(contents.text), QColor(0, 0, 255, 255));
-    }
-    m_typedSinceStored = false;
-    statusBar()->showMessage(tr("File loaded"), StatusMessageMs);
+    showLoadedContents(interpretEdidFile(*data), tr("File loaded"));
     return true;
 }
 
+void MainWindow::showLoadedContents(const EdidFileContents &contents, const QString &loadedMessage,
+                                    qsizetype tableSize)
+{
+    if (contents.kind == EdidFileKind::HexText)
+        showWholeTable(QString::fromLatin1(contents.text), QColor(0, 0, 255, 255));
+    else
+        DisplayEDID(contents.image);
+    m_typedSinceStored = false;
+
+    if (contents.kind != EdidFileKind::Imported) {
+        statusBar()->showMessage(loadedMessage, StatusMessageMs);
+    } else {
+        statusBar()->showMessage(tr("Imported from %1").arg(contents.imported.formName()),
+                                 ImportMessageMs);
+        tableSize = contents.imported.table.size();
+    }
+    if (const QString leftOut = leftOutDescription(tableSize); !leftOut.isEmpty()) {
+        dialogs().information(this, tr("Varnex EDID Utility"),
+                              tr("The table has %1 bytes. The Varnex takes the first %2; "
+                                 "left out: %3.")
+                                  .arg(tableSize)
+                                  .arg(EdidImageSize)
+                                  .arg(leftOut));
+    }
+}
+
 bool MainWindow::WriteEDIDtoFile()
+{
+    return saveEditorTable(tr("Save File"), QString::fromLatin1(ProposedSaveName),
+                           tr("Binary file (*.bin)"), writeEdidFile);
+}
+
+bool MainWindow::saveEditorTable(const QString &caption, const QString &proposedName,
+                                 const QString &filter,
+                                 bool (*write)(const QString &, const EdidImage &, QString *,
+                                               const std::function<void()> &))
 {
     EdidImage image;
     if (parseEditorOrWarn(image) < 0)
         return false;
 
-    const QString fileName = dialogs().getSaveFileName(
-        this, tr("Save File"), QString::fromLatin1(ProposedSaveName), tr("Binary file (*.bin)"));
+    const QString fileName = dialogs().getSaveFileName(this, caption, proposedName, filter);
     if (fileName.isEmpty())
         return false;
 
     QString error;
     const auto opened = [this] { statusBar()->showMessage(tr("Saving file..."), StatusMessageMs); };
-    if (!writeEdidFile(fileName, image, &error, opened)) {
+    if (!write(fileName, image, &error, opened)) {
         warnUser(tr("Cannot write file %1:\n%2.").arg(fileName, error));
         return false;
     }

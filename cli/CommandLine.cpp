@@ -114,19 +114,27 @@ QString globalHelp(const GlobalOptions &global)
                        "\n"
                        "Commands:\n");
     for (const Command &command : allCommands()) {
-        text += QStringLiteral("  %1 %2\n").arg(command.name, command.synopsis) +
-                QString(SummaryIndent, QLatin1Char(' ')) + wrapped(command.summary, SummaryIndent);
+        // A command without arguments has an empty synopsis and no blank after its name.
+        const QString usage = (command.name + QLatin1Char(' ') + command.synopsis).trimmed();
+        text += QStringLiteral("  %1\n").arg(usage) + QString(SummaryIndent, QLatin1Char(' ')) +
+                wrapped(command.summary, SummaryIndent);
     }
     text += QLatin1Char('\n') + optionTable(QStringLiteral("Options"), global.all());
     text += QStringLiteral(
         "\n"
-        "FILE arguments are raw tables (first byte 00) or EDID hex text; '-' is\n"
-        "standard input, and '-o -' standard output. 'varnex-edid COMMAND --help'\n"
-        "shows the options of a command.\n"
+        "FILE arguments are raw tables (first byte 00), EDID hex text, or dumps of\n"
+        "other tools, recognised by their content: edid-decode output, xxd, xxd -i\n"
+        "and C arrays, hexdump -C, od -An -tx1, base64, the EDID of xrandr --verbose,\n"
+        "an \"EDID BYTES:\" report. A 128-byte table is followed by 128 zero bytes; of\n"
+        "a longer one the first 256 bytes are taken, with a note of what is left\n"
+        "out. '-' is standard input, and '-o -' standard output.\n"
+        "'varnex-edid COMMAND --help' shows the options of a command.\n"
         "\n"
         "Environment: VARNEX_BRIDGE chooses the bridge backend (usb, the default;\n"
         "sim, the simulated Varnex; siusbxp:PATH). The simulated Varnex reads\n"
         "VARNEX_SIM_STATE, VARNEX_SIM_TRACE, VARNEX_SIM_DEVICES and VARNEX_SIM_FAULTS.\n"
+        "VARNEX_DRM_DIR is the folder that displays and --from-display read\n"
+        "(default /sys/class/drm).\n"
         "\n"
         "Exit status: 0 success; 1 the device or a file failed (a write that is\n"
         "not read back as sent included); 2 usage error; 3 the EDID data is\n"
@@ -136,9 +144,10 @@ QString globalHelp(const GlobalOptions &global)
 
 QString commandHelp(const Command &command, const GlobalOptions &global)
 {
-    QString text = QStringLiteral("Usage: varnex-edid [options] %1 %2\n\n")
-                       .arg(command.name, command.synopsis) +
-                   wrapped(command.summary, 0);
+    QString text = QStringLiteral("Usage: varnex-edid [options] %1 %2")
+                       .arg(command.name, command.synopsis)
+                       .trimmed() +
+                   QStringLiteral("\n\n") + wrapped(command.summary, 0);
     if (!command.options.isEmpty())
         text += QLatin1Char('\n') + optionTable(QStringLiteral("Options"), command.options);
     text += QLatin1Char('\n') + optionTable(QStringLiteral("Global options"), global.all());

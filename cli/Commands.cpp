@@ -1,6 +1,7 @@
 #include "Command.h"
 #include "DeviceCommands.h"
 #include "DiffCommand.h"
+#include "DisplayCommands.h"
 #include "FileCommands.h"
 
 namespace varnex::cli {
@@ -8,8 +9,8 @@ namespace varnex::cli {
 const QList<Command> &allCommands()
 {
     static const QList<Command> commands = {
-        devicesCommand(), readCommand(),    writeCommand(), modeCommand(),
-        fixCommand(),     convertCommand(), diffCommand(),
+        devicesCommand(), displaysCommand(), readCommand(),    writeCommand(),
+        modeCommand(),    fixCommand(),      convertCommand(), diffCommand(),
     };
     return commands;
 }

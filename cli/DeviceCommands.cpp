@@ -4,6 +4,7 @@
 #include "CommonOptions.h"
 #include "Console.h"
 #include "DeviceStack.h"
+#include "DisplayCommands.h"
 #include "EdidHeader.h"
 #include "ExitStatus.h"
 #include "OutputFile.h"
@@ -159,6 +160,8 @@ int runDevices(CommandContext &context)
 int runRead(CommandContext &context)
 {
     const TableFormat format = chosenFormat(context.parser, ReadFormats);
+    if (context.parser.isSet(FromDisplayOptionName))
+        return readFromDisplay(context, format);
     int status = ExitSuccess;
     const std::unique_ptr<DeviceStack> stack = openStack(context, &status);
     if (!stack)
@@ -326,13 +329,18 @@ Command readCommand()
 {
     Command command;
     command.name = QStringLiteral("read");
-    command.synopsis = QStringLiteral("[-o FILE] [--format hex|raw]");
-    command.summary = QStringLiteral("Read the splitter's table; print it as EDID hex text or "
-                                     "write it to FILE.");
+    command.synopsis = QStringLiteral("[-o FILE] [--format hex|raw] [--from-display CONNECTOR]");
+    command.summary = QStringLiteral("Read the splitter's table, or with --from-display that "
+                                     "display's; print it as EDID hex text or write it to FILE.");
     command.options = {
         outputOption(QStringLiteral("FILE"),
                      QStringLiteral("Write the table to FILE ('-': standard output).")),
-        formatOption(ReadFormats)};
+        formatOption(ReadFormats),
+        QCommandLineOption(FromDisplayOptionName,
+                           QStringLiteral("Read the EDID of the display on CONNECTOR of this "
+                                          "computer, as 'displays' lists it, instead of the "
+                                          "splitter's."),
+                           QStringLiteral("CONNECTOR"))};
     command.run = runRead;
     command.check = formatCheck(ReadFormats);
     return command;

@@ -8,11 +8,10 @@ namespace varnex::cli {
 // The name that stands for standard input or standard output.
 inline constexpr char StandardStream[] = "-";
 
-// Writes `bytes` to standard output for "-", else as the whole file `path`:
-// into a temporary file that replaces `path` only once fully written, so a
-// failure leaves no partial file and an existing one unchanged. An existing
-// device or pipe (/dev/stdout, a FIFO) is written directly instead. On
-// failure returns false and sets *error to the reason.
+// Writes `bytes` to standard output for "-", else as the whole file `path`
+// as the window saves one (edid::writeWholeFile: no partial file on failure;
+// an existing device or pipe such as /dev/stdout or a FIFO is written
+// directly). On failure returns false and sets *error to the reason.
 bool writeOutput(const QString &path, QByteArrayView bytes, QString *error);
 
 class Console;

@@ -4,6 +4,7 @@
 #include "ExitStatus.h"
 #include "HexText.h"
 #include "OutputFile.h"
+#include "import/ImportResult.h"
 
 #include <QFile>
 
@@ -11,15 +12,20 @@
 
 namespace varnex::cli {
 
+using edid::EdidBlockSize;
 using edid::EdidFileKind;
-using edid::EdidFileReadLimit;
 using edid::EdidImageSize;
+using edid::EdidImportReadLimit;
+
+// As much as readEdidFile takes of a file: one byte over the import limit
+// tells that the input is too long to import.
+constexpr qsizetype InputReadLimit = qsizetype(EdidImportReadLimit) + 1;
 
 namespace {
 
-// The head of standard input, as readEdidFileHead takes it of a file: a pipe
-// may hand it over in pieces.
-std::optional<QByteArray> readStandardInputHead(QString *error)
+// Standard input, as much as readEdidFile takes of a file: a pipe may hand it
+// over in pieces.
+std::optional<QByteArray> readStandardInput(QString *error)
 {
     QFile in;
     if (!in.open(STDIN_FILENO, QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -27,8 +33,8 @@ std::optional<QByteArray> readStandardInputHead(QString *error)
         return std::nullopt;
     }
     QByteArray head;
-    while (head.size() < EdidFileReadLimit) {
-        const QByteArray piece = in.read(EdidFileReadLimit - head.size());
+    while (head.size() < InputReadLimit) {
+        const QByteArray piece = in.read(InputReadLimit - head.size());
         if (piece.isEmpty())
             break;
         head += piece;
@@ -43,8 +49,8 @@ std::optional<QByteArray> readStandardInputHead(QString *error)
 QString sizeText(qsizetype size)
 {
     // The loader looks at no more than its limit, so beyond it the size is unknown.
-    if (size >= EdidFileReadLimit)
-        return QStringLiteral("at least %1 bytes").arg(EdidFileReadLimit);
+    if (size >= InputReadLimit)
+        return QStringLiteral("more than %1 bytes").arg(EdidImportReadLimit);
     return size == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(size);
 }
 
@@ -59,37 +65,57 @@ std::optional<TableInput> loadTable(const QString &path, Console &console, int *
 {
     QString error;
     const std::optional<QByteArray> data = path == QLatin1String(StandardStream)
-                                               ? readStandardInputHead(&error)
-                                               : edid::readEdidFileHead(path, &error);
+                                               ? readStandardInput(&error)
+                                               : edid::readEdidFile(path, &error);
     if (!data) {
         console.message(QStringLiteral("cannot read %1: %2").arg(inputName(path), error));
         *exitStatus = ExitFailure;
         return std::nullopt;
     }
 
-    const edid::EdidFileContents contents = edid::interpretEdidFile(*data);
+    return interpretTable(*data, inputName(path), console, exitStatus);
+}
+
+std::optional<TableInput> interpretTable(const QByteArray &data, const QString &name,
+                                         Console &console, int *exitStatus)
+{
+    const edid::EdidFileContents contents = edid::interpretEdidFile(data);
     TableInput table;
     table.kind = contents.kind;
-    qsizetype size = data->size();
-    if (contents.kind == EdidFileKind::RawImage) {
-        table.image = contents.image;
-    } else {
+    table.image = contents.image;
+    qsizetype size = data.size();
+    if (contents.kind == EdidFileKind::Imported) {
+        size = contents.imported.table.size();
+    } else if (contents.kind == EdidFileKind::HexText) {
         size = edid::parseHexText(contents.text, table.image);
         if (size < 0) {
-            console.message(QStringLiteral("%1: Hex Format Error: neither a raw EDID table nor "
+            console.message(QStringLiteral("%1: Hex Format Error: neither a raw EDID table, nor "
                                            "EDID hex text (16 lines of 16 two-digit hexadecimal "
-                                           "values separated by single spaces)")
-                                .arg(inputName(path)));
+                                           "values separated by single spaces), nor a dump "
+                                           "that varnex-edid imports")
+                                .arg(name));
             *exitStatus = ExitInvalidData;
             return std::nullopt;
         }
     }
-    if (size != EdidImageSize) {
-        console.message(QStringLiteral("%1: the table has %2; the Varnex takes exactly %3")
-                            .arg(inputName(path), sizeText(size))
+    // A one-block table is followed by zero bytes, as the window pads it; of
+    // a longer whole table the Varnex takes the first 256 bytes.
+    if (size != EdidBlockSize && (size < EdidImageSize || !edid::isWholeTableSize(size))) {
+        console.message(QStringLiteral("%1: the table has %2; the Varnex takes exactly %3 "
+                                       "(or a whole table of 128-byte blocks: one block is "
+                                       "padded, more are cut to the first %3)")
+                            .arg(name, sizeText(size))
                             .arg(EdidImageSize));
         *exitStatus = ExitInvalidData;
         return std::nullopt;
+    }
+    if (const QString leftOut = edid::leftOutDescription(size); !leftOut.isEmpty()) {
+        console.message(QStringLiteral("%1: the table has %2 bytes; the Varnex takes the first "
+                                       "%3 and leaves out %4")
+                            .arg(name)
+                            .arg(size)
+                            .arg(EdidImageSize)
+                            .arg(leftOut));
     }
     return table;
 }

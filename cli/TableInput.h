@@ -19,11 +19,18 @@ struct TableInput
 };
 
 // Reads `path` ("-": standard input) through the window's loader: raw when
-// the first byte is 0, else EDID hex text. Only a table of exactly 256 bytes
-// is taken. Otherwise tells the user why and returns nothing, with
+// the first byte is 0, EDID hex text, or another tool's dump it imports.
+// Taken are a table of 256 bytes, one of 128 bytes (followed by 128 zero
+// bytes) and a longer whole table (its first 256 bytes, with a note naming
+// what is left out). Otherwise tells the user why and returns nothing, with
 // *exitStatus ExitFailure (cannot be read) or ExitInvalidData (not a table,
 // or the wrong size).
 std::optional<TableInput> loadTable(const QString &path, Console &console, int *exitStatus);
+
+// The rules of loadTable for bytes read elsewhere (a display's EDID);
+// `name` stands for them in messages.
+std::optional<TableInput> interpretTable(const QByteArray &data, const QString &name,
+                                         Console &console, int *exitStatus);
 
 // How the user reads `path` in a message.
 QString inputName(const QString &path);

@@ -1,5 +1,6 @@
 #include "DisplayEdids.h"
 
+#include "decode/EdidDecoder.h"
 #include "import/ImportResult.h"
 
 #include <QDir>
@@ -32,6 +33,14 @@ QByteArray readEdid(const QString &path)
 QString DisplayEdid::title() const
 {
     return productName.isEmpty() ? connector : connector + QStringLiteral(": ") + productName;
+}
+
+QString decodedProductName(const QByteArray &edid)
+{
+    const DecodedEdid decoded = decodeEdid(edid);
+    if (!decoded.base)
+        return QString();
+    return decoded.base->name().value_or(QString()).trimmed();
 }
 
 QString drmDirectory()

@@ -20,7 +20,7 @@ struct DisplayEdid
     QString connector;   // "HDMI-A-1"
     QString entryName;   // the connector's folder: "card0-HDMI-A-1"
     QByteArray edid;     // the edid file's bytes, never empty
-    QString productName; // left empty here; a front end may set it from the decoder
+    QString productName; // set by the ProductNamer given to listDisplayEdids
 
     // "HDMI-A-1: DELL U2720Q", or the connector alone while productName is empty.
     QString title() const;
@@ -28,6 +28,10 @@ struct DisplayEdid
 
 // Gives the product name of an EDID; may return an empty string.
 using ProductNamer = std::function<QString(const QByteArray &edid)>;
+
+// The ProductNamer of both front ends: the display product name that the
+// decoder finds in the base block, or an empty string when there is none.
+QString decodedProductName(const QByteArray &edid);
 
 // The DRM folder: VARNEX_DRM_DIR when set and not empty, else /sys/class/drm.
 QString drmDirectory();

@@ -1,10 +1,10 @@
 #include "EdidFile.h"
 
 #include "HexText.h"
+#include "WholeFileWrite.h"
 #include "import/ImportEdidText.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -137,32 +137,14 @@ std::optional<QByteArray> readEdidFile(const QString &fileName, QString *errorSt
 bool writeEdidFile(const QString &fileName, const EdidImage &image, QString *errorString,
                    const std::function<void()> &opened)
 {
-    QSaveFile file(fileName);
-    // Unbuffered: a failing buffered flush is not reported by commit(), which
-    // would then put a short file in place of the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        setError(errorString, file.errorString());
-        return false;
-    }
-    if (opened)
-        opened();
-    const auto *bytes = reinterpret_cast<const char *>(image.data());
-    qint64 written = 0;
-    while (written < EdidImageSize) {
-        // A short write is retried so that the failing one reports its reason.
-        const qint64 n = file.write(bytes + written, EdidImageSize - written);
-        if (n <= 0) {
-            // The temporary file goes with `file`; the target was never touched.
-            setError(errorString, file.errorString());
-            return false;
-        }
-        written += n;
-    }
-    if (!file.commit()) {
-        setError(errorString, file.errorString());
-        return false;
-    }
-    return true;
+    const QByteArrayView bytes(reinterpret_cast<const char *>(image.data()), EdidImageSize);
+    return writeWholeFile(fileName, bytes, errorString, opened);
+}
+
+bool writeEdidHexFile(const QString &fileName, const EdidImage &image, QString *errorString,
+                      const std::function<void()> &opened)
+{
+    return writeWholeFile(fileName, formatHexText(image), errorString, opened);
 }
 
 } // namespace varnex::edid

@@ -80,12 +80,17 @@ std::optional<QByteArray> readEdidFileHead(const QString &fileName, QString *err
 // On failure returns nothing and sets *errorString to the reason.
 std::optional<QByteArray> readEdidFile(const QString &fileName, QString *errorString);
 
-// Writes the image as exactly 256 raw bytes, replacing the file whole. The
-// data goes to a temporary file that is renamed over the target only once
-// fully written, so on any failure an existing file keeps its contents.
-// `opened`, if set, runs once the file is open for writing. On failure
-// returns false and sets *errorString to the reason.
+// Writes the image as exactly 256 raw bytes, replacing the file whole
+// (writeWholeFile: on any failure an existing file keeps its contents; a FIFO
+// or device node is written directly and stays what it is). `opened`, if set,
+// runs once the file is open for writing. On failure returns false and sets
+// *errorString to the reason.
 bool writeEdidFile(const QString &fileName, const EdidImage &image, QString *errorString,
                    const std::function<void()> &opened = {});
+
+// Writes the image as our hex text (formatHexText), which Load from File
+// reads back as the same table, replacing the file as writeEdidFile does.
+bool writeEdidHexFile(const QString &fileName, const EdidImage &image, QString *errorString,
+                      const std::function<void()> &opened = {});
 
 } // namespace varnex::edid

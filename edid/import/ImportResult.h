@@ -15,6 +15,12 @@ inline constexpr int MaxImportTableSize = 128 * 2 * EdidBlockSize;
 // MaxImportTableSize bytes. A dump of any other length was cut short or is not one.
 bool isWholeTableSize(qsizetype size);
 
+// What taking the first 256 bytes of a whole table of `tableSize` bytes
+// leaves out, for a user: "extension block 2 (128 bytes)", "extension blocks
+// 2 and 3 (256 bytes)", "extension blocks 2 to 5 (512 bytes)". Empty when
+// nothing is left out.
+QString leftOutDescription(qsizetype tableSize);
+
 // A table read from another tool's dump.
 struct ImportResult
 {

@@ -1,7 +1,9 @@
 #include "EdidTestData.h"
+#include "ImportSamples.h"
 #include "TestFiles.h"
 #include "sim/DefaultEdid.h"
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -91,6 +93,9 @@ private slots:
     void writeReadsBack();
     void diffExplainsAndExits_data();
     void diffExplainsAndExits();
+    void importedInputs_data();
+    void importedInputs();
+    void displaysAndReadFromDisplay();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -190,7 +195,8 @@ void TestCli::helpAndVersion()
     QVERIFY(help.err.isEmpty());
     QVERIFY(help.out.startsWith("Usage: varnex-edid [options] <command> [<arguments>]\n"));
     for (const char *line :
-         {"  devices [--json]\n", "  read [-o FILE] [--format hex|raw]\n",
+         {"  devices [--json]\n", "  displays\n",
+          "  read [-o FILE] [--format hex|raw] [--from-display CONNECTOR]\n",
           "  write FILE [--force] [--custom] [--no-verify]\n", "  mode [automix|custom]\n",
           "  fix FILE -o OUT\n", "  convert IN -o OUT [--format hex|raw|c|base64]\n",
           "  diff A B [--json]\n", "  --bridge <VALUE>", "  --device <LINK>", "  -q, --quiet"})
@@ -299,10 +305,9 @@ void TestCli::writeRefusesBadTables_data()
     const QByteArray good = sample(Sample);
     QByteArray noHeader = good;
     noHeader[1] = 0;
-    QTest::newRow("128 bytes") << sample("dell-e178wfp-vga") << QStringList{} << 3
-                               << QStringList{"128 bytes", "256"};
-    QTest::newRow("384 bytes") << sample("acer-xv273k-dp1") << QStringList{} << 3
-                               << QStringList{"384 bytes"};
+    // 128 bytes and whole tables of more blocks are taken (importedInputs).
+    QTest::newRow("300 bytes") << sample("acer-xv273k-dp1").left(300) << QStringList{"--force"} << 3
+                               << QStringList{"300 bytes", "256"};
     QTest::newRow("empty file") << QByteArray() << QStringList{"--force"} << 3
                                 << QStringList{"0 bytes"};
     QTest::newRow("short hex text")
@@ -707,6 +712,86 @@ void TestCli::diffExplainsAndExits()
     const QJsonObject object = QJsonDocument::fromJson(json.out).object();
     QCOMPARE(object["identical"].toBool(), exitCode == 0);
     QCOMPARE(object["first"].toString(), arguments[1]);
+}
+
+void TestCli::importedInputs_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("source"); // the raw sample it holds
+    QTest::addColumn<QString>("note");   // on standard error, or none
+
+    const QMap<int, QString> notes = {
+        {384, "in: the table has 384 bytes; the Varnex takes the first 256 and leaves out "
+              "extension block 2 (128 bytes)"},
+        {512, "in: the table has 512 bytes; the Varnex takes the first 256 and leaves out "
+              "extension blocks 2 and 3 (256 bytes)"}};
+    for (const ImportSamples::Sample &dump : ImportSamples::all()) {
+        QTest::newRow(qPrintable(dump.file)) << TestFiles::readAll(ImportSamples::path(dump.file))
+                                             << dump.source << notes.value(dump.tableSize);
+    }
+    QTest::newRow("raw, 128 bytes")
+        << sample("dell-e178wfp-vga") << "dell-e178wfp-vga" << QString();
+    QTest::newRow("raw, 384 bytes")
+        << sample("acer-xv273k-dp1") << "acer-xv273k-dp1" << notes.value(384);
+    QTest::newRow("hex text, 128 bytes")
+        << hexText(sample("sony-gdmf520-vga")) << "sony-gdmf520-vga" << QString();
+}
+
+// Every form the loader imports, and whole tables other than 256 bytes.
+void TestCli::importedInputs()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, source);
+    QFETCH(QString, note);
+    putFile(QStringLiteral("in"), content);
+    const Run result =
+        run({QStringLiteral("convert"), QStringLiteral("in"), QStringLiteral("-o"),
+             QStringLiteral("-"), QStringLiteral("--format"), QStringLiteral("raw")});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, EdidTestData::toBytes(EdidTestData::toImage(sample(qPrintable(source)))));
+    QCOMPARE(QString::fromUtf8(result.err),
+             note.isEmpty() ? QString() : "varnex-edid: " + note + '\n');
+}
+
+void TestCli::displaysAndReadFromDisplay()
+{
+    const QByteArray hdmi = sample(Sample);
+    const QByteArray dp = sample("acer-xv273k-dp1");
+    QDir drm(path(QStringLiteral("drm")));
+    for (const char *folder : {"card0-DP-1", "card0-HDMI-A-1", "card1-DP-2"})
+        QVERIFY(drm.mkpath(QLatin1String(folder)));
+    putFile(QStringLiteral("drm/card0-DP-1/edid"), QByteArray());
+    putFile(QStringLiteral("drm/card0-HDMI-A-1/edid"), hdmi);
+    putFile(QStringLiteral("drm/card1-DP-2/edid"), dp);
+    const Environment environment = {{QStringLiteral("VARNEX_DRM_DIR"), drm.path()}};
+
+    const Run displays = run({QStringLiteral("displays")}, environment);
+    QCOMPARE(displays.exitCode, 0);
+    QCOMPARE(displays.out, QByteArray("CONNECTOR  NAME\n"
+                                      "HDMI-A-1   DELL P2415Q\n"
+                                      "DP-2       XV273K\n"));
+    QVERIFY(displays.err.isEmpty());
+
+    const Run hex = run({"read", "--from-display", "HDMI-A-1"}, environment);
+    QCOMPARE(hex.exitCode, 0);
+    QCOMPARE(hex.out, hexText(hdmi));
+    QVERIFY(hex.err.isEmpty());
+    const Run raw = run({"read", "--from-display", "card1-DP-2", "--format", "raw"}, environment);
+    QCOMPARE(raw.exitCode, 0);
+    QCOMPARE(raw.out, dp.left(256));
+    QVERIFY2(raw.err.contains("display DP-2: the table has 384 bytes"), raw.err);
+    const Run none = run({"read", "--from-display", "DP-1"}, environment);
+    QCOMPARE(none.exitCode, 1);
+    QVERIFY2(none.err.contains("\"DP-1\""), none.err);
+    QVERIFY(none.out.isEmpty());
+    // No device was opened for any of them.
+    QVERIFY(!trace().contains("open"));
+
+    const Run empty = run({QStringLiteral("displays")},
+                          {{QStringLiteral("VARNEX_DRM_DIR"), path(QStringLiteral("missing"))}});
+    QCOMPARE(empty.exitCode, 0);
+    QCOMPARE(empty.out, QByteArray("CONNECTOR  NAME\n"));
+    QVERIFY2(empty.err.contains("no display with an EDID found"), empty.err);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -5,8 +5,14 @@
 #include "TestFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace varnex::edid;
 using EdidTestData::toBytes;
@@ -46,6 +52,8 @@ private slots:
     void writeFailureKeepsOldFile_data();
     void writeFailureKeepsOldFile();
     void failureAfterOpenKeepsOldFile();
+    void writesEachFormIntoEachTarget_data();
+    void writesEachFormIntoEachTarget();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -229,6 +237,63 @@ void TestEdidFile::failureAfterOpenKeepsOldFile()
     QVERIFY(!error.isEmpty());
     QCOMPARE(readAll(path), oldData);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"edid.bin"});
+}
+
+void TestEdidFile::writesEachFormIntoEachTarget_data()
+{
+    QTest::addColumn<bool>("hexText");
+    QTest::addColumn<bool>("fifo"); // else a regular file
+    QTest::newRow("raw into a file") << false << false;
+    QTest::newRow("hex text into a file") << true << false;
+    QTest::newRow("raw into a FIFO") << false << true;
+    QTest::newRow("hex text into a FIFO") << true << true;
+}
+
+// What is written reads back as the table, and a FIFO stays a FIFO (a
+// temporary file renamed over it would replace it with a regular file).
+void TestEdidFile::writesEachFormIntoEachTarget()
+{
+    QFETCH(bool, hexText);
+    QFETCH(bool, fifo);
+    EdidImage image = EdidTestData::randomImage(23);
+    image[0] = 0x00;
+    const QString path = m_dir->filePath("target");
+    int reader = -1;
+    if (fifo) {
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        // A reader that is there before the writer, so that opening does not wait.
+        reader = open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+    }
+    const auto closeReader = qScopeGuard([reader] {
+        if (reader >= 0)
+            close(reader);
+    });
+
+    QString error;
+    const bool written =
+        hexText ? writeEdidHexFile(path, image, &error) : writeEdidFile(path, image, &error);
+    QVERIFY2(written, qPrintable(error));
+    QByteArray data;
+    if (fifo) {
+        char buffer[4096];
+        const ssize_t n = read(reader, buffer, sizeof buffer);
+        QVERIFY(n > 0);
+        data = QByteArray(buffer, qsizetype(n));
+        QVERIFY(!QFileInfo(path).isFile());
+    } else {
+        data = readAll(path);
+    }
+    QCOMPARE(QDir(m_dir->path())
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{"target"});
+
+    const EdidFileContents contents = interpretEdidFile(data);
+    QCOMPARE(int(contents.kind), int(hexText ? EdidFileKind::HexText : EdidFileKind::RawImage));
+    EdidImage loaded = contents.image;
+    if (hexText)
+        QCOMPARE(parseHexText(hexTextAsEdited(contents.text), loaded), EdidImageSize);
+    QCOMPARE(toBytes(loaded), toBytes(image));
 }
 
 QTEST_GUILESS_MAIN(TestEdidFile)

@@ -1,15 +1,22 @@
 #include "Checksum.h"
+#include "DisplayEdids.h"
 #include "EdidFile.h"
 #include "EdidTestData.h"
 #include "FakeUserDialogs.h"
 #include "FileSizeLimit.h"
 #include "HexText.h"
+#include "ImportSamples.h"
 #include "MainWindow.h"
 #include "MainWindowTestAccess.h"
 #include "ProcessState.h"
 #include "TestFiles.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -18,6 +25,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QUrl>
 
 #include <memory>
 
@@ -119,6 +127,14 @@ private slots:
 
     void oneUndoStepPerProgramChange_data();
     void oneUndoStepPerProgramChange();
+
+    void loadImportedFile_data();
+    void loadImportedFile();
+    void loadFromDisplay_data();
+    void loadFromDisplay();
+    void dropLoadsTheFile_data();
+    void dropLoadsTheFile();
+    void saveHexText();
 
 private:
     QTextEdit &editor() { return *access().ui().EDIDtext; }
@@ -647,6 +663,191 @@ void TestEdidPanel::oneUndoStepPerProgramChange()
     QVERIFY(!editor().document()->isUndoAvailable());
     QTest::keySequence(&editor(), QKeySequence::Redo);
     QCOMPARE(editor().toHtml(), after);
+}
+
+void TestEdidPanel::loadImportedFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("formName");
+    QTest::addColumn<QString>("note"); // the information box, or none
+    const QMap<int, QString> notes = {
+        {384, "The table has 384 bytes. The Varnex takes the first 256; left out: extension "
+              "block 2 (128 bytes)."},
+        {512, "The table has 512 bytes. The Varnex takes the first 256; left out: extension "
+              "blocks 2 and 3 (256 bytes)."}};
+    for (const ImportSamples::Sample &sample : ImportSamples::all()) {
+        QTest::newRow(qPrintable(sample.file))
+            << sample.file << sample.source << sample.formName << notes.value(sample.tableSize);
+    }
+}
+
+// Every form is drawn as a raw file is; the status bar names the form.
+void TestEdidPanel::loadImportedFile()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, source);
+    QFETCH(QString, formName);
+    QFETCH(QString, note);
+    m_dialogs->fileNames.enqueue(ImportSamples::path(file));
+    QVERIFY(access().ReadEDIDfromFile());
+
+    verifyDisplayed(toBytes(toImage(EdidTestData::readSample(source))));
+    QCOMPARE(m_window->statusBar()->currentMessage(), "Imported from " + formName);
+    QCOMPARE(m_dialogs->count(Kind::Information), note.isEmpty() ? 0 : 1);
+    if (!note.isEmpty()) {
+        QCOMPARE(m_dialogs->calls.last().text, note);
+        QCOMPARE(m_dialogs->calls.last().parent.data(), m_window.get());
+    }
+    QCOMPARE(m_dialogs->count(Kind::Warning), 0);
+}
+
+void TestEdidPanel::loadFromDisplay_data()
+{
+    QTest::addColumn<QStringList>("connectors"); // "folder=sample", an empty sample: empty edid
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("note"); // the information box after loading, or none
+    QTest::newRow("two connectors, one without a display")
+        << QStringList{"card0-DP-1=", "card0-HDMI-A-1=dell-p2415q-hdmi2.0"}
+        << QStringList{"HDMI-A-1: DELL P2415Q"} << QString();
+    QTest::newRow("a display of three blocks")
+        << QStringList{"card1-DP-2=acer-xv273k-dp1"} << QStringList{"DP-2: XV273K"}
+        << "The table has 384 bytes. The Varnex takes the first 256; left out: extension "
+           "block 2 (128 bytes).";
+    QTest::newRow("no display") << QStringList{"card0-DP-1="}
+                                << QStringList{"No display with an EDID found"} << QString();
+    QTest::newRow("no folder") << QStringList{} << QStringList{"No display with an EDID found"}
+                               << QString();
+}
+
+void TestEdidPanel::loadFromDisplay()
+{
+    QFETCH(QStringList, connectors);
+    QFETCH(QStringList, entries);
+    QFETCH(QString, note);
+    const QString drm = path("drm");
+    QByteArray table;
+    for (const QString &connector : connectors) {
+        const QString folder = connector.section('=', 0, 0);
+        const QString sample = connector.section('=', 1);
+        QVERIFY(QDir().mkpath(drm + '/' + folder));
+        const QByteArray edid = sample.isEmpty() ? QByteArray() : EdidTestData::readSample(sample);
+        QVERIFY(writeAll(drm + '/' + folder + "/edid", edid));
+        if (!edid.isEmpty())
+            table = edid;
+    }
+    qputenv(DrmDirectoryVariable, QFile::encodeName(drm));
+    const auto unset = qScopeGuard([] { qunsetenv(DrmDirectoryVariable); });
+
+    QMenu *menu = access().ui().menuLoadFromDisplay;
+    // Twice: the menu is refilled each time, not added to.
+    for (int shown = 0; shown < 2; ++shown) {
+        emit menu->aboutToShow();
+        QStringList titles;
+        for (const QAction *action : menu->actions())
+            titles << action->text();
+        QCOMPARE(titles, entries);
+    }
+    QAction *entry = menu->actions().constFirst();
+    editor().setPlainText("01 02");
+    if (table.isEmpty()) {
+        QVERIFY(!entry->isEnabled());
+        return;
+    }
+
+    // Typed text is kept unless the user agrees to discard it.
+    m_dialogs->confirmAnswers << false << true;
+    entry->trigger();
+    QCOMPARE(editor().toPlainText(), QStringLiteral("01 02"));
+    entry->trigger();
+    QCOMPARE(m_dialogs->count(Kind::ConfirmWarning), 2);
+    verifyDisplayed(toBytes(toImage(table)));
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             "Loaded from " + entries.constFirst().section(':', 0, 0));
+    QCOMPARE(m_dialogs->count(Kind::Information), note.isEmpty() ? 0 : 1);
+    if (!note.isEmpty())
+        QCOMPARE(m_dialogs->calls.last().text, note);
+}
+
+void TestEdidPanel::dropLoadsTheFile_data()
+{
+    QTest::addColumn<bool>("onEditor"); // else on the window
+    QTest::addColumn<bool>("editorEnabled");
+    QTest::addColumn<int>("files");
+    QTest::addColumn<bool>("discard"); // text was typed; the answer to the discard question
+    QTest::newRow("on the window") << false << true << 1 << true;
+    QTest::newRow("on the editor") << true << true << 1 << true;
+    QTest::newRow("on the editor in AUTOMIX") << true << false << 1 << true;
+    QTest::newRow("typed text kept") << true << true << 1 << false;
+    QTest::newRow("two files on the window") << false << true << 2 << true;
+    QTest::newRow("two files on the editor") << true << true << 2 << true;
+}
+
+void TestEdidPanel::dropLoadsTheFile()
+{
+    QFETCH(bool, onEditor);
+    QFETCH(bool, editorEnabled);
+    QFETCH(int, files);
+    QFETCH(bool, discard);
+    const ImportSamples::Sample sample = ImportSamples::all().constFirst();
+    QMimeData mime;
+    QList<QUrl> urls(files, QUrl::fromLocalFile(ImportSamples::path(sample.file)));
+    mime.setUrls(urls);
+    editor().setEnabled(editorEnabled);
+    editor().setPlainText("01 02");
+    m_dialogs->confirmAnswers.enqueue(discard);
+
+    QWidget *target = onEditor ? editor().viewport() : static_cast<QWidget *>(m_window.get());
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    enter.setAccepted(false);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    drop.setAccepted(false);
+    QCoreApplication::sendEvent(target, &drop);
+    // The file is loaded once the drop is over.
+    QCoreApplication::processEvents();
+
+    const bool loads = files == 1 && discard;
+    if (files != 1) {
+        QVERIFY(!enter.isAccepted());
+        QVERIFY(!drop.isAccepted());
+    } else {
+        QVERIFY(enter.isAccepted());
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(m_dialogs->count(Kind::ConfirmWarning), 1);
+    }
+    if (loads) {
+        verifyDisplayed(toBytes(toImage(EdidTestData::readSample(sample.source))));
+        QCOMPARE(m_window->statusBar()->currentMessage(), "Imported from " + sample.formName);
+    } else {
+        // Neither loaded nor inserted as the files' names.
+        QCOMPARE(editor().toPlainText(), QStringLiteral("01 02"));
+    }
+}
+
+void TestEdidPanel::saveHexText()
+{
+    EdidImage image = EdidTestData::randomImage(81);
+    image[0] = 0x00;
+    access().DisplayEDID(image);
+    m_dialogs->fileNames.enqueue(path("table.txt"));
+    access().ui().actionSaveHexText->trigger();
+
+    QCOMPARE(m_dialogs->count(Kind::SaveFile), 1);
+    const FakeUserDialogs::Call &dialog = m_dialogs->calls.constFirst();
+    QCOMPARE(dialog.title, QStringLiteral("Save as Hex Text"));
+    QCOMPARE(dialog.text, QStringLiteral("Varnex_edid0.txt"));
+    QByteArray expected;
+    for (qsizetype at = 0; at < EdidImageSize; at += 16)
+        expected += toBytes(image).mid(at, 16).toHex(' ').toUpper() + '\n';
+    QCOMPARE(readAll(path("table.txt")), expected);
+    QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("File saved"));
+
+    editor().clear();
+    m_dialogs->fileNames.enqueue(path("table.txt"));
+    QVERIFY(access().ReadEDIDfromFile());
+    QCOMPARE(editorImage(), toBytes(image));
 }
 
 QTEST_MAIN(TestEdidPanel)

@@ -69,6 +69,8 @@ private slots:
     void fallsBackOnAnythingElse();
     void readsUpToTheImportLimit();
     void listsDisplays();
+    void describesWhatIsLeftOut_data();
+    void describesWhatIsLeftOut();
     void drmDirectoryFromEnvironment();
 };
 
@@ -270,6 +272,13 @@ void TestImport::listsDisplays()
     QCOMPARE(findDisplayEdid(displays, "card0-HDMI-A-1")->edid, hdmi);
     QVERIFY(!findDisplayEdid(displays, "DP-1"));
     QVERIFY(listDisplayEdids(drm.filePath("missing")).isEmpty());
+
+    // The front ends name displays by the decoder's product name.
+    QCOMPARE(listDisplayEdids(drm.path(), decodedProductName)[0].title(),
+             QStringLiteral("HDMI-A-1: LG TV"));
+    QCOMPARE(decodedProductName(readSample("dell-p2415q-hdmi2.0")), QStringLiteral("DELL P2415Q"));
+    QCOMPARE(decodedProductName(QByteArray(128, '\0')), QString());
+    QCOMPARE(decodedProductName(QByteArray()), QString());
 }
 
 void TestImport::drmDirectoryFromEnvironment()
@@ -286,6 +295,24 @@ void TestImport::drmDirectoryFromEnvironment()
     QCOMPARE(displays.size(), 1);
     QCOMPARE(displays[0].connector, QStringLiteral("eDP-1"));
     QCOMPARE(drmDirectory(), QString::fromLatin1(DefaultDrmDirectory));
+}
+
+void TestImport::describesWhatIsLeftOut_data()
+{
+    QTest::addColumn<int>("tableSize");
+    QTest::addColumn<QString>("leftOut");
+    QTest::newRow("one block") << 128 << QString();
+    QTest::newRow("two blocks") << 256 << QString();
+    QTest::newRow("three blocks") << 384 << "extension block 2 (128 bytes)";
+    QTest::newRow("four blocks") << 512 << "extension blocks 2 and 3 (256 bytes)";
+    QTest::newRow("six blocks") << 768 << "extension blocks 2 to 5 (512 bytes)";
+}
+
+void TestImport::describesWhatIsLeftOut()
+{
+    QFETCH(int, tableSize);
+    QFETCH(QString, leftOut);
+    QCOMPARE(leftOutDescription(tableSize), leftOut);
 }
 
 QTEST_GUILESS_MAIN(TestImport)
