@@ -1,4 +1,5 @@
 #include "Command.h"
+#include "DecodeCommands.h"
 #include "DeviceCommands.h"
 #include "FileCommands.h"
 
@@ -7,8 +8,8 @@ namespace varnex::cli {
 const QList<Command> &allCommands()
 {
     static const QList<Command> commands = {
-        devicesCommand(), readCommand(), writeCommand(),
-        modeCommand(),    fixCommand(),  convertCommand(),
+        devicesCommand(), readCommand(), writeCommand(),  modeCommand(),
+        verifyCommand(),  fixCommand(),  decodeCommand(), convertCommand(),
     };
     return commands;
 }

@@ -76,10 +76,12 @@ std::optional<TableInput> loadTable(const QString &path, Console &console, int *
     } else {
         size = edid::parseHexText(contents.text, table.image);
         if (size < 0) {
-            console.message(QStringLiteral("%1: Hex Format Error: neither a raw EDID table nor "
-                                           "EDID hex text (16 lines of 16 two-digit hexadecimal "
-                                           "values separated by single spaces)")
-                                .arg(inputName(path)));
+            const std::optional<edid::HexTextProblem> problem =
+                edid::findHexTextProblem(contents.text);
+            console.message(QStringLiteral("%1: Hex Format Error: %2")
+                                .arg(inputName(path), problem
+                                                          ? edid::describeHexTextProblem(*problem)
+                                                          : QStringLiteral("not EDID hex text")));
             *exitStatus = ExitInvalidData;
             return std::nullopt;
         }
