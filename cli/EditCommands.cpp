@@ -277,7 +277,7 @@ Command presetCommand()
 {
     Command command;
     command.name = QStringLiteral("preset");
-    command.synopsis = QStringLiteral("NAME -o OUT [--format hex|raw|c|base64] | --list");
+    command.synopsis = QStringLiteral("NAME -o OUT [--format FORMAT] | --list");
     command.summary = QStringLiteral("Write a complete, valid table built for a common need (a "
                                      "mode and its audio); --list prints each preset's name "
                                      "and title.");
