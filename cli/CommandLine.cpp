@@ -109,8 +109,9 @@ QString globalHelp(const GlobalOptions &global)
     QString text =
         QStringLiteral("Usage: varnex-edid [options] <command> [<arguments>]\n"
                        "\n"
-                       "Reads, writes and converts the EDID table of a Varnex video splitter: the\n"
-                       "command-line companion of the Varnex EDID Utility.\n"
+                       "Reads, writes, checks, decodes, edits and converts the EDID table of a\n"
+                       "Varnex video splitter: the command-line companion of the Varnex EDID\n"
+                       "Utility.\n"
                        "\n"
                        "Commands:\n");
     for (const Command &command : allCommands()) {
@@ -121,8 +122,9 @@ QString globalHelp(const GlobalOptions &global)
     text += QStringLiteral(
         "\n"
         "FILE arguments are raw tables (first byte 00) or EDID hex text; '-' is\n"
-        "standard input, and '-o -' standard output. 'varnex-edid COMMAND --help'\n"
-        "shows the options of a command.\n"
+        "standard input, and '-o -' standard output. decode and verify take every\n"
+        "block of a raw file. 'varnex-edid COMMAND --help' shows the options of a\n"
+        "command.\n"
         "\n"
         "Environment: VARNEX_BRIDGE chooses the bridge backend (usb, the default;\n"
         "sim, the simulated Varnex; siusbxp:PATH). The simulated Varnex reads\n"
