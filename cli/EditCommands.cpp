@@ -13,6 +13,7 @@
 #include "edit/Presets.h"
 #include "edit/ShortAudioDescriptor.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace varnex::cli {
