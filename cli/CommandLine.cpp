@@ -109,8 +109,9 @@ QString globalHelp(const GlobalOptions &global)
     QString text =
         QStringLiteral("Usage: varnex-edid [options] <command> [<arguments>]\n"
                        "\n"
-                       "Reads, writes and converts the EDID table of a Varnex video splitter: the\n"
-                       "command-line companion of the Varnex EDID Utility.\n"
+                       "Reads, writes, checks, decodes, edits and converts the EDID table of a\n"
+                       "Varnex video splitter: the command-line companion of the Varnex EDID\n"
+                       "Utility.\n"
                        "\n"
                        "Commands:\n");
     for (const Command &command : allCommands()) {
@@ -128,7 +129,8 @@ QString globalHelp(const GlobalOptions &global)
         "an \"EDID BYTES:\" report. A 128-byte table is followed by 128 zero bytes; of\n"
         "a longer one the first 256 bytes are taken, with a note of what is left\n"
         "out. '-' is standard input, and '-o -' standard output.\n"
-        "'varnex-edid COMMAND --help' shows the options of a command.\n"
+        "decode and verify take every block of a raw file. 'varnex-edid COMMAND\n"
+        "--help' shows the options of a command.\n"
         "\n"
         "Environment: VARNEX_BRIDGE chooses the bridge backend (usb, the default;\n"
         "sim, the simulated Varnex; siusbxp:PATH). The simulated Varnex reads\n"

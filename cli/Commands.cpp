@@ -1,7 +1,9 @@
 #include "Command.h"
+#include "DecodeCommands.h"
 #include "DeviceCommands.h"
 #include "DiffCommand.h"
 #include "DisplayCommands.h"
+#include "EditCommands.h"
 #include "FileCommands.h"
 
 namespace varnex::cli {
@@ -9,8 +11,9 @@ namespace varnex::cli {
 const QList<Command> &allCommands()
 {
     static const QList<Command> commands = {
-        devicesCommand(), displaysCommand(), readCommand(),    writeCommand(),
-        modeCommand(),    fixCommand(),      convertCommand(), diffCommand(),
+        devicesCommand(), displaysCommand(), readCommand(), writeCommand(),
+        modeCommand(),    verifyCommand(),   fixCommand(),  decodeCommand(),
+        convertCommand(), diffCommand(),     editCommand(), presetCommand(),
     };
     return commands;
 }

@@ -89,11 +89,15 @@ std::optional<TableInput> interpretTable(const QByteArray &data, const QString &
     } else if (contents.kind == EdidFileKind::HexText) {
         size = edid::parseHexText(contents.text, table.image);
         if (size < 0) {
-            console.message(QStringLiteral("%1: Hex Format Error: neither a raw EDID table, nor "
-                                           "EDID hex text (16 lines of 16 two-digit hexadecimal "
-                                           "values separated by single spaces), nor a dump "
-                                           "that varnex-edid imports")
-                                .arg(name));
+            // Name the first problem as the window does; the text may also have
+            // been meant as one of the dumps the loader imports.
+            const std::optional<edid::HexTextProblem> problem =
+                edid::findHexTextProblem(contents.text);
+            console.message(
+                QStringLiteral("%1: Hex Format Error: %2 It is not a raw EDID table or a dump that "
+                               "varnex-edid imports either.")
+                    .arg(name, problem ? edid::describeHexTextProblem(*problem)
+                                       : QStringLiteral("not EDID hex text.")));
             *exitStatus = ExitInvalidData;
             return std::nullopt;
         }

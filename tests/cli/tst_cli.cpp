@@ -1,9 +1,14 @@
+#include "EdidDecodeOracle.h"
 #include "EdidTestData.h"
 #include "ImportSamples.h"
 #include "TestFiles.h"
+#include "decode/EdidDecoder.h"
+#include "decode/EdidJson.h"
+#include "edit/Presets.h"
 #include "sim/DefaultEdid.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -28,6 +33,8 @@ struct Run
 // A table that the sample files hold: both blocks, checksums right.
 const char Sample[] = "dell-p2415q-hdmi2.0";
 const char OtherSample[] = "samsung-q800t-hdmi2.1";
+// A table of three blocks, more than the Varnex holds.
+const char ThreeBlockSample[] = "acer-xv273k-dp1";
 const char Reminder[] = "Press the reset button on the Varnex after every EDID table write";
 
 QByteArray sample(const char *name)
@@ -55,6 +62,29 @@ QByteArray withBrokenChecksums(QByteArray table)
     table[127] = char(table[127] + 1);
     table[255] = char(table[255] + 2);
     return table;
+}
+
+// The value at `path` in the JSON: keys joined by '.', and "[]" after a key
+// for the list of that field over the elements of an array ("cta.vics[].vic").
+QJsonValue valueAt(const QJsonValue &root, const QString &path)
+{
+    QJsonValue value = root;
+    for (const QString &step : path.split(QLatin1Char('.'))) {
+        if (value.isArray()) {
+            QJsonArray field;
+            for (const QJsonValue &element : value.toArray())
+                field.append(element.toObject().value(step));
+            value = field;
+        } else {
+            value = value.toObject().value(QString(step).remove(QStringLiteral("[]")));
+        }
+    }
+    return value;
+}
+
+QJsonObject parseJson(const QByteArray &text)
+{
+    return QJsonDocument::fromJson(text).object();
 }
 
 } // namespace
@@ -96,6 +126,19 @@ private slots:
     void importedInputs_data();
     void importedInputs();
     void displaysAndReadFromDisplay();
+    void decodePrintsText_data();
+    void decodePrintsText();
+    void decodeJsonIsTheDecoders_data();
+    void decodeJsonIsTheDecoders();
+    void verifyReportsFindings_data();
+    void verifyReportsFindings();
+    void editChangesTheTable_data();
+    void editChangesTheTable();
+    void editRefusals_data();
+    void editRefusals();
+    void presetListNamesEachPreset();
+    void presetsAreValid_data();
+    void presetsAreValid();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -160,7 +203,19 @@ void TestCli::usageErrors_data()
     QTest::addColumn<QString>("mentions");
 
     QTest::newRow("no command") << QStringList{} << "no command";
-    QTest::newRow("decoder commands do not exist yet") << QStringList{"decode"} << "'decode'";
+    QTest::newRow("unknown command") << QStringList{"frob"} << "'frob'";
+    QTest::newRow("verify without FILE") << QStringList{"verify"} << "verify FILE";
+    QTest::newRow("edit without -o") << QStringList{"edit", "in.bin", "--no-hdr"} << "-o OUT";
+    QTest::newRow("edit without edits") << QStringList{"edit", "in.bin", "-o", "out"} << "no edit";
+    QTest::newRow("edit VIC not a number")
+        << QStringList{"edit", "in.bin", "-o", "out", "--remove-vic", "x"} << "'x'";
+    QTest::newRow("edit audio spec")
+        << QStringList{"edit", "in.bin", "-o", "out", "--audio", "lpcm"} << "lpcm";
+    QTest::newRow("edit speakers")
+        << QStringList{"edit", "in.bin", "-o", "out", "--speakers", "9.2"} << "'9.2'";
+    QTest::newRow("edit mode") << QStringList{"edit", "in.bin", "-o", "out", "--preferred", "1080p"}
+                               << "'1080p'";
+    QTest::newRow("unknown preset") << QStringList{"preset", "8k", "-o", "out"} << "--list";
     QTest::newRow("unknown option") << QStringList{"read", "--frob"} << "frob";
     QTest::newRow("option of another command") << QStringList{"read", "--force"} << "force";
     QTest::newRow("missing value") << QStringList{"read", "-o"} << "-o";
@@ -199,7 +254,10 @@ void TestCli::helpAndVersion()
           "  read [-o FILE] [--format hex|raw] [--from-display CONNECTOR]\n",
           "  write FILE [--force] [--custom] [--no-verify]\n", "  mode [automix|custom]\n",
           "  fix FILE -o OUT\n", "  convert IN -o OUT [--format hex|raw|c|base64]\n",
-          "  diff A B [--json]\n", "  --bridge <VALUE>", "  --device <LINK>", "  -q, --quiet"})
+          "  diff A B [--json]\n", "  verify FILE...\n", "  decode [FILE|-] [--json]\n",
+          "  edit IN -o OUT [--format FORMAT] EDIT...\n",
+          "  preset NAME -o OUT [--format FORMAT] | --list\n", "  --bridge <VALUE>",
+          "  --device <LINK>", "  -q, --quiet"})
         QVERIFY2(help.out.contains(line), line);
     for (const QByteArray &line : help.out.split('\n'))
         QVERIFY2(line.size() < 80, line);
@@ -579,7 +637,11 @@ void TestCli::fileFailures_data()
     QTest::newRow("unwritable output")
         << QStringList{"convert", "table.bin", "-o", "no/such/dir/out"} << 1 << "no/such/dir/out";
     QTest::newRow("text is no table")
-        << QStringList{"fix", "notes.txt", "-o", "out"} << 3 << "Hex Format Error";
+        << QStringList{"fix", "notes.txt", "-o", "out"} << 3
+        << "notes.txt: Hex Format Error: Line 1, column 2: expected a hexadecimal digit.";
+    QTest::newRow("edit names where the text goes wrong")
+        << QStringList{"edit", "notes.txt", "-o", "out", "--no-hdr"} << 3
+        << "Hex Format Error: Line 1, column 2";
 }
 
 void TestCli::fileFailures()
@@ -792,6 +854,253 @@ void TestCli::displaysAndReadFromDisplay()
     QCOMPARE(empty.exitCode, 0);
     QCOMPARE(empty.out, QByteArray("CONNECTOR  NAME\n"));
     QVERIFY2(empty.err.contains("no display with an EDID found"), empty.err);
+}
+
+void TestCli::decodePrintsText_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+
+    const QByteArray table = sample(Sample);
+    QTest::newRow("raw file") << QStringList{"decode", "table.bin"} << QByteArray();
+    QTest::newRow("hex text on standard input") << QStringList{"decode", "-"} << hexText(table);
+    QTest::newRow("no FILE reads standard input") << QStringList{"decode"} << table;
+}
+
+void TestCli::decodePrintsText()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+
+    putFile(QStringLiteral("table.bin"), sample(Sample));
+    const Run result = run(arguments, {}, input);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.err.isEmpty(), result.err);
+    for (const char *fact : {"Display: DEL DELL P2415Q\n", "Preferred mode: 3840x2160 @ 60 Hz\n",
+                             "Manufacturer: DEL", "Findings: none"})
+        QVERIFY2(result.out.contains(fact), fact);
+}
+
+void TestCli::decodeJsonIsTheDecoders_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("blocks");
+
+    QTest::newRow("two blocks") << Sample << 2;
+    QTest::newRow("three blocks, raw file decoded whole") << ThreeBlockSample << 3;
+    QTest::newRow("base block only") << "dell-e178wfp-vga" << 1;
+}
+
+void TestCli::decodeJsonIsTheDecoders()
+{
+    QFETCH(QString, name);
+    QFETCH(int, blocks);
+
+    const QByteArray table = sample(qPrintable(name));
+    putFile(QStringLiteral("table.bin"), table);
+    const Run result =
+        run({QStringLiteral("decode"), QStringLiteral("table.bin"), QStringLiteral("--json")});
+    QCOMPARE(result.exitCode, 0);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(result.out, &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    const QJsonObject json = document.object();
+    QCOMPARE(json.value(QStringLiteral("size")).toInt(), table.size());
+    QCOMPARE(json.value(QStringLiteral("blocks")).toArray().size(), blocks);
+    QVERIFY(!valueAt(json, QStringLiteral("base.manufacturer")).toString().isEmpty());
+    QCOMPARE(valueAt(json, QStringLiteral("cta.vics")).isArray(), blocks > 1);
+    QCOMPARE(json, varnex::edid::toJson(varnex::edid::decodeEdid(table)));
+}
+
+void TestCli::verifyReportsFindings_data()
+{
+    QTest::addColumn<QList<QByteArray>>("files"); // file contents; empty: no such file
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("lines"); // whole lines of standard output, in order
+    QTest::addColumn<QString>("error");     // on standard error
+
+    const QByteArray good = sample(Sample);
+    QByteArray badBlock1 = good;
+    badBlock1[255] = char(badBlock1[255] + 1);
+    QTest::newRow("valid") << QList<QByteArray>{good} << 0 << QStringList{"f0: valid"} << QString();
+    QTest::newRow("wrong checksum")
+        << QList<QByteArray>{badBlock1} << 3
+        << QStringList{"f0: error: block 1, offset 0x0ff: The checksum of block 1", "f0: 1 error"}
+        << QString();
+    QTest::newRow("two files, one bad")
+        << QList<QByteArray>{badBlock1, hexText(good)} << 3
+        << QStringList{"checksum-block-1]", "f0: 1 error", "f1: valid"} << QString();
+    QTest::newRow("unreadable file") << QList<QByteArray>{QByteArray(), good} << 1
+                                     << QStringList{"f1: valid"} << "cannot read f0";
+    QTest::newRow("hex text error names line and column")
+        << QList<QByteArray>{hexText(good).replace(52, 1, "G")} << 3 << QStringList{}
+        << "f0: Hex Format Error: Line 2, column 5: expected a hexadecimal digit.";
+}
+
+void TestCli::verifyReportsFindings()
+{
+    QFETCH(QList<QByteArray>, files);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, error);
+
+    QStringList arguments{QStringLiteral("verify")};
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString name = QStringLiteral("f%1").arg(i);
+        if (!files[i].isEmpty())
+            putFile(name, files[i]);
+        arguments.append(name);
+    }
+    const Run result = run(arguments);
+    QCOMPARE(result.exitCode, exitCode);
+    // Each expected line starts a line, in order.
+    qsizetype at = 0;
+    for (const QString &line : lines) {
+        at = result.out.indexOf(line.toUtf8(), at);
+        QVERIFY2(at >= 0 && (at == 0 || result.out.at(at - 1) == '\n' || line.endsWith(']')),
+                 qPrintable(line + QLatin1Char('\n') + QString::fromUtf8(result.out)));
+    }
+    QVERIFY2(result.err.contains(error.toUtf8()), result.err);
+}
+
+void TestCli::editChangesTheTable_data()
+{
+    QTest::addColumn<QStringList>("edits");
+    QTest::addColumn<QString>("field");     // in decode --json
+    QTest::addColumn<QByteArray>("before"); // the value there, as JSON
+    QTest::addColumn<QByteArray>("after");
+
+    // The sample is a 4K HDR television's table with HDMI 2.1 blocks.
+    QTest::newRow("name") << QStringList{"--name", "Room 1"} << "base.name"
+                          << QByteArray("[\"SAMSUNG\"]") << QByteArray("[\"Room 1\"]");
+    QTest::newRow("preferred") << QStringList{"--preferred", "1920x1080@60"}
+                               << "summary.preferredMode" << QByteArray("[\"3840x2160 @ 60 Hz\"]")
+                               << QByteArray("[\"1920x1080 @ 60 Hz\"]");
+    QTest::newRow("max TMDS") << QStringList{"--max-tmds", "165"} << "cta.hdmi.maxTmdsMHz"
+                              << QByteArray("[300]") << QByteArray("[165]");
+    QTest::newRow("audio, repeated")
+        << QStringList{"--audio", "lpcm:2", "--audio", "ac3:6::640"} << "cta.audio[].format"
+        << QByteArray("[[\"LPCM\",\"AC-3\",\"E-AC-3\",\"MAT\"]]")
+        << QByteArray("[[\"LPCM\",\"AC-3\"]]");
+    QTest::newRow("speakers") << QStringList{"--speakers", "5.1"} << "cta.speakers"
+                              << QByteArray("[[\"FL/FR\"]]")
+                              << QByteArray("[[\"FL/FR\",\"LFE1\",\"FC\",\"BL/BR\"]]");
+    QTest::newRow("no HDR") << QStringList{"--no-hdr"} << "cta.hdr.metadataTypes"
+                            << QByteArray("[1]") << QByteArray("[null]");
+    QTest::newRow("no HDMI Forum") << QStringList{"--no-hdmi-forum"} << "cta.hdmiForum.version"
+                                   << QByteArray("[1]") << QByteArray("[null]");
+    QTest::newRow("VICs, repeated")
+        << QStringList{"--remove-vic", "97", "--remove-vic", "96", "--add-vic", "2"}
+        << "cta.vics[].vic"
+        << QByteArray("[[97,16,31,4,19,5,20,32,33,34,93,94,95,96,101,102,98,100,63,64,117,118,"
+                      "218,219,194,195,196,198,199]]")
+        << QByteArray("[[16,31,4,19,5,20,32,33,34,93,94,95,101,102,98,100,63,64,117,118,218,"
+                      "219,194,195,196,198,199,2]]");
+}
+
+void TestCli::editChangesTheTable()
+{
+    QFETCH(QStringList, edits);
+    QFETCH(QString, field);
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+
+    putFile(QStringLiteral("in.bin"), sample(OtherSample));
+    const auto decoded = [this](const QString &file) {
+        return parseJson(run({QStringLiteral("decode"), file, QStringLiteral("--json")}).out);
+    };
+    // Wrapped in an array: a bare null or number is no JSON document.
+    const auto at = [&field](const QJsonObject &json) {
+        return QJsonDocument(QJsonArray{valueAt(json, field)}).toJson(QJsonDocument::Compact);
+    };
+    const QJsonObject original = decoded(QStringLiteral("in.bin"));
+    QCOMPARE(at(original), before);
+
+    const Run result = run(QStringList{QStringLiteral("edit"), QStringLiteral("in.bin"),
+                                       QStringLiteral("-o"), QStringLiteral("out.bin")} +
+                           edits);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.err.isEmpty(), result.err);
+    // A raw table stays raw.
+    const QByteArray edited = TestFiles::readAll(path(QStringLiteral("out.bin")));
+    QCOMPARE(edited.size(), 256);
+    const QJsonObject changed = decoded(QStringLiteral("out.bin"));
+    QCOMPARE(at(changed), after);
+    // No new errors, and the checksums are right.
+    QVERIFY(valueAt(changed, QStringLiteral("summary.errors")).toInt() <=
+            valueAt(original, QStringLiteral("summary.errors")).toInt());
+    QCOMPARE(run({QStringLiteral("verify"), QStringLiteral("out.bin")}).exitCode, 0);
+}
+
+void TestCli::editRefusals_data()
+{
+    QTest::addColumn<QStringList>("edits");
+    QTest::addColumn<QStringList>("mentions");
+
+    QTest::newRow("name too long")
+        << QStringList{"--name", "Conference room 12"} << QStringList{"--name", "13"};
+    QTest::newRow("VIC already there") << QStringList{"--add-vic", "16"} << QStringList{"VIC 16"};
+    QTest::newRow("TMDS clock beyond HDMI 1.4")
+        << QStringList{"--max-tmds", "600"} << QStringList{"--max-tmds", "340"};
+    QTest::newRow("second edit of two refused")
+        << QStringList{"--name", "Room 1", "--remove-vic", "120"}
+        << QStringList{"Edit 1 of 2", "--remove-vic 120"};
+}
+
+void TestCli::editRefusals()
+{
+    QFETCH(QStringList, edits);
+    QFETCH(QStringList, mentions);
+
+    putFile(QStringLiteral("in.hex"), hexText(sample(OtherSample)));
+    const Run result = run(QStringList{QStringLiteral("edit"), QStringLiteral("in.hex"),
+                                       QStringLiteral("-o"), QStringLiteral("out")} +
+                           edits);
+    QCOMPARE(result.exitCode, 3);
+    QVERIFY(result.out.isEmpty());
+    QVERIFY2(result.err.contains("edit refused"), result.err);
+    for (const QString &word : mentions)
+        QVERIFY2(result.err.contains(word.toUtf8()), result.err);
+    QVERIFY(!QFile::exists(path(QStringLiteral("out"))));
+}
+
+void TestCli::presetListNamesEachPreset()
+{
+    const Run result = run({QStringLiteral("preset"), QStringLiteral("--list")});
+    QCOMPARE(result.exitCode, 0);
+    QByteArray expected;
+    for (const QString &name : varnex::edid::presetNames())
+        expected += (name + QLatin1Char('\t') + varnex::edid::presetTitle(name) + '\n').toUtf8();
+    QCOMPARE(result.out, expected);
+    QVERIFY(result.out.contains("1080p60-stereo\t"));
+}
+
+void TestCli::presetsAreValid_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const QString &name : varnex::edid::presetNames())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+void TestCli::presetsAreValid()
+{
+    QFETCH(QString, name);
+
+    const Run preset =
+        run({QStringLiteral("preset"), name, QStringLiteral("-o"), QStringLiteral("preset.hex")});
+    QCOMPARE(preset.exitCode, 0);
+    const QString file = path(QStringLiteral("preset.hex"));
+    QVERIFY(TestFiles::readAll(file).startsWith("00 FF FF FF FF FF FF 00 "));
+
+    const Run verify = run({QStringLiteral("verify"), file});
+    QCOMPARE(verify.exitCode, 0);
+    QVERIFY2(!verify.out.contains(": error:") && !verify.out.contains(": warning:"), verify.out);
+    QVERIFY(verify.out.endsWith(": valid\n"));
+
+    if (!EdidDecodeOracle::available())
+        QSKIP("edid-decode is not installed");
+    const QString report = EdidDecodeOracle::run({QStringLiteral("-c"), file});
+    QVERIFY2(report.contains(QLatin1String("EDID conformity: PASS")), qPrintable(report));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -1,0 +1,81 @@
+#include "DecodableInput.h"
+
+#include "Console.h"
+#include "EdidFile.h"
+#include "ExitStatus.h"
+#include "HexText.h"
+#include "OutputFile.h"
+#include "TableInput.h"
+
+#include <QFile>
+
+#include <unistd.h>
+
+namespace varnex::cli {
+
+namespace {
+
+// As much of standard input as readEdidFile takes of a file; a pipe may hand
+// it over in pieces.
+std::optional<QByteArray> readStandardInput(QString *error)
+{
+    // One byte over the import limit tells that the input is too long to import.
+    constexpr qsizetype Limit = edid::EdidImportReadLimit + 1;
+    QFile in;
+    if (!in.open(STDIN_FILENO, QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        *error = in.errorString();
+        return std::nullopt;
+    }
+    QByteArray data;
+    while (data.size() < Limit) {
+        const QByteArray piece = in.read(Limit - data.size());
+        if (piece.isEmpty())
+            break;
+        data += piece;
+    }
+    if (in.error() != QFileDevice::NoError) {
+        *error = in.errorString();
+        return std::nullopt;
+    }
+    return data;
+}
+
+} // namespace
+
+std::optional<QByteArray> loadDecodable(const QString &path, Console &console, int *exitStatus)
+{
+    QString error;
+    const std::optional<QByteArray> data = path == QLatin1String(StandardStream)
+                                               ? readStandardInput(&error)
+                                               : edid::readEdidFile(path, &error);
+    if (!data) {
+        console.message(QStringLiteral("cannot read %1: %2").arg(inputName(path), error));
+        *exitStatus = ExitFailure;
+        return std::nullopt;
+    }
+
+    const edid::EdidFileContents contents = edid::interpretEdidFile(*data);
+    switch (contents.kind) {
+    case edid::EdidFileKind::RawImage:
+        return *data;
+    case edid::EdidFileKind::Imported:
+        return contents.imported.table;
+    case edid::EdidFileKind::HexText:
+        break;
+    }
+    // The text as the window's editor parses it.
+    const QByteArray text = edid::hexTextAsEdited(contents.text);
+    edid::EdidImage image{};
+    const int size = edid::parseHexText(text, image);
+    if (size < 0) {
+        const std::optional<edid::HexTextProblem> problem = edid::findHexTextProblem(text);
+        console.message(QStringLiteral("%1: Hex Format Error: %2")
+                            .arg(inputName(path), problem ? edid::describeHexTextProblem(*problem)
+                                                          : QStringLiteral("not EDID hex text")));
+        *exitStatus = ExitInvalidData;
+        return std::nullopt;
+    }
+    return QByteArray(reinterpret_cast<const char *>(image.data()), size);
+}
+
+} // namespace varnex::cli
