@@ -31,6 +31,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
                 if (m_programEdits == 0 && (removed > 0 || added > 0))
                     m_typedSinceStored = true;
             });
+    connect(ui->actionDetails, &QAction::triggered, this, &MainWindow::showDetails);
+    setUpPresetsMenu();
     InitEDIDMode();
     forgetDeviceHandle();
 }

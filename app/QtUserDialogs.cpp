@@ -1,6 +1,7 @@
 #include "QtUserDialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace {
@@ -96,4 +97,21 @@ QString QtUserDialogs::getSaveFileName(QWidget *parent, const QString &caption,
                                        const QString &proposedName, const QString &filter)
 {
     return QFileDialog::getSaveFileName(parent, caption, proposedName, filter);
+}
+
+std::optional<QString> QtUserDialogs::askText(QWidget *parent, const QString &title,
+                                              const QString &label, const QString &initial,
+                                              const QStringList &suggestions)
+{
+    bool ok = false;
+    QString text;
+    if (suggestions.isEmpty()) {
+        text = QInputDialog::getText(parent, title, label, QLineEdit::Normal, initial, &ok);
+    } else {
+        const int current = std::max<int>(0, suggestions.indexOf(initial));
+        text = QInputDialog::getItem(parent, title, label, suggestions, current, true, &ok);
+    }
+    if (!ok)
+        return std::nullopt;
+    return text;
 }

@@ -22,6 +22,8 @@ public:
                             const QString &filter) override;
     QString getSaveFileName(QWidget *parent, const QString &caption, const QString &proposedName,
                             const QString &filter) override;
+    std::optional<QString> askText(QWidget *parent, const QString &title, const QString &label,
+                                   const QString &initial, const QStringList &suggestions) override;
 
     // The boxes before they are run; exposed so that their properties can be checked.
     static std::unique_ptr<QMessageBox> makeWarningBox(QWidget *parent, const QString &title,

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class QWidget;
 
@@ -36,4 +39,9 @@ public:
                                     const QString &filter) = 0;
     virtual QString getSaveFileName(QWidget *parent, const QString &caption,
                                     const QString &proposedName, const QString &filter) = 0;
+    // A small modal input for one value: a line edit showing `initial`, or,
+    // with suggestions, an editable list of them. Nothing when the user cancels.
+    virtual std::optional<QString> askText(QWidget *parent, const QString &title,
+                                           const QString &label, const QString &initial,
+                                           const QStringList &suggestions) = 0;
 };

@@ -206,18 +206,23 @@ private slots:
         Fixture f;
         Ui::MainWindow &ui = f.ui();
         const QList<QAction *> menus = ui.menubar->actions();
-        QCOMPARE(menus.size(), 2);
+        QCOMPARE(menus.size(), 3);
         QCOMPARE(menus[0], ui.menuFile->menuAction());
-        QCOMPARE(menus[1], ui.menuHelp->menuAction());
+        QCOMPARE(menus[1], ui.menuView->menuAction());
+        QCOMPARE(menus[2], ui.menuHelp->menuAction());
+        QCOMPARE(ui.menuView->title(), QString("View"));
+        QCOMPARE(ui.menuView->actions(), QList<QAction *>{ui.actionDetails});
         QCOMPARE(ui.menuFile->title(), QString("File"));
         QCOMPARE(ui.menuHelp->title(), QString("Help"));
         const QList<QAction *> file = ui.menuFile->actions();
-        QCOMPARE(file.size(), 5);
+        QCOMPARE(file.size(), 6);
         QCOMPARE(file[0], ui.actionReadEDID);
         QCOMPARE(file[1], ui.actionLoadFromFile);
         QCOMPARE(file[2], ui.actionSaveToFile);
-        QVERIFY(file[3]->isSeparator());
-        QCOMPARE(file[4], ui.actionExit);
+        QCOMPARE(file[3], ui.menuPresets->menuAction());
+        QCOMPARE(ui.menuPresets->title(), QString("New from Preset"));
+        QVERIFY(file[4]->isSeparator());
+        QCOMPARE(file[5], ui.actionExit);
         QCOMPARE(ui.menuHelp->actions(), QList<QAction *>{ui.actionAbout});
         QCOMPARE(ui.actionExit->text(), QString("Exit"));
         QCOMPARE(ui.actionAbout->text(), QString("About"));
@@ -264,7 +269,7 @@ private slots:
             if (!action->shortcut().isEmpty())
                 all << action->shortcut().toString();
         all.sort();
-        QCOMPARE(all, QStringList({"Ctrl+O", "Ctrl+Q", "Ctrl+R", "Ctrl+S", "F1"}));
+        QCOMPARE(all, QStringList({"Ctrl+D", "Ctrl+O", "Ctrl+Q", "Ctrl+R", "Ctrl+S", "F1"}));
         QVERIFY(f.ui().ButWriteEDID->shortcut().isEmpty());
     }
 
