@@ -67,7 +67,7 @@ EdidDetailsWindow::EdidDetailsWindow(QTextEdit *editor, UserDialogs &dialogs,
 {
     setObjectName(QStringLiteral("EdidDetailsWindow"));
     setWindowTitle(tr("EDID Details"));
-    resize(560, 640);
+    resize(720, 640);
 
     m_summary->setObjectName(QStringLiteral("summary"));
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -124,10 +124,11 @@ EdidDetailsWindow::EdidDetailsWindow(QTextEdit *editor, UserDialogs &dialogs,
     m_decodeTimer->setInterval(DefaultDecodeDelayMs);
     connect(m_decodeTimer, &QTimer::timeout, this, &EdidDetailsWindow::decodeEditor);
     connect(m_editor, &QTextEdit::textChanged, m_decodeTimer, qOverload<>(&QTimer::start));
-    connect(m_fields, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *item) { onItemSelected(item); });
-    connect(m_findings, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *item) { onItemSelected(item); });
+    // The selection, not the current item: a view that gets the focus makes
+    // its first row current, which is no choice of the user's.
+    for (QTreeWidget *view : {m_fields, m_findings})
+        connect(view, &QTreeWidget::itemSelectionChanged, this,
+                [this, view] { onItemSelected(view->selectedItems().value(0)); });
     // In AUTOMIX mode the editor is disabled, and so are the edits.
     m_editor->installEventFilter(this);
     decodeEditor();

@@ -107,6 +107,9 @@ const QList<EditCase> &editCases()
          }},
         {"editPreferredTiming", TvSample, QStringLiteral("1280x720@60"),
          [](const EdidImage &i) { return setPreferredMode(i, QStringLiteral("1280x720@60")); }},
+        // A mode from the list keeps the table's own timing.
+        {"editPreferredTiming", TvSample, QStringLiteral("1360x768@60.02"),
+         [](const EdidImage &i) { return setPreferredTiming(i, offeredModes(i).at(1).timing); }},
         {"editRemoveVic", TvSample, QStringLiteral("16"),
          [](const EdidImage &i) { return removeVic(i, 16); }},
         {"editAddVic", QStringLiteral("dell-p2415q-hdmi2.0"), QStringLiteral("35"),
@@ -343,7 +346,7 @@ void TestDetailsWindow::editRewritesTable_data()
 {
     QTest::addColumn<int>("index");
     for (int i = 0; i < editCases().size(); ++i)
-        QTest::newRow(editCases().at(i).action) << i;
+        QTest::addRow("%d %s", i, editCases().at(i).action) << i;
 }
 
 void TestDetailsWindow::editRewritesTable()
