@@ -39,6 +39,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
                     m_typedSinceStored = true;
             });
     setUpFileImport();
+    connect(ui->actionDetails, &QAction::triggered, this, &MainWindow::showDetails);
+    setUpPresetsMenu();
     InitEDIDMode();
     forgetDeviceHandle();
 }

@@ -3,12 +3,14 @@
 #include "EdidImage.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
 class QAction;
+class EdidDetailsWindow;
 class QColor;
 class QDropEvent;
 class QLabel;
@@ -147,6 +149,15 @@ private:
     // went wrong when it fails.
     int parseEditorOrWarn(varnex::edid::EdidImage &image);
 
+    // View, EDID Details: opens the Details window or brings it to the front.
+    // Not a slot: the window's slots are a fixed set.
+    void showDetails();
+    // Fills File, New from Preset with one action per ready-made table.
+    void setUpPresetsMenu();
+    // Puts a preset's table into the editor like a loaded raw file, after the
+    // discard question when the user typed changes.
+    bool loadPreset(const QString &name);
+
     // True when nothing was typed since the table was last read, loaded,
     // saved or written, or when the user agrees to discard it.
     bool discardTypedChangesOk();
@@ -205,4 +216,6 @@ private:
     bool m_typedSinceStored = false;
     // Nesting depth of replaceEditorContent; changes meanwhile are not typing.
     int m_programEdits = 0;
+    // Made on first use; a child window, so it closes with this one.
+    QPointer<EdidDetailsWindow> m_details;
 };

@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -136,4 +137,21 @@ void QtUserDialogs::showReport(QWidget *parent, const QString &title, const QStr
                                const QString &report)
 {
     makeReportDialog(parent, title, text, report)->exec();
+}
+
+std::optional<QString> QtUserDialogs::askText(QWidget *parent, const QString &title,
+                                              const QString &label, const QString &initial,
+                                              const QStringList &suggestions)
+{
+    bool ok = false;
+    QString text;
+    if (suggestions.isEmpty()) {
+        text = QInputDialog::getText(parent, title, label, QLineEdit::Normal, initial, &ok);
+    } else {
+        const int current = std::max<int>(0, suggestions.indexOf(initial));
+        text = QInputDialog::getItem(parent, title, label, suggestions, current, true, &ok);
+    }
+    if (!ok)
+        return std::nullopt;
+    return text;
 }

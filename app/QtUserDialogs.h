@@ -25,6 +25,8 @@ public:
                             const QString &filter) override;
     void showReport(QWidget *parent, const QString &title, const QString &text,
                     const QString &report) override;
+    std::optional<QString> askText(QWidget *parent, const QString &title, const QString &label,
+                                   const QString &initial, const QStringList &suggestions) override;
 
     // The boxes before they are run; exposed so that their properties can be checked.
     static std::unique_ptr<QMessageBox> makeWarningBox(QWidget *parent, const QString &title,

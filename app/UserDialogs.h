@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class QWidget;
 
@@ -40,4 +43,9 @@ public:
     // shown read-only in a fixed-width font, and a Close button.
     virtual void showReport(QWidget *parent, const QString &title, const QString &text,
                             const QString &report) = 0;
+    // A small modal input for one value: a line edit showing `initial`, or,
+    // with suggestions, an editable list of them. Nothing when the user cancels.
+    virtual std::optional<QString> askText(QWidget *parent, const QString &title,
+                                           const QString &label, const QString &initial,
+                                           const QStringList &suggestions) = 0;
 };

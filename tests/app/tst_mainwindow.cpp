@@ -206,22 +206,27 @@ private slots:
         Fixture f;
         Ui::MainWindow &ui = f.ui();
         const QList<QAction *> menus = ui.menubar->actions();
-        QCOMPARE(menus.size(), 3);
+        QCOMPARE(menus.size(), 4);
         QCOMPARE(menus[0], ui.menuFile->menuAction());
-        QCOMPARE(menus[1]->menu()->objectName(), QString("menuDevice"));
-        QCOMPARE(menus[2], ui.menuHelp->menuAction());
+        QCOMPARE(menus[1], ui.menuView->menuAction());
+        QCOMPARE(menus[2]->menu()->objectName(), QString("menuDevice"));
+        QCOMPARE(menus[3], ui.menuHelp->menuAction());
+        QCOMPARE(ui.menuView->title(), QString("View"));
+        QCOMPARE(ui.menuView->actions(), QList<QAction *>{ui.actionDetails});
         QCOMPARE(ui.menuFile->title(), QString("File"));
         QCOMPARE(ui.menuHelp->title(), QString("Help"));
         const QList<QAction *> file = ui.menuFile->actions();
-        QCOMPARE(file.size(), 7);
+        QCOMPARE(file.size(), 8);
         QCOMPARE(file[0], ui.actionReadEDID);
         QCOMPARE(file[1], ui.actionLoadFromFile);
         QCOMPARE(file[2], ui.menuLoadFromDisplay->menuAction());
-        QCOMPARE(file[3], ui.actionSaveToFile);
-        QCOMPARE(file[4], ui.actionSaveHexText);
-        QVERIFY(file[5]->isSeparator());
-        QCOMPARE(file[6], ui.actionExit);
+        QCOMPARE(file[3], ui.menuPresets->menuAction());
+        QCOMPARE(file[4], ui.actionSaveToFile);
+        QCOMPARE(file[5], ui.actionSaveHexText);
+        QVERIFY(file[6]->isSeparator());
+        QCOMPARE(file[7], ui.actionExit);
         QCOMPARE(ui.menuLoadFromDisplay->title(), QString("Load from Display"));
+        QCOMPARE(ui.menuPresets->title(), QString("New from Preset"));
         QCOMPARE(ui.actionSaveHexText->text(), QString("Save as Hex Text..."));
         QCOMPARE(ui.menuHelp->actions(), QList<QAction *>{ui.actionAbout});
         QCOMPARE(ui.actionExit->text(), QString("Exit"));
@@ -269,7 +274,7 @@ private slots:
             if (!action->shortcut().isEmpty())
                 all << action->shortcut().toString();
         all.sort();
-        QCOMPARE(all, QStringList({"Ctrl+O", "Ctrl+Q", "Ctrl+R", "Ctrl+S", "F1"}));
+        QCOMPARE(all, QStringList({"Ctrl+D", "Ctrl+O", "Ctrl+Q", "Ctrl+R", "Ctrl+S", "F1"}));
         QVERIFY(f.ui().ButWriteEDID->shortcut().isEmpty());
     }
 

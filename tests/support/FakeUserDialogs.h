@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 // Records every dialog the window asks for and answers from scripted queues.
 // Unscripted questions are answered No (the safe answer, and the default of a
@@ -25,7 +26,8 @@ public:
         ConfirmWarning,
         OpenFile,
         SaveFile,
-        Report
+        Report,
+        Text
     };
 
     struct Call
@@ -35,13 +37,15 @@ public:
         bool hadParent = false;
         QString title;  // window title, or the caption of a file dialog
         QString text;   // main text; for file dialogs the start directory or proposed name
-        QString detail; // informative text of a box; filter of a file dialog; a report
+        QString detail; // informative text of a box; filter of a file dialog; a report;
+                        // for a text input the initial text and the suggestions, one a line
     };
 
     QList<Call> calls;
     QQueue<bool> questionAnswers; // askYesNo
     QQueue<bool> confirmAnswers;  // confirmWarning
     QQueue<QString> fileNames;
+    QQueue<std::optional<QString>> textAnswers; // askText; nothing = cancelled
     // Runs at each call, after it was recorded (e.g. to inspect the window meanwhile).
     std::function<void(const Call &)> onCall;
 
@@ -87,6 +91,14 @@ public:
                     const QString &report) override
     {
         record({Kind::Report, parent, parent != nullptr, title, text, report});
+    }
+
+    std::optional<QString> askText(QWidget *parent, const QString &title, const QString &label,
+                                   const QString &initial, const QStringList &suggestions) override
+    {
+        record({Kind::Text, parent, parent != nullptr, title, label,
+                initial + QLatin1Char('\n') + suggestions.join(QLatin1Char('\n'))});
+        return textAnswers.isEmpty() ? std::nullopt : textAnswers.dequeue();
     }
 
     int count(Kind kind) const
