@@ -11,6 +11,15 @@ constexpr quint8 TransferTypeMask = 0x03;
 constexpr quint8 BulkTransferType = 0x02;
 // Bit 7 of bEndpointAddress is the direction; set means IN.
 constexpr quint8 DirectionInBit = 0x80;
+// Bits 0-10 of wMaxPacketSize give the packet size; bits 11-12 only matter to
+// high-bandwidth periodic endpoints (USB 2.0, 9.6.6).
+constexpr quint16 PacketSizeMask = 0x07FF;
+
+struct Endpoint
+{
+    quint8 address = 0;
+    int packetSize = 0;
+};
 
 } // namespace
 
@@ -20,17 +29,18 @@ std::optional<BridgeEndpoints> findBridgeEndpoints(const UsbDeviceInfo &device)
         if (interface.number != UsbXpress::InterfaceNumber || interface.alternateSetting != 0 ||
             interface.interfaceClass != UsbXpress::InterfaceClass)
             continue;
-        std::optional<quint8> in;
-        std::optional<quint8> out;
+        std::optional<Endpoint> in;
+        std::optional<Endpoint> out;
         for (const UsbEndpointInfo &endpoint : interface.endpoints) {
-            if ((endpoint.attributes & TransferTypeMask) != BulkTransferType)
+            const int packetSize = endpoint.maxPacketSize & PacketSizeMask;
+            if ((endpoint.attributes & TransferTypeMask) != BulkTransferType || packetSize == 0)
                 continue;
-            std::optional<quint8> &slot = (endpoint.address & DirectionInBit) ? in : out;
+            std::optional<Endpoint> &slot = (endpoint.address & DirectionInBit) ? in : out;
             if (!slot)
-                slot = endpoint.address;
+                slot = Endpoint{endpoint.address, packetSize};
         }
         if (in && out)
-            return BridgeEndpoints{*in, *out};
+            return BridgeEndpoints{in->address, out->address, in->packetSize, out->packetSize};
         return std::nullopt;
     }
     return std::nullopt;

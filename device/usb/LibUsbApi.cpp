@@ -145,9 +145,19 @@ int LibUsbApi::stringDescriptor(UsbHandleId handle, quint8 index, QByteArray *te
     return LIBUSB_SUCCESS;
 }
 
-int LibUsbApi::setAutoDetachKernelDriver(UsbHandleId handle, bool enable)
+int LibUsbApi::kernelDriverActive(UsbHandleId handle, int interfaceNumber)
 {
-    return libusb_set_auto_detach_kernel_driver(toHandle(handle), enable ? 1 : 0);
+    return libusb_kernel_driver_active(toHandle(handle), interfaceNumber);
+}
+
+int LibUsbApi::detachKernelDriver(UsbHandleId handle, int interfaceNumber)
+{
+    return libusb_detach_kernel_driver(toHandle(handle), interfaceNumber);
+}
+
+int LibUsbApi::attachKernelDriver(UsbHandleId handle, int interfaceNumber)
+{
+    return libusb_attach_kernel_driver(toHandle(handle), interfaceNumber);
 }
 
 int LibUsbApi::claimInterface(UsbHandleId handle, int interfaceNumber)

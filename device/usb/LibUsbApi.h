@@ -23,7 +23,9 @@ public:
     int open(UsbDeviceId device, UsbHandleId *handle) override;
     void close(UsbHandleId handle) override;
     int stringDescriptor(UsbHandleId handle, quint8 index, QByteArray *text) override;
-    int setAutoDetachKernelDriver(UsbHandleId handle, bool enable) override;
+    int kernelDriverActive(UsbHandleId handle, int interfaceNumber) override;
+    int detachKernelDriver(UsbHandleId handle, int interfaceNumber) override;
+    int attachKernelDriver(UsbHandleId handle, int interfaceNumber) override;
     int claimInterface(UsbHandleId handle, int interfaceNumber) override;
     int releaseInterface(UsbHandleId handle, int interfaceNumber) override;
     int clearHalt(UsbHandleId handle, quint8 endpoint) override;

@@ -77,7 +77,11 @@ public:
     virtual void close(UsbHandleId handle) = 0;
     // The string descriptor at index, converted to ASCII.
     virtual int stringDescriptor(UsbHandleId handle, quint8 index, QByteArray *text) = 0;
-    virtual int setAutoDetachKernelDriver(UsbHandleId handle, bool enable) = 0;
+    // 1 when a kernel driver other than the USB layer's own holds the
+    // interface, 0 when none does, or a failing UsbCode.
+    virtual int kernelDriverActive(UsbHandleId handle, int interfaceNumber) = 0;
+    virtual int detachKernelDriver(UsbHandleId handle, int interfaceNumber) = 0;
+    virtual int attachKernelDriver(UsbHandleId handle, int interfaceNumber) = 0;
     virtual int claimInterface(UsbHandleId handle, int interfaceNumber) = 0;
     virtual int releaseInterface(UsbHandleId handle, int interfaceNumber) = 0;
     virtual int clearHalt(UsbHandleId handle, quint8 endpoint) = 0;
@@ -85,6 +89,7 @@ public:
     virtual int controlOut(UsbHandleId handle, quint8 requestType, quint8 request, quint16 value,
                            quint16 index, unsigned timeoutMs) = 0;
     // *transferred is set even when the result is an error (a timeout may carry data).
+    // A length of 0 on an OUT endpoint sends a zero-length packet.
     virtual int bulkTransfer(UsbHandleId handle, quint8 endpoint, quint8 *data, int length,
                              int *transferred, unsigned timeoutMs) = 0;
 };

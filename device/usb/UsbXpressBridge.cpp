@@ -11,9 +11,6 @@
 
 namespace varnex::device::usb {
 
-static_assert(UsbXpressBridge::BulkInChunk % UsbXpress::PacketSize == 0);
-static_assert(UsbXpressBridge::RxBufferCapacity % UsbXpress::PacketSize == 0);
-
 namespace {
 
 qint64 steadyMilliseconds()
@@ -46,6 +43,12 @@ int firstFailure(int current, int next)
     return current != UsbCode::Success ? current : next;
 }
 
+// What every call on a handle whose device has gone returns.
+BridgeStatus goneStatus()
+{
+    return bridgeStatusFromUsb(UsbCode::NoDevice);
+}
+
 } // namespace
 
 UsbXpressBridge::UsbXpressBridge(std::unique_ptr<UsbApi> api, QList<UsbId> acceptedIds, Clock clock)
@@ -60,6 +63,33 @@ UsbXpressBridge::~UsbXpressBridge()
         int ignored = UsbCode::Success;
         shutDown(device, &ignored);
     }
+    m_open.clear();
+    giveKernelDriversBack();
+}
+
+void UsbXpressBridge::giveKernelDriversBack()
+{
+    if (m_detached.empty())
+        return;
+    std::vector<UsbDeviceInfo> all;
+    if (m_api->enumerate(&all) != UsbCode::Success)
+        return;
+    for (size_t i = 0; i < all.size(); ++i) {
+        const QByteArray path = linkPathOf(all[i]);
+        if (!m_detached.contains(path) ||
+            !m_acceptedIds.contains(UsbId{all[i].vendorId, all[i].productId}))
+            continue;
+        UsbHandleId usb = 0;
+        int result = m_api->open(UsbDeviceId(i), &usb);
+        if (result == UsbCode::Success) {
+            result = m_api->attachKernelDriver(usb, UsbXpress::InterfaceNumber);
+            m_api->close(usb);
+        }
+        // No driver wanting the interface is not a failure.
+        if (result != UsbCode::Success && result != UsbCode::NotFound)
+            noteUsbFailure("giving the interface back to its kernel driver", result);
+    }
+    m_detached.clear();
 }
 
 int UsbXpressBridge::refreshDevices()
@@ -89,6 +119,22 @@ UsbXpressBridge::OpenDevice *UsbXpressBridge::openDevice(BridgeHandle handle)
 {
     const auto found = m_open.find(handle);
     return found == m_open.end() ? nullptr : &found->second;
+}
+
+UsbXpressBridge::OpenDevice *UsbXpressBridge::openDeviceAt(const QByteArray &linkPath)
+{
+    for (auto &[handle, device] : m_open) {
+        if (device.linkPath == linkPath)
+            return &device;
+    }
+    return nullptr;
+}
+
+int UsbXpressBridge::track(OpenDevice &device, int usbCode)
+{
+    if (usbCode == UsbCode::NoDevice)
+        device.gone = true;
+    return usbCode;
 }
 
 void UsbXpressBridge::noteUsbFailure(const char *operation, int usbCode)
@@ -125,12 +171,17 @@ BridgeStatus UsbXpressBridge::getDeviceCount(quint32 *count)
 BridgeStatus UsbXpressBridge::readString(const Candidate &device, quint8 descriptorIndex,
                                          QByteArray *text)
 {
-    if (descriptorIndex == 0)
-        return StringUnavailableStatus;
-    const QByteArray path = linkPathOf(device.info);
-    for (auto &[handle, open] : m_open) {
-        if (open.linkPath == path)
-            return bridgeStatusFromUsb(m_api->stringDescriptor(open.usb, descriptorIndex, text));
+    // Other gadgets with the factory ids may declare no such string: that is an
+    // empty string, which never matches a serial number, not a failure.
+    if (descriptorIndex == 0) {
+        text->clear();
+        return BridgeSuccess;
+    }
+    if (OpenDevice *open = openDeviceAt(linkPathOf(device.info))) {
+        if (open->gone)
+            return goneStatus();
+        return bridgeStatusFromUsb(
+            track(*open, m_api->stringDescriptor(open->usb, descriptorIndex, text)));
     }
     UsbHandleId usb = 0;
     if (const int result = m_api->open(device.id, &usb); result != UsbCode::Success) {
@@ -140,6 +191,19 @@ BridgeStatus UsbXpressBridge::readString(const Candidate &device, quint8 descrip
     const int result = m_api->stringDescriptor(usb, descriptorIndex, text);
     m_api->close(usb);
     return bridgeStatusFromUsb(result);
+}
+
+BridgeStatus UsbXpressBridge::checkPresent(const Candidate &device)
+{
+    if (const OpenDevice *open = openDeviceAt(linkPathOf(device.info)))
+        return open->gone ? goneStatus() : BridgeSuccess;
+    // The device list is a snapshot; only opening the device tells whether it is still there.
+    UsbHandleId usb = 0;
+    const int result = m_api->open(device.id, &usb);
+    if (result != UsbCode::Success)
+        return bridgeStatusFromUsb(result);
+    m_api->close(usb);
+    return BridgeSuccess;
 }
 
 BridgeStatus UsbXpressBridge::getDeviceString(quint32 index, char *buffer, quint32 option)
@@ -158,6 +222,7 @@ BridgeStatus UsbXpressBridge::getDeviceString(quint32 index, char *buffer, quint
         status = readString(*device, device->info.productIndex, &text);
         break;
     case LinkNameString:
+        status = checkPresent(*device);
         text = linkPathOf(device->info);
         break;
     default:
@@ -187,10 +252,7 @@ BridgeStatus UsbXpressBridge::open(quint32 index, BridgeHandle *handle)
         noteUsbFailure("opening the device", result);
         return bridgeStatusFromUsb(result);
     }
-    // The in-kernel serial driver may hold the interface; libusb hands it back on release.
-    int result = m_api->setAutoDetachKernelDriver(usb, true);
-    if (result == UsbCode::NotSupported)
-        result = UsbCode::Success;
+    int result = detachKernelDriver(usb, linkPathOf(device->info));
     if (result == UsbCode::Success)
         result = m_api->claimInterface(usb, UsbXpress::InterfaceNumber);
     if (result != UsbCode::Success) {
@@ -220,14 +282,36 @@ BridgeStatus UsbXpressBridge::open(quint32 index, BridgeHandle *handle)
     return BridgeSuccess;
 }
 
+int UsbXpressBridge::detachKernelDriver(UsbHandleId usb, const QByteArray &linkPath)
+{
+    const int active = m_api->kernelDriverActive(usb, UsbXpress::InterfaceNumber);
+    // Platforms without kernel drivers to detach say NotSupported.
+    if (active == 0 || active == UsbCode::NotSupported)
+        return UsbCode::Success;
+    if (active < 0)
+        return active;
+    const int result = m_api->detachKernelDriver(usb, UsbXpress::InterfaceNumber);
+    if (result == UsbCode::Success)
+        m_detached.insert(linkPath);
+    // NotFound: the driver let go of the interface in the meantime.
+    return result == UsbCode::NotFound ? UsbCode::Success : result;
+}
+
 void UsbXpressBridge::shutDown(OpenDevice &device, int *firstError)
 {
-    *firstError =
-        firstFailure(*firstError, m_api->controlOut(device.usb, UsbXpress::RequestType,
-                                                    UsbXpress::Request, UsbXpress::DisableValue,
-                                                    UsbXpress::RequestIndex, ControlTimeoutMs));
-    *firstError =
-        firstFailure(*firstError, m_api->releaseInterface(device.usb, UsbXpress::InterfaceNumber));
+    // Of a device that has gone, even while this shuts it down, there is
+    // nothing to undo but the handle.
+    if (!device.gone) {
+        int result = track(device, m_api->controlOut(device.usb, UsbXpress::RequestType,
+                                                     UsbXpress::Request, UsbXpress::DisableValue,
+                                                     UsbXpress::RequestIndex, ControlTimeoutMs));
+        if (!device.gone)
+            result = firstFailure(
+                result,
+                track(device, m_api->releaseInterface(device.usb, UsbXpress::InterfaceNumber)));
+        if (!device.gone)
+            *firstError = firstFailure(*firstError, result);
+    }
     m_api->close(device.usb);
 }
 
@@ -244,19 +328,45 @@ BridgeStatus UsbXpressBridge::close(BridgeHandle handle)
     return bridgeStatusFromUsb(result);
 }
 
+bool UsbXpressBridge::hasRoomForPacket(const OpenDevice &device)
+{
+    return RxBufferCapacity - qint64(device.rx.size()) >= device.endpoints.inPacketSize;
+}
+
 int UsbXpressBridge::fillRxBuffer(OpenDevice &device, unsigned timeoutMs)
 {
+    const int packet = device.endpoints.inPacketSize;
     const size_t held = device.rx.size();
-    if (held >= size_t(RxBufferCapacity))
+    // A transfer that is not a whole number of packets overflows when a full
+    // packet comes, and libusb calls the data of an overflowed transfer unreliable.
+    const int room = RxBufferCapacity - int(std::min<size_t>(held, RxBufferCapacity));
+    const int length = std::min(BulkInChunk, room) / packet * packet;
+    if (length == 0)
         return UsbCode::Success;
-    const int length = std::min(BulkInChunk, RxBufferCapacity - int(held));
     device.rx.resize(held + size_t(length));
     int transferred = 0;
-    const int result = m_api->bulkTransfer(device.usb, device.endpoints.in, device.rx.data() + held,
-                                           length, &transferred, timeoutMs);
-    // Whatever arrived counts, even when the transfer timed out or failed.
-    device.rx.resize(held + size_t(std::clamp(transferred, 0, length)));
+    const int result =
+        track(device, m_api->bulkTransfer(device.usb, device.endpoints.in, device.rx.data() + held,
+                                          length, &transferred, timeoutMs));
+    // Whatever arrived counts, even when the transfer timed out or failed,
+    // except what an overflowed transfer holds.
+    const int kept = result == UsbCode::Overflow ? 0 : std::clamp(transferred, 0, length);
+    device.rx.resize(held + size_t(kept));
     return result;
+}
+
+int UsbXpressBridge::drainDevice(OpenDevice &device)
+{
+    for (int i = 0; i < FlushDrainReadLimit; ++i) {
+        device.rx.clear();
+        const int result = fillRxBuffer(device, FlushDrainTimeoutMs);
+        if (result != UsbCode::Success && result != UsbCode::Timeout)
+            return result;
+        if (device.rx.empty())
+            return UsbCode::Success;
+    }
+    qCWarning(lcUsbBridge, "USB bridge: the device keeps sending data; it cannot be flushed");
+    return UsbCode::Io;
 }
 
 BridgeStatus UsbXpressBridge::read(BridgeHandle handle, quint8 *buffer, quint32 toRead,
@@ -266,9 +376,11 @@ BridgeStatus UsbXpressBridge::read(BridgeHandle handle, quint8 *buffer, quint32 
     OpenDevice *device = openDevice(handle);
     if (!device)
         return InvalidHandleStatus;
+    if (device->gone)
+        return goneStatus();
     int result = UsbCode::Success;
     const qint64 deadline = m_clock() + ReadTimeoutMs;
-    while (device->rx.size() < toRead && device->rx.size() < size_t(RxBufferCapacity)) {
+    while (device->rx.size() < toRead && hasRoomForPacket(*device)) {
         const qint64 remaining = deadline - m_clock();
         if (remaining <= 0)
             break;
@@ -294,6 +406,8 @@ BridgeStatus UsbXpressBridge::write(BridgeHandle handle, const quint8 *buffer, q
     OpenDevice *device = openDevice(handle);
     if (!device)
         return InvalidHandleStatus;
+    if (device->gone)
+        return goneStatus();
     if (toWrite > quint32(INT_MAX))
         return InvalidParameterStatus;
     if (toWrite == 0)
@@ -301,9 +415,18 @@ BridgeStatus UsbXpressBridge::write(BridgeHandle handle, const quint8 *buffer, q
     // libusb takes a mutable buffer even for OUT transfers.
     std::vector<quint8> frame(buffer, buffer + toWrite);
     int transferred = 0;
-    const int result = m_api->bulkTransfer(device->usb, device->endpoints.out, frame.data(),
-                                           int(toWrite), &transferred, WriteTimeoutMs);
+    int result =
+        track(*device, m_api->bulkTransfer(device->usb, device->endpoints.out, frame.data(),
+                                           int(toWrite), &transferred, WriteTimeoutMs));
     *written = quint32(std::clamp(transferred, 0, int(toWrite)));
+    // The bridge takes a transfer that ends with a full packet as unfinished
+    // until a zero-length packet closes it.
+    if (result == UsbCode::Success && *written == toWrite &&
+        toWrite % quint32(device->endpoints.outPacketSize) == 0) {
+        int none = 0;
+        result = track(*device, m_api->bulkTransfer(device->usb, device->endpoints.out,
+                                                    frame.data(), 0, &none, WriteTimeoutMs));
+    }
     if (result != UsbCode::Success) {
         noteUsbFailure("writing", result);
         return bridgeStatusFromUsb(result);
@@ -317,13 +440,21 @@ BridgeStatus UsbXpressBridge::flushBuffers(BridgeHandle handle, quint8 flushTran
     OpenDevice *device = openDevice(handle);
     if (!device)
         return InvalidHandleStatus;
-    int result = UsbCode::Success;
-    if (flushTransmit || flushReceive)
-        result =
-            m_api->controlOut(device->usb, UsbXpress::RequestType, UsbXpress::Request,
-                              UsbXpress::FlushValue, UsbXpress::RequestIndex, ControlTimeoutMs);
-    if (flushReceive)
+    if (device->gone)
+        return goneStatus();
+    if (!flushTransmit && !flushReceive)
+        return BridgeSuccess;
+    int result = track(*device, m_api->controlOut(device->usb, UsbXpress::RequestType,
+                                                  UsbXpress::Request, UsbXpress::FlushValue,
+                                                  UsbXpress::RequestIndex, ControlTimeoutMs));
+    // The flush request leaves what already waits in the device's IN FIFO (a
+    // reply that came after its time-out); it is read and dropped here so that
+    // it cannot pass for the reply to the next request.
+    if (flushReceive) {
+        if (result == UsbCode::Success)
+            result = drainDevice(*device);
         device->rx.clear();
+    }
     if (result != UsbCode::Success)
         noteUsbFailure("flushing", result);
     return bridgeStatusFromUsb(result);
@@ -337,6 +468,8 @@ BridgeStatus UsbXpressBridge::checkRxQueue(BridgeHandle handle, quint32 *bytesWa
     OpenDevice *device = openDevice(handle);
     if (!device)
         return InvalidHandleStatus;
+    if (device->gone)
+        return goneStatus();
     int result = fillRxBuffer(*device, RxPollTimeoutMs);
     if (result == UsbCode::Timeout)
         result = UsbCode::Success;

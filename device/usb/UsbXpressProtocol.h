@@ -19,7 +19,4 @@ inline constexpr quint16 FlushValue = 0x0001;
 inline constexpr quint16 EnableValue = 0x0002;
 inline constexpr quint16 DisableValue = 0x0004;
 
-// The firmware's bulk endpoints are full-speed, 64 bytes per packet.
-inline constexpr int PacketSize = 64;
-
 } // namespace varnex::device::usb::UsbXpress

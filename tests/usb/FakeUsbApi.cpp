@@ -71,14 +71,35 @@ int FakeUsbApi::stringDescriptor(UsbHandleId handle, quint8 index, QByteArray *t
     return UsbCode::Success;
 }
 
-int FakeUsbApi::setAutoDetachKernelDriver(UsbHandleId, bool enable)
+int FakeUsbApi::kernelDriverActive(UsbHandleId, int interfaceNumber)
 {
-    return record(QStringLiteral("autoDetach %1").arg(int(enable)));
+    const int result = record(QStringLiteral("driverActive %1").arg(interfaceNumber));
+    return result != UsbCode::Success ? result : int(m_state->kernelDriverBound);
+}
+
+int FakeUsbApi::detachKernelDriver(UsbHandleId, int interfaceNumber)
+{
+    const int result = record(QStringLiteral("detach %1").arg(interfaceNumber));
+    if (result == UsbCode::Success && !m_state->kernelDriverBound)
+        return UsbCode::NotFound;
+    if (result == UsbCode::Success)
+        m_state->kernelDriverBound = false;
+    return result;
+}
+
+int FakeUsbApi::attachKernelDriver(UsbHandleId, int interfaceNumber)
+{
+    const int result = record(QStringLiteral("attach %1").arg(interfaceNumber));
+    if (result == UsbCode::Success)
+        m_state->kernelDriverBound = true;
+    return result;
 }
 
 int FakeUsbApi::claimInterface(UsbHandleId, int interfaceNumber)
 {
-    const int result = record(QStringLiteral("claim %1").arg(interfaceNumber));
+    int result = record(QStringLiteral("claim %1").arg(interfaceNumber));
+    if (result == UsbCode::Success && m_state->kernelDriverBound)
+        result = UsbCode::Busy;
     if (result == UsbCode::Success)
         ++m_state->claimedInterfaces;
     return result;
@@ -115,6 +136,7 @@ int FakeUsbApi::bulkTransfer(UsbHandleId, quint8 endpoint, quint8 *data, int len
         const int moved =
             m_state->bulkOutLimit < 0 ? length : std::min(length, m_state->bulkOutLimit);
         m_state->bulkOut.append(reinterpret_cast<const char *>(data), moved);
+        m_state->bulkOutLengths.push_back(length);
         *transferred = moved;
         return moved == length ? UsbCode::Success : UsbCode::Timeout;
     }

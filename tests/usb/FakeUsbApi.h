@@ -41,12 +41,15 @@ struct FakeUsbState
     std::vector<int> bulkInLengths;
     std::vector<unsigned> bulkInTimeouts;
     QByteArray bulkOut;
+    std::vector<int> bulkOutLengths;
     // When set, a bulk OUT moves only this many bytes.
     int bulkOutLimit = -1;
     // Milliseconds; advanced by every transfer that times out.
     qint64 now = 0;
     int openHandles = 0;
     int claimedInterfaces = 0;
+    // Whether a kernel driver holds the interface (of every device).
+    bool kernelDriverBound = false;
 };
 
 class FakeUsbApi final : public UsbApi
@@ -59,7 +62,9 @@ public:
     int open(UsbDeviceId device, UsbHandleId *handle) override;
     void close(UsbHandleId handle) override;
     int stringDescriptor(UsbHandleId handle, quint8 index, QByteArray *text) override;
-    int setAutoDetachKernelDriver(UsbHandleId handle, bool enable) override;
+    int kernelDriverActive(UsbHandleId handle, int interfaceNumber) override;
+    int detachKernelDriver(UsbHandleId handle, int interfaceNumber) override;
+    int attachKernelDriver(UsbHandleId handle, int interfaceNumber) override;
     int claimInterface(UsbHandleId handle, int interfaceNumber) override;
     int releaseInterface(UsbHandleId handle, int interfaceNumber) override;
     int clearHalt(UsbHandleId handle, quint8 endpoint) override;

@@ -241,6 +241,9 @@ private slots:
             << false << quint8(0) << quint8(0);
         QTest::newRow("no OUT endpoint") << std::vector{vendorInterface({E{0x81, BulkType, 64}})}
                                          << false << quint8(0) << quint8(0);
+        QTest::newRow("OUT declares no packet size")
+            << std::vector{vendorInterface({E{0x81, BulkType, 64}, E{0x01, BulkType, 0}})} << false
+            << quint8(0) << quint8(0);
         QTest::newRow("interrupt pair only")
             << std::vector{vendorInterface(
                    {E{0x81, InterruptType, 64}, E{0x01, InterruptType, 64}})}
@@ -289,7 +292,7 @@ private slots:
         BridgeHandle handle = NoDeviceHandle;
         QCOMPARE(m_bridge->open(0, &handle), BridgeSuccess);
         QVERIFY(handle != NoDeviceHandle);
-        QCOMPARE(m_usb.log, QStringList({"open 0", "autoDetach 1", "claim 0", "clearHalt 82",
+        QCOMPARE(m_usb.log, QStringList({"open 0", "driverActive 0", "claim 0", "clearHalt 82",
                                          "clearHalt 02", "control 40 02 0002 0000"}));
     }
 
@@ -323,23 +326,28 @@ private slots:
     {
         QTest::addColumn<QString>("failingCall");
         QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("driverBound");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("open: permission denied") << "open" << UsbCode::Access << false;
-        QTest::newRow("open: gone") << "open" << UsbCode::NoDevice << false;
-        QTest::newRow("auto-detach unsupported") << "autoDetach" << UsbCode::NotSupported << true;
-        QTest::newRow("auto-detach fails") << "autoDetach" << UsbCode::Io << false;
-        QTest::newRow("claim: busy") << "claim" << UsbCode::Busy << false;
-        QTest::newRow("clear halt IN") << "clearHalt 81" << UsbCode::Pipe << false;
-        QTest::newRow("clear halt OUT") << "clearHalt 01" << UsbCode::Io << false;
-        QTest::newRow("enable") << "control 40 02 0002 0000" << UsbCode::Timeout << false;
+        QTest::newRow("open: permission denied") << "open" << UsbCode::Access << false << false;
+        QTest::newRow("open: gone") << "open" << UsbCode::NoDevice << false << false;
+        QTest::newRow("no kernel drivers here")
+            << "driverActive" << UsbCode::NotSupported << false << true;
+        QTest::newRow("driver query fails") << "driverActive" << UsbCode::Io << false << false;
+        QTest::newRow("detach: permission denied") << "detach" << UsbCode::Access << true << false;
+        QTest::newRow("claim: busy") << "claim" << UsbCode::Busy << false << false;
+        QTest::newRow("clear halt IN") << "clearHalt 81" << UsbCode::Pipe << false << false;
+        QTest::newRow("clear halt OUT") << "clearHalt 01" << UsbCode::Io << false << false;
+        QTest::newRow("enable") << "control 40 02 0002 0000" << UsbCode::Timeout << false << false;
     }
     void openFailureLeavesNothingOpen()
     {
         QFETCH(QString, failingCall);
         QFETCH(int, code);
+        QFETCH(bool, driverBound);
         QFETCH(bool, opens);
         m_usb.devices = {bridgeDevice("2020")};
         m_usb.failures[failingCall] = code;
+        m_usb.kernelDriverBound = driverBound;
         makeBridge();
         quint32 count = 0;
         QCOMPARE(m_bridge->getDeviceCount(&count), BridgeSuccess);
@@ -403,28 +411,21 @@ private slots:
         BridgeStatus status = -1;
         QCOMPARE(deviceString(0, LinkNameString, &status), expected);
         QCOMPARE(status, BridgeSuccess);
-        // The link name needs no access to the device.
-        QVERIFY(!m_usb.log.contains("open 0"));
+        // Only a device still there has a link name: it is opened and closed again.
+        QCOMPARE(m_usb.log.mid(m_usb.log.indexOf("open 0")), QStringList({"open 0", "close"}));
     }
 
     void deviceStringFailures_data()
     {
         QTest::addColumn<QString>("failingCall");
-        QTest::addColumn<bool>("withoutSerial");
-        QTest::newRow("permission denied") << "open" << false;
-        QTest::newRow("descriptor stalls") << "string" << false;
-        QTest::newRow("no serial declared") << QString() << true;
+        QTest::newRow("permission denied") << "open";
+        QTest::newRow("descriptor stalls") << "string";
     }
     void deviceStringFailures()
     {
         QFETCH(QString, failingCall);
-        QFETCH(bool, withoutSerial);
-        FakeDevice device = bridgeDevice("2020");
-        if (withoutSerial)
-            device.info.serialNumberIndex = 0;
-        m_usb.devices = {device};
-        if (!failingCall.isEmpty())
-            m_usb.failures[failingCall] = UsbCode::Access;
+        m_usb.devices = {bridgeDevice("2020")};
+        m_usb.failures[failingCall] = UsbCode::Access;
         makeBridge();
         BridgeStatus status = BridgeSuccess;
         QCOMPARE(deviceString(0, SerialNumberString, &status), QString());
@@ -465,7 +466,8 @@ private slots:
         QCOMPARE(waiting, 16u);
         m_usb.log.clear();
         QCOMPARE(m_bridge->flushBuffers(handle, 1, 1), BridgeSuccess);
-        QCOMPARE(m_usb.log, QStringList{"control 40 02 0001 0000"});
+        // The request, then one read that finds the device empty.
+        QCOMPARE(m_usb.log, QStringList({"control 40 02 0001 0000", "bulkIn 81"}));
         QCOMPARE(m_bridge->checkRxQueue(handle, &waiting, &queueStatus), BridgeSuccess);
         QCOMPARE(waiting, 0u);
         QCOMPARE(queueStatus, UsbXpressBridge::RxQueueEmpty);
@@ -493,7 +495,8 @@ private slots:
         m_usb.bulkIn = {{bytes(16), UsbCode::Success}};
         QCOMPARE(m_bridge->checkRxQueue(handle, &waiting, &queueStatus), BridgeSuccess);
         QCOMPARE(waiting, 16u);
-        QCOMPARE(queueStatus, UsbXpressBridge::RxQueueHasData);
+        // 0x02 says data waits, as the vendor's library has it; 0x01 would be an overrun.
+        QCOMPARE(queueStatus, 0x02u);
         QCOMPARE(m_bridge->checkRxQueue(handle, &waiting, &queueStatus), BridgeSuccess);
         QCOMPARE(waiting, 16u);
         QCOMPARE(m_usb.bulkInTimeouts.size(), size_t(3));
@@ -594,9 +597,9 @@ private slots:
         QTest::newRow("flush") << "flush"
                                << "control 40 02 0001 0000" << UsbCode::Io;
         QTest::newRow("close: disable") << "close"
-                                        << "control 40 02 0004 0000" << UsbCode::NoDevice;
+                                        << "control 40 02 0004 0000" << UsbCode::Io;
         QTest::newRow("close: release") << "close"
-                                        << "release" << UsbCode::NoDevice;
+                                        << "release" << UsbCode::Busy;
     }
     void transferFailuresGiveFailingStatus()
     {
@@ -661,6 +664,292 @@ private slots:
             QCOMPARE(m_bridge->close(bad), BridgeStatus(InvalidHandleStatus));
         }
         QVERIFY(m_usb.log.isEmpty());
+    }
+
+    void goneDeviceFailsEveryLaterCallWithoutIo_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("failingCall");
+        QTest::newRow("write") << "write"
+                               << "bulkOut";
+        QTest::newRow("queue check") << "check"
+                                     << "bulkIn";
+        QTest::newRow("read") << "read"
+                              << "bulkIn";
+        QTest::newRow("flush") << "flush"
+                               << "control 40 02 0001 0000";
+        QTest::newRow("serial string") << "string"
+                                       << "string";
+    }
+    void goneDeviceFailsEveryLaterCallWithoutIo()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, failingCall);
+        m_usb.devices = {bridgeDevice("2020")};
+        makeBridge();
+        const BridgeHandle handle = openFirst();
+        m_usb.failures[failingCall] = UsbCode::NoDevice;
+        quint8 data[16] = {1, 2, 3, 4};
+        quint32 count = 0;
+        quint32 queueStatus = 0;
+        BridgeStatus status = BridgeSuccess;
+        if (operation == "write")
+            status = m_bridge->write(handle, data, 4, &count);
+        else if (operation == "check")
+            status = m_bridge->checkRxQueue(handle, &count, &queueStatus);
+        else if (operation == "read")
+            status = m_bridge->read(handle, data, 16, &count);
+        else if (operation == "flush")
+            status = m_bridge->flushBuffers(handle, 1, 1);
+        else
+            deviceString(0, SerialNumberString, &status);
+        const BridgeStatus gone = bridgeStatusFromUsb(UsbCode::NoDevice);
+        QCOMPARE(status, gone);
+
+        m_usb.failures.clear();
+        m_usb.log.clear();
+        QCOMPARE(m_bridge->write(handle, data, 4, &count), gone);
+        QCOMPARE(m_bridge->read(handle, data, 16, &count), gone);
+        QCOMPARE(m_bridge->checkRxQueue(handle, &count, &queueStatus), gone);
+        QCOMPARE(m_bridge->flushBuffers(handle, 1, 1), gone);
+        QCOMPARE(deviceString(0, SerialNumberString, &status), QString());
+        QCOMPARE(status, gone);
+        QCOMPARE(deviceString(0, LinkNameString, &status), QString());
+        QCOMPARE(status, gone);
+        QVERIFY2(m_usb.log.isEmpty(), qPrintable(m_usb.log.join(", ")));
+        // Closing only lets go of the handle: there is nothing left to disable.
+        QCOMPARE(m_bridge->close(handle), BridgeSuccess);
+        QCOMPARE(m_usb.log, QStringList{"close"});
+        QCOMPARE(m_usb.openHandles, 0);
+    }
+
+    void deviceGoneWhileClosingIsClosed()
+    {
+        m_usb.devices = {bridgeDevice("2020")};
+        makeBridge();
+        const BridgeHandle handle = openFirst();
+        m_usb.failures["control 40 02 0004 0000"] = UsbCode::NoDevice;
+        QCOMPARE(m_bridge->close(handle), BridgeSuccess);
+        QCOMPARE(m_usb.log, QStringList({"control 40 02 0004 0000", "close"}));
+    }
+
+    void undeclaredStringIsEmpty_data()
+    {
+        QTest::addColumn<quint32>("option");
+        QTest::newRow("serial number") << quint32(SerialNumberString);
+        QTest::newRow("description") << quint32(DescriptionString);
+    }
+    void undeclaredStringIsEmpty()
+    {
+        QFETCH(quint32, option);
+        // Another gadget with the factory ids, declaring neither string.
+        FakeDevice gadget = bridgeDevice("unused");
+        gadget.info.serialNumberIndex = 0;
+        gadget.info.productIndex = 0;
+        m_usb.devices = {gadget};
+        makeBridge();
+        BridgeStatus status = -1;
+        QCOMPARE(deviceString(0, option, &status), QString());
+        QCOMPARE(status, BridgeSuccess);
+        QVERIFY(!m_usb.log.contains("open 0"));
+    }
+
+    void linkNameFailsWhenTheDeviceHasGone()
+    {
+        m_usb.devices = {bridgeDevice("2020")};
+        makeBridge();
+        quint32 count = 0;
+        QCOMPARE(m_bridge->getDeviceCount(&count), BridgeSuccess);
+        m_usb.failures["open"] = UsbCode::NoDevice;
+        BridgeStatus status = BridgeSuccess;
+        QCOMPARE(deviceString(0, LinkNameString, &status), QString());
+        QCOMPARE(status, bridgeStatusFromUsb(UsbCode::NoDevice));
+        m_usb.failures.clear();
+        QCOMPARE(deviceString(0, LinkNameString, &status), QStringLiteral("usb:3-1.4"));
+        QCOMPARE(status, BridgeSuccess);
+        QCOMPARE(m_usb.openHandles, 0);
+    }
+
+    void kernelDriverIsDetachedOnceAndGivenBackAtTheEnd_data()
+    {
+        QTest::addColumn<bool>("bound");
+        QTest::addColumn<QStringList>("atTheEnd");
+        QTest::newRow("driver bound")
+            << true << QStringList{"enumerate", "open 0", "attach 0", "close"};
+        QTest::newRow("no driver") << false << QStringList{};
+    }
+    void kernelDriverIsDetachedOnceAndGivenBackAtTheEnd()
+    {
+        QFETCH(bool, bound);
+        QFETCH(QStringList, atTheEnd);
+        m_usb.devices = {bridgeDevice("2020")};
+        m_usb.kernelDriverBound = bound;
+        makeBridge();
+        quint32 count = 0;
+        QCOMPARE(m_bridge->getDeviceCount(&count), BridgeSuccess);
+        for (int action = 0; action < 2; ++action) {
+            BridgeHandle handle = NoDeviceHandle;
+            QCOMPARE(m_bridge->open(0, &handle), BridgeSuccess);
+            QCOMPARE(m_bridge->close(handle), BridgeSuccess);
+        }
+        // Between device actions the driver stays away: one detach, no attach.
+        QCOMPARE(m_usb.log.count("detach 0"), bound ? 1 : 0);
+        QVERIFY(!m_usb.log.contains("attach 0"));
+        QVERIFY(!m_usb.kernelDriverBound);
+        m_usb.log.clear();
+        m_bridge.reset();
+        QCOMPARE(m_usb.log, atTheEnd);
+        QCOMPARE(m_usb.kernelDriverBound, bound);
+        QCOMPARE(m_usb.openHandles, 0);
+    }
+
+    void bulkInIsWholePackets_data()
+    {
+        QTest::addColumn<int>("packetSize");
+        QTest::addColumn<int>("held");
+        QTest::addColumn<int>("expectedLength"); // 0: no transfer at all
+        const int capacity = UsbXpressBridge::RxBufferCapacity;
+        QTest::newRow("empty buffer") << 64 << 0 << UsbXpressBridge::BulkInChunk;
+        QTest::newRow("room for one packet and a half") << 64 << capacity - 100 << 64;
+        QTest::newRow("room for less than a packet") << 64 << capacity - 63 << 0;
+        QTest::newRow("high-speed packets") << 512 << capacity - 1000 << 512;
+        QTest::newRow("small packets") << 8 << capacity - 20 << 16;
+    }
+    void bulkInIsWholePackets()
+    {
+        QFETCH(int, packetSize);
+        QFETCH(int, held);
+        QFETCH(int, expectedLength);
+        FakeDevice device = bridgeDevice("2020");
+        for (UsbEndpointInfo &endpoint : device.info.interfaces[0].endpoints)
+            endpoint.maxPacketSize = quint16(packetSize);
+        m_usb.devices = {device};
+        makeBridge();
+        const BridgeHandle handle = openFirst();
+        quint32 waiting = 0;
+        quint32 queueStatus = 0;
+        while (int(waiting) < held) {
+            const int length = std::min(UsbXpressBridge::BulkInChunk, held - int(waiting));
+            m_usb.bulkIn = {{bytes(length), UsbCode::Success}};
+            QCOMPARE(m_bridge->checkRxQueue(handle, &waiting, &queueStatus), BridgeSuccess);
+        }
+        QCOMPARE(int(waiting), held);
+        m_usb.bulkInLengths.clear();
+        m_usb.bulkIn = {{bytes(8), UsbCode::Success}};
+        QCOMPARE(m_bridge->checkRxQueue(handle, &waiting, &queueStatus), BridgeSuccess);
+        if (expectedLength == 0) {
+            QVERIFY(m_usb.bulkInLengths.empty());
+            QCOMPARE(int(waiting), held);
+            // A read that needs more than fits ends at once with what is held.
+            std::vector<quint8> all(size_t(held) + 1);
+            quint32 returned = 0;
+            QCOMPARE(m_bridge->read(handle, all.data(), quint32(all.size()), &returned),
+                     BridgeSuccess);
+            QCOMPARE(int(returned), held);
+            QCOMPARE(m_usb.now, qint64(0));
+            return;
+        }
+        QCOMPARE(m_usb.bulkInLengths, std::vector<int>{expectedLength});
+        QCOMPARE(int(waiting), held + 8);
+    }
+
+    void overflowedTransferAddsNothing()
+    {
+        m_usb.devices = {bridgeDevice("2020")};
+        makeBridge();
+        const BridgeHandle handle = openFirst();
+        m_usb.bulkIn = {{bytes(16), UsbCode::Overflow}};
+        quint32 waiting = 99;
+        quint32 queueStatus = 0;
+        QCOMPARE(m_bridge->checkRxQueue(handle, &waiting, &queueStatus),
+                 bridgeStatusFromUsb(UsbCode::Overflow));
+        QCOMPARE(waiting, 0u);
+    }
+
+    void flushHonoursItsFlags_data()
+    {
+        QTest::addColumn<quint8>("transmit");
+        QTest::addColumn<quint8>("receive");
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<quint32>("hostBytesLeft");
+        const QString request = "control 40 02 0001 0000";
+        // The device still holds two replies; the third read finds it empty.
+        QTest::newRow("both") << quint8(1) << quint8(1)
+                              << QStringList{request, "bulkIn 81", "bulkIn 81", "bulkIn 81"} << 0u;
+        QTest::newRow("receive only")
+            << quint8(0) << quint8(1) << QStringList{request, "bulkIn 81", "bulkIn 81", "bulkIn 81"}
+            << 0u;
+        QTest::newRow("transmit only") << quint8(1) << quint8(0) << QStringList{request} << 16u;
+        QTest::newRow("neither") << quint8(0) << quint8(0) << QStringList{} << 16u;
+    }
+    void flushHonoursItsFlags()
+    {
+        QFETCH(quint8, transmit);
+        QFETCH(quint8, receive);
+        QFETCH(QStringList, calls);
+        QFETCH(quint32, hostBytesLeft);
+        m_usb.devices = {bridgeDevice("2020")};
+        makeBridge();
+        const BridgeHandle handle = openFirst();
+        m_usb.bulkIn = {{bytes(16), UsbCode::Success}};
+        quint32 waiting = 0;
+        quint32 queueStatus = 0;
+        QCOMPARE(m_bridge->checkRxQueue(handle, &waiting, &queueStatus), BridgeSuccess);
+        m_usb.log.clear();
+        m_usb.bulkIn = {{bytes(16, 0x20), UsbCode::Success}, {bytes(5, 0x40), UsbCode::Success}};
+        QCOMPARE(m_bridge->flushBuffers(handle, transmit, receive), BridgeSuccess);
+        QCOMPARE(m_usb.log, calls);
+        m_usb.bulkIn.clear();
+        quint8 held[16] = {};
+        quint32 returned = 0;
+        QCOMPARE(m_bridge->read(handle, held, hostBytesLeft, &returned), BridgeSuccess);
+        QCOMPARE(returned, hostBytesLeft);
+        if (hostBytesLeft != 0)
+            QCOMPARE(QByteArray(reinterpret_cast<char *>(held), 16), bytes(16));
+    }
+
+    void flushOfADeviceThatNeverStopsFails()
+    {
+        m_usb.devices = {bridgeDevice("2020")};
+        makeBridge();
+        const BridgeHandle handle = openFirst();
+        for (int i = 0; i <= UsbXpressBridge::FlushDrainReadLimit; ++i)
+            m_usb.bulkIn.push_back({bytes(16), UsbCode::Success});
+        QVERIFY(m_bridge->flushBuffers(handle, 1, 1) != BridgeSuccess);
+        QCOMPARE(int(m_usb.bulkInLengths.size()), UsbXpressBridge::FlushDrainReadLimit);
+    }
+
+    void fullLastPacketIsFollowedByAZeroLengthPacket_data()
+    {
+        QTest::addColumn<int>("packetSize");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<std::vector<int>>("transfers");
+        QTest::newRow("command frame") << 64 << 12 << std::vector<int>{12};
+        QTest::newRow("one packet short") << 64 << 63 << std::vector<int>{63};
+        QTest::newRow("one full packet") << 64 << 64 << std::vector<int>{64, 0};
+        QTest::newRow("two full packets") << 64 << 128 << std::vector<int>{128, 0};
+        QTest::newRow("small packets") << 8 << 24 << std::vector<int>{24, 0};
+        QTest::newRow("high-speed packet") << 512 << 64 << std::vector<int>{64};
+    }
+    void fullLastPacketIsFollowedByAZeroLengthPacket()
+    {
+        QFETCH(int, packetSize);
+        QFETCH(int, length);
+        QFETCH(std::vector<int>, transfers);
+        FakeDevice device = bridgeDevice("2020");
+        for (UsbEndpointInfo &endpoint : device.info.interfaces[0].endpoints)
+            endpoint.maxPacketSize = quint16(packetSize);
+        m_usb.devices = {device};
+        makeBridge();
+        const BridgeHandle handle = openFirst();
+        const QByteArray data = bytes(length);
+        quint32 written = 0;
+        QCOMPARE(m_bridge->write(handle, reinterpret_cast<const quint8 *>(data.constData()),
+                                 quint32(length), &written),
+                 BridgeSuccess);
+        QCOMPARE(written, quint32(length));
+        QCOMPARE(m_usb.bulkOutLengths, transfers);
+        QCOMPARE(m_usb.bulkOut, data);
     }
 
     void realLibusbFindsNoDeviceWithUnusedIds()
