@@ -3,7 +3,7 @@
 #include "BridgeFactory.h"
 #include "DeviceConnection.h"
 #include "DeviceSettings.h"
-#include "NullMessageSink.h"
+#include "SilentWait.h"
 #include "UsbBridge.h"
 #include "UsbIds.h"
 #include "UsbXpressBridge.h"
@@ -14,7 +14,6 @@
 #include <QProcessEnvironment>
 #include <QThread>
 
-#include <ctime>
 #include <memory>
 
 using namespace varnex::device;
@@ -23,51 +22,6 @@ namespace {
 
 // Where bench.sh points the vendor-library backend: the fake library the tests build.
 constexpr char FakeVendorLibraryVariable[] = "VARNEX_BENCH_SIUSBXP";
-
-double processCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
-
-double wallSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
-
-// The program's own wait (real clock, real naps) for one unanswered mode query.
-void measureSilentWait(benchmark::State &state, BridgeLibrary &library)
-{
-    NullMessageSink sink;
-    UsbBridge bridge(library, sink);
-    DeviceSettings settings;
-    DeviceConnection connection(bridge, settings);
-    double cpu = 0;
-    double wall = 0;
-    for (auto _ : state) {
-        if (!connection.openDevice()) {
-            state.SkipWithError("the device did not open");
-            return;
-        }
-        const double cpuStart = processCpuSeconds();
-        const double wallStart = wallSeconds();
-        const quint8 frame[] = {0x11, 0x01, 0xD2};
-        quint8 reply = 0;
-        const TransactResult result = connection.exchange(&reply, frame, 1, sizeof frame);
-        cpu += processCpuSeconds() - cpuStart;
-        wall += wallSeconds() - wallStart;
-        connection.closeDevice();
-        if (result.outcome != TransactResult::TimedOut) {
-            state.SkipWithError("the device answered");
-            return;
-        }
-    }
-    state.counters["cpu_share"] = cpu / wall;
-    state.counters["wait_s"] = wall / double(state.iterations());
-}
 
 void BM_SilentWaitSim(benchmark::State &state)
 {
@@ -124,7 +78,9 @@ public:
         *text = "2020";
         return usb::UsbCode::Success;
     }
-    int setAutoDetachKernelDriver(usb::UsbHandleId, bool) override { return usb::UsbCode::Success; }
+    int kernelDriverActive(usb::UsbHandleId, int) override { return 0; }
+    int detachKernelDriver(usb::UsbHandleId, int) override { return usb::UsbCode::Success; }
+    int attachKernelDriver(usb::UsbHandleId, int) override { return usb::UsbCode::Success; }
     int claimInterface(usb::UsbHandleId, int) override { return usb::UsbCode::Success; }
     int releaseInterface(usb::UsbHandleId, int) override { return usb::UsbCode::Success; }
     int clearHalt(usb::UsbHandleId, quint8) override { return usb::UsbCode::Success; }

@@ -28,7 +28,8 @@ constexpr int Failures[] = {UsbCode::Io,          UsbCode::InvalidParam, UsbCode
 
 } // namespace
 
-FuzzedUsbApi::FuzzedUsbApi(FuzzedDataProvider &input, qint64 &now) : m_input(input), m_now(now)
+FuzzedUsbApi::FuzzedUsbApi(FuzzedDataProvider &input, FuzzedUsbState &state)
+    : m_input(input), m_state(state)
 {
     m_initStatus = m_input.ConsumeIntegral<quint8>() == 0xFF ? UsbCode::Other : UsbCode::Success;
 }
@@ -100,6 +101,7 @@ int FuzzedUsbApi::open(UsbDeviceId device, UsbHandleId *handle)
         return code;
     *handle = m_nextHandle++;
     m_open.insert(*handle);
+    ++m_state.openHandles;
     return UsbCode::Success;
 }
 
@@ -107,6 +109,10 @@ void FuzzedUsbApi::close(UsbHandleId handle)
 {
     requireOpen(handle);
     m_open.erase(handle);
+    --m_state.openHandles;
+    // Closing lets go of what the handle claimed, as libusb_close does.
+    m_state.claimedInterfaces -= m_claimed[handle];
+    m_claimed.erase(handle);
 }
 
 int FuzzedUsbApi::stringDescriptor(UsbHandleId handle, quint8 index, QByteArray *text)
@@ -124,7 +130,23 @@ int FuzzedUsbApi::stringDescriptor(UsbHandleId handle, quint8 index, QByteArray 
     return UsbCode::Success;
 }
 
-int FuzzedUsbApi::setAutoDetachKernelDriver(UsbHandleId handle, bool)
+int FuzzedUsbApi::kernelDriverActive(UsbHandleId handle, int)
+{
+    requireOpen(handle);
+    // 0 (the used-up input): no driver holds the interface.
+    const quint8 choice = m_input.ConsumeIntegral<quint8>();
+    if (choice >= FailureThreshold)
+        return m_input.PickValueInArray(Failures);
+    return choice & 0x01;
+}
+
+int FuzzedUsbApi::detachKernelDriver(UsbHandleId handle, int)
+{
+    requireOpen(handle);
+    return result();
+}
+
+int FuzzedUsbApi::attachKernelDriver(UsbHandleId handle, int)
 {
     requireOpen(handle);
     return result();
@@ -134,15 +156,19 @@ int FuzzedUsbApi::claimInterface(UsbHandleId handle, int)
 {
     requireOpen(handle);
     const int code = result();
-    m_claimed += code == UsbCode::Success ? 1 : 0;
+    if (code == UsbCode::Success) {
+        ++m_claimed[handle];
+        ++m_state.claimedInterfaces;
+    }
     return code;
 }
 
 int FuzzedUsbApi::releaseInterface(UsbHandleId handle, int)
 {
     requireOpen(handle);
-    FUZZ_CHECK(m_claimed > 0);
-    --m_claimed;
+    FUZZ_CHECK(m_claimed[handle] > 0);
+    --m_claimed[handle];
+    --m_state.claimedInterfaces;
     return result();
 }
 
@@ -181,7 +207,7 @@ int FuzzedUsbApi::bulkTransfer(UsbHandleId handle, quint8 endpoint, quint8 *data
                        ? m_input.ConsumeIntegral<int>()
                        : moved;
     const bool timedOut = code == UsbCode::Timeout || (moved == 0 && (endpoint & 0x80));
-    m_now += 1 + (timedOut ? qint64(timeoutMs) : 0);
+    m_state.now += 1 + (timedOut ? qint64(timeoutMs) : 0);
     if (moved == 0 && (endpoint & 0x80) && code == UsbCode::Success)
         return UsbCode::Timeout;
     return code;

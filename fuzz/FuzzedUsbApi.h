@@ -2,9 +2,19 @@
 
 #include "UsbApi.h"
 
+#include <map>
 #include <set>
 
 class FuzzedDataProvider;
+
+// What the fuzzed USB layer holds for its user; outlives the layer, which the
+// backend owns.
+struct FuzzedUsbState
+{
+    qint64 now = 0; // milliseconds
+    int openHandles = 0;
+    int claimedInterfaces = 0;
+};
 
 // The USB layer as a device of the fuzz input's choosing presents it: the
 // device list with its descriptors, string descriptors of any length, the
@@ -17,11 +27,7 @@ class FuzzedDataProvider;
 class FuzzedUsbApi final : public varnex::device::usb::UsbApi
 {
 public:
-    FuzzedUsbApi(FuzzedDataProvider &input, qint64 &now);
-
-    // USB handles open and interfaces claimed.
-    int openHandles() const { return int(m_open.size()); }
-    int claimedInterfaces() const { return m_claimed; }
+    FuzzedUsbApi(FuzzedDataProvider &input, FuzzedUsbState &state);
 
     int initStatus() const override { return m_initStatus; }
     int enumerate(std::vector<varnex::device::usb::UsbDeviceInfo> *devices) override;
@@ -30,7 +36,9 @@ public:
     void close(varnex::device::usb::UsbHandleId handle) override;
     int stringDescriptor(varnex::device::usb::UsbHandleId handle, quint8 index,
                          QByteArray *text) override;
-    int setAutoDetachKernelDriver(varnex::device::usb::UsbHandleId handle, bool enable) override;
+    int kernelDriverActive(varnex::device::usb::UsbHandleId handle, int interfaceNumber) override;
+    int detachKernelDriver(varnex::device::usb::UsbHandleId handle, int interfaceNumber) override;
+    int attachKernelDriver(varnex::device::usb::UsbHandleId handle, int interfaceNumber) override;
     int claimInterface(varnex::device::usb::UsbHandleId handle, int interfaceNumber) override;
     int releaseInterface(varnex::device::usb::UsbHandleId handle, int interfaceNumber) override;
     int clearHalt(varnex::device::usb::UsbHandleId handle, quint8 endpoint) override;
@@ -46,10 +54,10 @@ private:
     varnex::device::usb::UsbDeviceInfo device();
 
     FuzzedDataProvider &m_input;
-    qint64 &m_now;
+    FuzzedUsbState &m_state;
     int m_initStatus = 0;
     std::size_t m_listed = 0;
     std::set<varnex::device::usb::UsbHandleId> m_open;
+    std::map<varnex::device::usb::UsbHandleId, int> m_claimed; // interfaces by handle
     varnex::device::usb::UsbHandleId m_nextHandle = 1;
-    int m_claimed = 0;
 };

@@ -10,6 +10,8 @@ mkdir -p "$out"
 
 cmake --preset default >/dev/null
 targets=(bench_transfers bench_waitcpu bench_startup bench_startup_probe fakesiusbxp varnex-edid)
+# Built where umockdev is installed.
+cmake --build --preset default --target help | grep -q "bench_waitcpu_usb:" && targets+=(bench_waitcpu_usb)
 # The decoder's own benchmark, once the decoder is part of the tree.
 [[ -f bench/bench_decoder.cpp ]] && targets+=(bench_decoder)
 cmake --build --preset default --target "${targets[@]}" >/dev/null
@@ -23,6 +25,11 @@ run() { # NAME PROGRAM [ARGS...]
 
 run transfers "$build/bin/bench_transfers"
 VARNEX_BENCH_SIUSBXP="$PWD/$build/lib/libfakesiusbxp.so" run waitcpu "$build/bin/bench_waitcpu"
+# The libusb backend for real, on a bridge emulated in umockdev.
+preload=$(ls /usr/lib/*/libumockdev-preload.so.0 2>/dev/null | head -n1 || true)
+if [[ -x $build/bin/bench_waitcpu_usb && -n $preload ]]; then
+  LD_PRELOAD=$preload run waitcpu_usb "$build/bin/bench_waitcpu_usb"
+fi
 # A real X server where there is one to start; else Qt's offscreen platform.
 if [[ -z ${DISPLAY:-} ]] && command -v xvfb-run >/dev/null; then
   xvfb-run -a -s "-screen 0 1280x1024x24" \
@@ -102,7 +109,8 @@ row("reply latency added by naps", (nap - spin) if nap and spin else None, "ms",
     "<= 0.5 ms", (nap - spin) / 0.5 if nap and spin else None, 1.0)
 for name, label in (("BM_SilentWaitSim", "sim"),
                     ("BM_SilentWaitVendorLibrary", "vendor library (fake)"),
-                    ("BM_SilentWaitUsb", "usb (blocking UsbApi stand-in)")):
+                    ("BM_SilentWaitUsb", "usb (blocking UsbApi stand-in)"),
+                    ("BM_SilentWaitUsbEmulated", "usb (libusb, umockdev bridge)")):
     share = get(name, "cpu_share")
     row(f"CPU while silent, {label}", None if share is None else 100 * share, "% core",
         "<= 5 % of one core", None if share is None else share / 0.05, 1.0)
