@@ -41,13 +41,14 @@ status=0
   -print_final_stats=1 -artifact_prefix="$findings/" "$@" "$corpus" "${inputs[@]}" \
   >"$log" 2>&1 || status=$?
 
+shopt -s nullglob
 # With -jobs the statistics are in the workers' logs.
-runs=$(cat "$log" fuzz-*.log 2>/dev/null | sed -n 's/^stat::number_of_executed_units: //p' |
+workers=(fuzz-*.log)
+runs=$(cat "$log" "${workers[@]}" | sed -n 's/^stat::number_of_executed_units: //p' |
   awk '{ n += $1 } END { print n + 0 }')
-rm -f fuzz-*.log
+rm -f "${workers[@]}"
 found=0
 for finding in "$findings"/crash-* "$findings"/leak-* "$findings"/timeout-* "$findings"/oom-*; do
-  [[ -e $finding ]] || continue
   mkdir -p "$regressions"
   mv "$finding" "$regressions/"
   found=$((found + 1))
