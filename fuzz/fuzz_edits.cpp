@@ -5,7 +5,7 @@
 #include "FuzzCheck.h"
 #include "edit/BaseBlockEdits.h"
 #include "edit/CtaEdits.h"
-#include "edit/DetailedTiming.h"
+#include "edit/DtdTiming.h"
 #include "edit/EditSequence.h"
 #include "edit/ShortAudioDescriptor.h"
 
@@ -27,9 +27,9 @@ QString textArgument(FuzzedDataProvider &input)
     return QString::fromLatin1(input.ConsumeRandomLengthString(LongestTextArgument));
 }
 
-DetailedTiming timingArgument(FuzzedDataProvider &input)
+DtdTiming timingArgument(FuzzedDataProvider &input)
 {
-    DetailedTiming timing;
+    DtdTiming timing;
     timing.pixelClockKhz = input.ConsumeIntegralInRange<quint32>(0, 2 * DtdMaxPixelClockKhz);
     timing.hActive = input.ConsumeIntegralInRange(-1, 5000);
     timing.hFrontPorch = input.ConsumeIntegralInRange(-1, 1100);

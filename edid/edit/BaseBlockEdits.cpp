@@ -37,7 +37,7 @@ int firstFreeSlotAfterPreferred(const EdidImage &image)
 // The preferred timing is the display's native mode: a CTA block that marks
 // several DTDs native now marks one, and SVDs marked native for another
 // resolution lose the mark, so that the native modes do not contradict it.
-void adoptNativeMode(EdidImage &image, const DetailedTiming &timing)
+void adoptNativeMode(EdidImage &image, const DtdTiming &timing)
 {
     QString ignored;
     auto cta = CtaExtension::parse(image, &ignored);
@@ -105,7 +105,7 @@ EditResult setDisplayProductName(const EdidImage &image, const QString &name)
     return EditResult::done(edited);
 }
 
-EditResult setPreferredTiming(const EdidImage &image, const DetailedTiming &timing)
+EditResult setPreferredTiming(const EdidImage &image, const DtdTiming &timing)
 {
     if (!hasEdidHeader(image))
         return EditResult::refused(notAnEdid());
@@ -125,7 +125,7 @@ EditResult setPreferredTiming(const EdidImage &image, const DetailedTiming &timi
     }
 
     EdidImage edited = image;
-    DetailedTiming sized = timing;
+    DtdTiming sized = timing;
     const auto replaced = decodeDetailedTiming(image.data() + descriptorOffset(0));
     if (sized.hImageMm == 0 && sized.vImageMm == 0) {
         if (replaced) {

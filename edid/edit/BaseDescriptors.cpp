@@ -44,14 +44,14 @@ int findDisplayDescriptor(const EdidImage &image, quint8 tag)
     return -1;
 }
 
-std::optional<RangeLimits> readRangeLimits(const EdidImage &image)
+std::optional<ModeRangeLimits> readRangeLimits(const EdidImage &image)
 {
     const int slot = findDisplayDescriptor(image, DisplayDescriptorTag::RangeLimits);
     if (slot < 0)
         return std::nullopt;
     const quint8 *d = image.data() + descriptorOffset(slot);
     const quint8 offsets = d[4];
-    RangeLimits limits;
+    ModeRangeLimits limits;
     limits.minVHz = d[5] + ((offsets & MinVOffsetFlags) == MinVOffsetFlags ? RangeOffset : 0);
     limits.maxVHz = d[6] + ((offsets & MaxVOffsetFlag) ? RangeOffset : 0);
     limits.minHKhz = d[7] + ((offsets & MinHOffsetFlags) == MinHOffsetFlags ? RangeOffset : 0);
@@ -60,7 +60,7 @@ std::optional<RangeLimits> readRangeLimits(const EdidImage &image)
     return limits;
 }
 
-QString rangeLimitsViolation(const RangeLimits &limits, const DetailedTiming &t)
+QString rangeLimitsViolation(const ModeRangeLimits &limits, const DtdTiming &t)
 {
     const double v = t.refreshHz();
     const double h = t.lineRateKhz();
@@ -81,7 +81,7 @@ QString rangeLimitsViolation(const RangeLimits &limits, const DetailedTiming &t)
     return {};
 }
 
-DetailedDescriptorBytes encodeRangeLimits(const RangeLimits &limits)
+DetailedDescriptorBytes encodeRangeLimits(const ModeRangeLimits &limits)
 {
     // Bytes 11-17 after the default-GTF code: a line feed, then spaces.
     DetailedDescriptorBytes d{0,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DetailedTiming.h"
+#include "DtdTiming.h"
 #include "EdidHeader.h"
 #include "EdidImage.h"
 
@@ -36,7 +36,7 @@ bool isFreeSlot(const EdidImage &image, int slot);
 int findDisplayDescriptor(const EdidImage &image, quint8 tag);
 
 // The monitor range limits of a 0xFD descriptor.
-struct RangeLimits
+struct ModeRangeLimits
 {
     int minVHz = 0;
     int maxVHz = 0;
@@ -45,14 +45,14 @@ struct RangeLimits
     int maxPixelClockMhz = 0; // 0 when not given
 };
 
-std::optional<RangeLimits> readRangeLimits(const EdidImage &image);
+std::optional<ModeRangeLimits> readRangeLimits(const EdidImage &image);
 
 // Why the timing lies outside the limits ("its vertical rate 24.000 Hz is
 // outside the range limits 29-76 Hz"); empty when it lies inside.
-QString rangeLimitsViolation(const RangeLimits &limits, const DetailedTiming &timing);
+QString rangeLimitsViolation(const ModeRangeLimits &limits, const DtdTiming &timing);
 
 // The 0xFD descriptor for `limits` in the EDID 1.3 form (default GTF, no offsets);
 // every rate must fit a byte, the clock is rounded up to 10 MHz.
-DetailedDescriptorBytes encodeRangeLimits(const RangeLimits &limits);
+DetailedDescriptorBytes encodeRangeLimits(const ModeRangeLimits &limits);
 
 } // namespace varnex::edid

@@ -1,7 +1,7 @@
 #include "CtaExtension.h"
 
 #include "Checksum.h"
-#include "DetailedTiming.h"
+#include "DtdTiming.h"
 
 namespace varnex::edid {
 

@@ -34,7 +34,7 @@ int vSyncForAspect(int width, int height)
 
 } // namespace
 
-std::optional<DetailedTiming> cvtReducedBlanking(int width, int height, double hz)
+std::optional<DtdTiming> cvtReducedBlanking(int width, int height, double hz)
 {
     if (width < CellGranularity || height <= 0 || !(hz > 0) || hz > 1000)
         return std::nullopt;
@@ -55,7 +55,7 @@ std::optional<DetailedTiming> cvtReducedBlanking(int width, int height, double h
     const double clockMhz =
         ClockStepMhz * std::floor(hz * vTotal * hTotal / 1000000.0 / ClockStepMhz);
 
-    DetailedTiming t;
+    DtdTiming t;
     t.pixelClockKhz = quint32(std::lround(clockMhz * 1000.0));
     t.hActive = hPixels;
     t.hSync = RbHSync;

@@ -43,7 +43,7 @@ void putDummy(EdidImage &image, int slot)
 
 } // namespace
 
-EdidImage presetBaseImage(quint16 productCode, const RangeLimits &limits, quint8 ctaFlags)
+EdidImage presetBaseImage(quint16 productCode, const ModeRangeLimits &limits, quint8 ctaFlags)
 {
     EdidImage image{};
     const quint8 header[] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};

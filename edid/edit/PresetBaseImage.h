@@ -11,6 +11,6 @@ namespace varnex::edid {
 // three free descriptor slots (the first for the preferred timing); then a
 // CTA-861 revision 3 block with no data blocks and `ctaFlags` in byte 3.
 // Checksums are correct. The presets fill it in through the edit functions.
-EdidImage presetBaseImage(quint16 productCode, const RangeLimits &limits, quint8 ctaFlags);
+EdidImage presetBaseImage(quint16 productCode, const ModeRangeLimits &limits, quint8 ctaFlags);
 
 } // namespace varnex::edid

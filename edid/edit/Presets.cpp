@@ -129,10 +129,10 @@ const Preset *findPreset(const QString &name)
 }
 
 // Range limits that take in every mode of the preset, in whole Hz, kHz and 10 MHz.
-RangeLimits limitsFor(const std::vector<DetailedTiming> &timings)
+ModeRangeLimits limitsFor(const std::vector<DtdTiming> &timings)
 {
-    RangeLimits limits{1000, 0, 1000, 0, 0};
-    for (const DetailedTiming &t : timings) {
+    ModeRangeLimits limits{1000, 0, 1000, 0, 0};
+    for (const DtdTiming &t : timings) {
         limits.minVHz = std::min(limits.minVHz, int(std::floor(t.refreshHz())));
         limits.maxVHz = std::max(limits.maxVHz, int(std::ceil(t.refreshHz())));
         limits.minHKhz = std::min(limits.minHKhz, int(std::floor(t.lineRateKhz())));
@@ -162,7 +162,7 @@ QByteArray hdmiVsdb(const Preset &p)
 
 EditResult build(const Preset &p)
 {
-    std::vector<DetailedTiming> timings;
+    std::vector<DtdTiming> timings;
     for (int vic : p.vics) {
         const auto mode = standardModeForVic(vic);
         if (!mode)

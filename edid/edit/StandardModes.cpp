@@ -9,10 +9,10 @@ namespace {
 // How close a requested rate must be to count as the mode's rate (Hz).
 constexpr double RateTolerance = 0.01;
 
-constexpr DetailedTiming timing(quint32 khz, int ha, int hf, int hs, int hb, int va, int vf, int vs,
-                                int vb, bool hPos, bool vPos)
+constexpr DtdTiming timing(quint32 khz, int ha, int hf, int hs, int hb, int va, int vf, int vs,
+                           int vb, bool hPos, bool vPos)
 {
-    DetailedTiming t;
+    DtdTiming t;
     t.pixelClockKhz = khz;
     t.hActive = ha;
     t.hFrontPorch = hf;
@@ -91,10 +91,10 @@ std::optional<StandardMode> standardModeForVic(int vic)
     return std::nullopt;
 }
 
-std::optional<DetailedTiming> standardTiming(int width, int height, double hz)
+std::optional<DtdTiming> standardTiming(int width, int height, double hz)
 {
     for (const StandardMode &mode : Modes) {
-        const DetailedTiming &t = mode.timing;
+        const DtdTiming &t = mode.timing;
         if (t.hActive != width || t.vActive != height)
             continue;
         if (near(hz, mode.nominalHz) || near(hz, t.refreshHz()))
@@ -102,7 +102,7 @@ std::optional<DetailedTiming> standardTiming(int width, int height, double hz)
         // CTA-861 allows 1000/1001 variants of its integer rates; DMT has none.
         const double fractional = t.refreshHz() * 1000.0 / 1001.0;
         if (mode.vic != 0 && near(t.refreshHz(), mode.nominalHz) && near(hz, fractional)) {
-            DetailedTiming scaled = t;
+            DtdTiming scaled = t;
             scaled.pixelClockKhz = quint32(std::lround(t.pixelClockKhz * 100.0 / 1001.0)) * 10;
             return scaled;
         }

@@ -165,7 +165,7 @@ QList<int> parsedInts(const QString &text, const QString &pattern)
     return values;
 }
 
-// The timing values of edid-decode's --vic, --dmt or --cvt output, in DetailedTiming order.
+// The timing values of edid-decode's --vic, --dmt or --cvt output, in DtdTiming order.
 QList<int> decodedTiming(const QString &text)
 {
     QList<int> values = parsedInts(text, QStringLiteral(R"((\d+)x(\d+)\s.*\s(\d+)\.(\d+) MHz)"));
@@ -176,7 +176,7 @@ QList<int> decodedTiming(const QString &text)
     return values;
 }
 
-QList<int> timingValues(const DetailedTiming &t)
+QList<int> timingValues(const DtdTiming &t)
 {
     return {t.hActive,
             t.vActive,

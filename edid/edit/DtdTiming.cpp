@@ -1,4 +1,4 @@
-#include "DetailedTiming.h"
+#include "DtdTiming.h"
 
 namespace varnex::edid {
 
@@ -19,12 +19,12 @@ bool fits(int value, int max)
 
 } // namespace
 
-double DetailedTiming::lineRateKhz() const
+double DtdTiming::lineRateKhz() const
 {
     return hTotal() > 0 ? pixelClockKhz / double(hTotal()) : 0.0;
 }
 
-double DetailedTiming::refreshHz() const
+double DtdTiming::refreshHz() const
 {
     // An interlaced field has half a line more than the DTD's vertical values say.
     const double linesPerField = vTotal() + (interlaced ? 0.5 : 0.0);
@@ -33,7 +33,7 @@ double DetailedTiming::refreshHz() const
     return pixelClockKhz * 1000.0 / (double(hTotal()) * linesPerField);
 }
 
-QString DetailedTiming::label() const
+QString DtdTiming::label() const
 {
     return QStringLiteral("%1x%2%3@%4")
         .arg(hActive)
@@ -42,7 +42,7 @@ QString DetailedTiming::label() const
         .arg(refreshHz(), 0, 'f', 2);
 }
 
-bool DetailedTiming::sameTiming(const DetailedTiming &o) const
+bool DtdTiming::sameTiming(const DtdTiming &o) const
 {
     return pixelClockKhz == o.pixelClockKhz && hActive == o.hActive &&
            hFrontPorch == o.hFrontPorch && hSync == o.hSync && hBackPorch == o.hBackPorch &&
@@ -51,7 +51,7 @@ bool DetailedTiming::sameTiming(const DetailedTiming &o) const
            vSyncPositive == o.vSyncPositive && interlaced == o.interlaced;
 }
 
-std::optional<DetailedDescriptorBytes> encodeDetailedTiming(const DetailedTiming &t)
+std::optional<DetailedDescriptorBytes> encodeDetailedTiming(const DtdTiming &t)
 {
     const int hBlank = t.hFrontPorch + t.hSync + t.hBackPorch;
     const int vBlank = t.vFrontPorch + t.vSync + t.vBackPorch;
@@ -86,12 +86,12 @@ std::optional<DetailedDescriptorBytes> encodeDetailedTiming(const DetailedTiming
     return b;
 }
 
-std::optional<DetailedTiming> decodeDetailedTiming(const quint8 *b)
+std::optional<DtdTiming> decodeDetailedTiming(const quint8 *b)
 {
     const quint32 clock = b[0] | (b[1] << 8);
     if (clock == 0)
         return std::nullopt;
-    DetailedTiming t;
+    DtdTiming t;
     t.pixelClockKhz = clock * 10;
     t.hActive = b[2] | ((b[4] >> 4) << 8);
     const int hBlank = b[3] | ((b[4] & 0xF) << 8);

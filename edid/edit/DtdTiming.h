@@ -17,7 +17,7 @@ using DetailedDescriptorBytes = std::array<quint8, DetailedDescriptorSize>;
 
 // One video timing in the terms of an 18-byte Detailed Timing Descriptor.
 // Vertical values count lines of one field for interlaced timings, as a DTD does.
-struct DetailedTiming
+struct DtdTiming
 {
     quint32 pixelClockKhz = 0;
     int hActive = 0;
@@ -42,16 +42,16 @@ struct DetailedTiming
     // "1920x1080@60.00" (with an "i" after the height for interlaced timings).
     QString label() const;
 
-    bool sameTiming(const DetailedTiming &other) const;
+    bool sameTiming(const DtdTiming &other) const;
 };
 
 // The 18 DTD bytes, or nothing when a value does not fit its field (a pixel
 // clock above DtdMaxPixelClockKhz or not a multiple of 10 kHz, porches or sizes
 // beyond their bit widths). Sync is always digital separate.
-std::optional<DetailedDescriptorBytes> encodeDetailedTiming(const DetailedTiming &timing);
+std::optional<DetailedDescriptorBytes> encodeDetailedTiming(const DtdTiming &timing);
 
 // Reads the 18 bytes at `bytes`; nothing when they hold a display descriptor
 // (pixel clock 0) rather than a timing.
-std::optional<DetailedTiming> decodeDetailedTiming(const quint8 *bytes);
+std::optional<DtdTiming> decodeDetailedTiming(const quint8 *bytes);
 
 } // namespace varnex::edid

@@ -1,0 +1,167 @@
+#include "decode/DescriptorDecoder.h"
+
+#include "decode/TimingCodes.h"
+
+namespace varnex::edid {
+
+namespace {
+
+// Display descriptor tags (VESA E-EDID 1.4, table 3.25).
+enum DescriptorTag
+{
+    TagSerialString = 0xFF,
+    TagDataString = 0xFE,
+    TagRangeLimits = 0xFD,
+    TagProductName = 0xFC,
+    TagColorPoint = 0xFB,
+    TagStandardTimings = 0xFA,
+    TagColorManagement = 0xF9,
+    TagCvtCodes = 0xF8,
+    TagEstablishedTimings3 = 0xF7,
+    TagDummy = 0x10,
+    LastManufacturerTag = 0x0F
+};
+
+// Display descriptor data starts after the 5-byte header.
+constexpr int DataStart = 5;
+
+RangeLimits decodeRangeLimits(const ByteView &b)
+{
+    // VESA E-EDID 1.4, tables 3.26 to 3.28. Byte 4 adds 255 to a limit
+    // (EDID 1.4), for rates above 255 Hz or kHz.
+    RangeLimits r;
+    const int flags = b.at(4);
+    const int vFlags = flags & 3;
+    const int hFlags = (flags >> 2) & 3;
+    r.minVHz = b.at(5) + (vFlags == 3 ? 255 : 0);
+    r.maxVHz = b.at(6) + (vFlags >= 2 ? 255 : 0);
+    r.minHKHz = b.at(7) + (hFlags == 3 ? 255 : 0);
+    r.maxHKHz = b.at(8) + (hFlags >= 2 ? 255 : 0);
+    if (b.at(9) != 0)
+        r.maxPixelClockMHz = b.at(9) * 10;
+    r.timingSupport = b.at(10);
+    if (r.timingSupport == 2) {
+        SecondaryGtf gtf;
+        gtf.startKHz = b.at(12) * 2;
+        gtf.c = b.at(13) / 2.0;
+        gtf.m = b.le16(14);
+        gtf.k = b.at(16);
+        gtf.j = b.at(17) / 2.0;
+        r.secondaryGtf = gtf;
+    } else if (r.timingSupport == 4) {
+        CvtSupport cvt;
+        cvt.version = b.at(11);
+        cvt.maxPixelClockKHz = b.at(9) * 10000 - b.bits(12, 2, 6) * 250;
+        cvt.maxActivePixels = 8 * ((b.bits(12, 0, 2) << 8) | b.at(13));
+        cvt.aspectRatios = b.bits(14, 3, 5);
+        cvt.preferredAspectRatio = b.bits(15, 5, 3);
+        cvt.reducedBlanking = b.bit(15, 4);
+        cvt.standardBlanking = b.bit(15, 3);
+        cvt.scaling = b.bits(16, 4, 4);
+        cvt.preferredRefreshHz = b.at(17);
+        r.cvt = cvt;
+    }
+    return r;
+}
+
+QList<ColorPoint> decodeColorPoints(const ByteView &b)
+{
+    // Two 5-byte entries: index (0 unused), low bits, x, y, gamma.
+    QList<ColorPoint> points;
+    for (int entry = 0; entry < 2; ++entry) {
+        const int o = DataStart + 5 * entry;
+        if (b.at(o) == 0)
+            continue;
+        ColorPoint p;
+        p.index = b.at(o);
+        p.x = ((b.at(o + 2) << 2) | b.bits(o + 1, 2, 2)) / 1024.0;
+        p.y = ((b.at(o + 3) << 2) | b.bits(o + 1, 0, 2)) / 1024.0;
+        if (b.at(o + 4) != 0xFF)
+            p.gamma = (b.at(o + 4) + 100) / 100.0;
+        points.append(p);
+    }
+    return points;
+}
+
+} // namespace
+
+QString descriptorText(const ByteView &bytes)
+{
+    // A line feed ends a text shorter than 13 characters; the spaces after
+    // it are padding. All 13 bytes are text when there is none. Some
+    // tables end the text with a zero byte instead.
+    QString text;
+    for (int i = DataStart; i < DetailedTimingSize; ++i) {
+        const int c = bytes.at(i);
+        if (c == 0x0A || c == 0x00)
+            break;
+        if (c >= 0x20 && c < 0x7F)
+            text.append(QLatin1Char(char(c)));
+        else
+            text.append(QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0')));
+    }
+    return text;
+}
+
+Descriptor decodeDescriptor(const ByteView &b, bool aspect1to1)
+{
+    Descriptor d;
+    d.at = ByteRange{b.base(), DetailedTimingSize};
+    if (b.le16(0) != 0) {
+        d.kind = DescriptorKind::DetailedTiming;
+        d.timing = DetailedTiming::decode(b);
+        return d;
+    }
+    d.tag = b.at(3);
+    switch (d.tag) {
+    case TagSerialString:
+        d.kind = DescriptorKind::SerialString;
+        d.text = descriptorText(b);
+        break;
+    case TagDataString:
+        d.kind = DescriptorKind::DataString;
+        d.text = descriptorText(b);
+        break;
+    case TagProductName:
+        d.kind = DescriptorKind::ProductName;
+        d.text = descriptorText(b);
+        break;
+    case TagRangeLimits:
+        d.kind = DescriptorKind::RangeLimits;
+        d.rangeLimits = decodeRangeLimits(b);
+        break;
+    case TagColorPoint:
+        d.kind = DescriptorKind::ColorPoint;
+        d.colorPoints = decodeColorPoints(b);
+        break;
+    case TagStandardTimings:
+        d.kind = DescriptorKind::StandardTimings;
+        for (int o = DataStart; o + 1 < DetailedTimingSize - 1; o += 2) {
+            if (const auto t = decodeStandardTiming(b.mid(o, 2), aspect1to1))
+                d.timings.append(*t);
+        }
+        break;
+    case TagColorManagement:
+        d.kind = DescriptorKind::ColorManagement;
+        break;
+    case TagCvtCodes:
+        d.kind = DescriptorKind::CvtCodes;
+        for (int o = DataStart + 1; o + 2 < DetailedTimingSize; o += 3)
+            d.timings.append(decodeCvtCode(b.mid(o, 3)));
+        break;
+    case TagEstablishedTimings3:
+        d.kind = DescriptorKind::EstablishedTimings3;
+        d.timings = decodeEstablishedTimings3(b);
+        break;
+    case TagDummy:
+        d.kind = DescriptorKind::Dummy;
+        break;
+    default:
+        d.kind =
+            d.tag <= LastManufacturerTag ? DescriptorKind::Manufacturer : DescriptorKind::Unknown;
+        break;
+    }
+    return d;
+}
+
+} // namespace varnex::edid

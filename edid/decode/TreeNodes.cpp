@@ -1,0 +1,91 @@
+#include "decode/TreeNodes.h"
+
+#include "decode/EdidSummary.h"
+
+namespace varnex::edid::tree {
+
+DecodedNode node(const QString &name, const QString &value, int offset, int length,
+                 const Nodes &children)
+{
+    return DecodedNode{name, value, offset, length, children};
+}
+
+QString yesNo(bool value)
+{
+    return value ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
+QString hex2(int value)
+{
+    return QStringLiteral("0x") +
+           QString::number(value, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+}
+
+QString hexBytes(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+QString mhz(int kHz)
+{
+    return QStringLiteral("%1 MHz").arg(kHz / 1000.0, 0, 'f', 2);
+}
+
+QString timingText(const Timing &t)
+{
+    QString text = modeText(t.width, t.height, t.refreshHz, t.interlaced);
+    if (!t.source.isEmpty())
+        text += QStringLiteral(" (%1)").arg(t.source);
+    return text;
+}
+
+Nodes timingNodes(const QList<Timing> &timings)
+{
+    Nodes nodes;
+    for (const Timing &t : timings)
+        nodes.append(node(QStringLiteral("Timing"), timingText(t), t.at.offset, t.at.length));
+    return nodes;
+}
+
+DecodedNode detailedTimingNode(const QString &name, const DetailedTiming &t)
+{
+    const int o = t.at.offset;
+    QString sync = syncTypeName(t.syncType) + QStringLiteral(" sync");
+    if (t.hasHSyncPolarity())
+        sync += t.flag1 ? QStringLiteral(", H+") : QStringLiteral(", H-");
+    if (t.hasVSyncPolarity())
+        sync += t.flag2 ? QStringLiteral(" V+") : QStringLiteral(" V-");
+    sync += t.interlaced ? QStringLiteral(", interlaced") : QStringLiteral(", progressive");
+    if (t.stereo > 1)
+        sync += QStringLiteral(", stereo mode %1").arg(t.stereo);
+    const Nodes fields{
+        node(QStringLiteral("Pixel clock"), mhz(t.pixelClockKHz), o, 2),
+        node(QStringLiteral("Horizontal active / blanking"),
+             QStringLiteral("%1 / %2").arg(t.hActive).arg(t.hBlank), o + 2, 3),
+        node(QStringLiteral("Vertical active / blanking"),
+             QStringLiteral("%1 / %2%3")
+                 .arg(t.vActive)
+                 .arg(t.vBlank)
+                 .arg(t.interlaced ? QStringLiteral(" per field") : QString()),
+             o + 5, 3),
+        node(
+            QStringLiteral("Horizontal front porch / sync / back porch"),
+            QStringLiteral("%1 / %2 / %3").arg(t.hFrontPorch).arg(t.hSyncWidth).arg(t.hBackPorch()),
+            o + 8, 4),
+        node(
+            QStringLiteral("Vertical front porch / sync / back porch"),
+            QStringLiteral("%1 / %2 / %3").arg(t.vFrontPorch).arg(t.vSyncWidth).arg(t.vBackPorch()),
+            o + 10, 2),
+        node(QStringLiteral("Image size"),
+             QStringLiteral("%1 x %2 mm").arg(t.widthMm).arg(t.heightMm), o + 12, 3),
+        node(QStringLiteral("Borders"), QStringLiteral("%1 / %2").arg(t.hBorder).arg(t.vBorder),
+             o + 15, 2),
+        node(QStringLiteral("Flags"), sync, o + 17, 1)};
+    QString value = modeText(t.hActive, t.frameHeight(), t.refreshHz(), t.interlaced) +
+                    QStringLiteral(", ") + mhz(t.pixelClockKHz);
+    if (t.preferred)
+        value += QStringLiteral(" (preferred)");
+    return node(name, value, o, t.at.length, fields);
+}
+
+} // namespace varnex::edid::tree
