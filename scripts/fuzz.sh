@@ -37,7 +37,7 @@ inputs=("${seeds[@]}")
 
 log=$findings/last-run.log
 status=0
-"build-fuzz/bin/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+"build-fuzz/bin/$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
   -print_final_stats=1 -artifact_prefix="$findings/" "$@" "$corpus" "${inputs[@]}" \
   >"$log" 2>&1 || status=$?
 
