@@ -109,15 +109,22 @@ bool DeviceConnection::openDevice()
     std::array<char, DeviceStringBufferSize> linkName{};
     if (m_bridge.bridgeGetDeviceString(*match, linkName.data(), LinkNameString) != BridgeSuccess) {
         show(messages::ProductStringError);
-    } else if (m_bridge.bridgeOpen(*match, &m_handle) != BridgeSuccess) {
-        show(messages::OpenError);
-    } else if (m_bridge.bridgeFlushBuffers(m_handle, 1, 1) != BridgeSuccess) {
-        show(messages::FlushError);
-    } else {
-        return true;
+        return false;
     }
-    closeHandle();
-    return false;
+    // A failed open may leave anything in the handle: only a handle that the
+    // library handed out with success is kept, and so ever closed.
+    BridgeHandle opened = NoDeviceHandle;
+    if (m_bridge.bridgeOpen(*match, &opened) != BridgeSuccess) {
+        show(messages::OpenError);
+        return false;
+    }
+    m_handle = opened;
+    if (m_bridge.bridgeFlushBuffers(m_handle, 1, 1) != BridgeSuccess) {
+        show(messages::FlushError);
+        closeHandle();
+        return false;
+    }
+    return true;
 }
 
 bool DeviceConnection::linkNameMatches(quint32 index)

@@ -1,0 +1,178 @@
+// The EDID read and write on the simulated Varnex with a reply latency, real
+// clock and real pauses, against their protocol floor; and the latency that
+// the wait's naps add to one reply, against a wait that only spins.
+#include "DeviceConnection.h"
+#include "DeviceSettings.h"
+#include "EdidTransfers.h"
+#include "NullMessageSink.h"
+#include "UsbBridge.h"
+#include "sim/SimulatedEnvironment.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+
+using namespace varnex::device;
+using namespace varnex::device::sim;
+using namespace varnex::edid;
+
+namespace {
+
+// The reply latency of the floor figures, as VARNEX_SIM_FAULTS gives it.
+constexpr int LatencyMs = 2;
+
+// The sequences report their progress to a function that must be callable.
+const TransferProgress ignoreProgress = [](int, int) {};
+
+std::unique_ptr<SimulatedVarnex> simulatorWithLatency()
+{
+    QProcessEnvironment environment;
+    environment.insert(SimFaultsVariable, QStringLiteral("latency-ms=%1").arg(LatencyMs));
+    QString error;
+    return createSimulatedVarnex(environment, &error);
+}
+
+// Hides each reply of the faultless simulator until exactly `latency` after
+// its frame went out. The simulator's own latency counts whole milliseconds,
+// which would swallow the fraction of a millisecond a nap adds.
+class PreciseLatencyBridge final : public BridgeLibrary
+{
+public:
+    using Clock = std::chrono::steady_clock;
+
+    explicit PreciseLatencyBridge(Clock::duration latency) : m_latency(latency) {}
+
+    BridgeStatus getDeviceCount(quint32 *count) override { return m_sim.getDeviceCount(count); }
+    BridgeStatus getDeviceString(quint32 index, char *buffer, quint32 option) override
+    {
+        return m_sim.getDeviceString(index, buffer, option);
+    }
+    BridgeStatus open(quint32 index, BridgeHandle *handle) override
+    {
+        return m_sim.open(index, handle);
+    }
+    BridgeStatus close(BridgeHandle handle) override { return m_sim.close(handle); }
+    BridgeStatus read(BridgeHandle handle, quint8 *buffer, quint32 toRead,
+                      quint32 *returned) override
+    {
+        return m_sim.read(handle, buffer, toRead, returned);
+    }
+    BridgeStatus write(BridgeHandle handle, const quint8 *buffer, quint32 toWrite,
+                       quint32 *written) override
+    {
+        m_readyAt = Clock::now() + m_latency;
+        m_sim.clearCalls();
+        return m_sim.write(handle, buffer, toWrite, written);
+    }
+    BridgeStatus flushBuffers(BridgeHandle handle, quint8 flushTransmit,
+                              quint8 flushReceive) override
+    {
+        return m_sim.flushBuffers(handle, flushTransmit, flushReceive);
+    }
+    BridgeStatus checkRxQueue(BridgeHandle handle, quint32 *bytesWaiting,
+                              quint32 *queueStatus) override
+    {
+        const BridgeStatus status = m_sim.checkRxQueue(handle, bytesWaiting, queueStatus);
+        if (Clock::now() < m_readyAt)
+            *bytesWaiting = 0;
+        return status;
+    }
+
+private:
+    SimulatedVarnex m_sim;
+    Clock::duration m_latency;
+    Clock::time_point m_readyAt;
+};
+
+// One mode query and its reply; `spin` replaces the naps by nothing.
+void replyLatency(benchmark::State &state, bool spin)
+{
+    PreciseLatencyBridge library{std::chrono::milliseconds(LatencyMs)};
+    NullMessageSink sink;
+    UsbBridge bridge(library, sink);
+    DeviceSettings settings;
+    DeviceConnection connection(bridge, settings, {}, {},
+                                spin ? DeviceConnection::Nap([](quint32) {})
+                                     : DeviceConnection::Nap());
+    if (!connection.openDevice()) {
+        state.SkipWithError("no simulated Varnex");
+        return;
+    }
+    for (auto _ : state) {
+        if (!sendModeFrame(connection, ModeSelector::Query).replied) {
+            state.SkipWithError("no reply");
+            break;
+        }
+    }
+    connection.closeDevice();
+}
+
+void BM_ReplyLatencySpin(benchmark::State &state)
+{
+    replyLatency(state, true);
+}
+BENCHMARK(BM_ReplyLatencySpin)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
+
+void BM_ReplyLatencyNap(benchmark::State &state)
+{
+    replyLatency(state, false);
+}
+BENCHMARK(BM_ReplyLatencyNap)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
+
+// Open, transfer, close, as each device action of the program does.
+struct SimulatedLink
+{
+    SimulatedLink() : sim(simulatorWithLatency()), bridge(*sim, sink), connection(bridge, settings)
+    {
+    }
+    std::unique_ptr<SimulatedVarnex> sim;
+    NullMessageSink sink;
+    UsbBridge bridge;
+    DeviceSettings settings;
+    DeviceConnection connection;
+};
+
+void BM_ReadTable(benchmark::State &state)
+{
+    SimulatedLink link;
+    for (auto _ : state) {
+        link.sim->clearCalls();
+        const bool opened = link.connection.openDevice();
+        const EdidReadResult result =
+            readEdidTable(link.connection, link.settings.edidAddress, ignoreProgress);
+        link.connection.closeDevice();
+        if (!opened || result.firstMissingOffset() >= 0) {
+            state.SkipWithError("the read failed");
+            break;
+        }
+    }
+    state.counters["latency_ms"] = LatencyMs;
+}
+BENCHMARK(BM_ReadTable)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
+void BM_WriteTable(benchmark::State &state)
+{
+    SimulatedLink link;
+    EdidImage image{};
+    for (int i = 0; i < EdidImageSize; ++i)
+        image[std::size_t(i)] = quint8(i);
+    for (auto _ : state) {
+        link.sim->clearCalls();
+        const bool opened = link.connection.openDevice();
+        const EdidWriteResult result =
+            writeEdidTable(link.connection, link.settings.edidAddress, image, ignoreProgress);
+        link.connection.closeDevice();
+        if (!opened || result.firstFailedOffset() >= 0) {
+            state.SkipWithError("the write failed");
+            break;
+        }
+    }
+    state.counters["latency_ms"] = LatencyMs;
+    state.counters["pause_ms"] = WriteFramePauseMs;
+}
+BENCHMARK(BM_WriteTable)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,40 @@
+// The EDID decoder over any bytes, with everything both front ends make of
+// its model: JSON, the tree, the text and the summary.
+#include "EdidImage.h"
+#include "FuzzCheck.h"
+#include "decode/DecodedTree.h"
+#include "decode/EdidDecoder.h"
+#include "decode/EdidJson.h"
+#include "decode/EdidSummary.h"
+
+#include <QJsonDocument>
+
+#include <cstddef>
+#include <cstdint>
+
+using namespace varnex::edid;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const DecodedEdid edid = decodeEdid(bytes);
+
+    // What was decoded is whole blocks taken from the front of the input.
+    FUZZ_CHECK(edid.size == int(size));
+    FUZZ_CHECK(edid.bytes.size() % EdidBlockSize == 0);
+    FUZZ_CHECK(edid.bytes.size() <= qsizetype(size));
+    FUZZ_CHECK(bytes.startsWith(edid.bytes));
+    FUZZ_CHECK(edid.blocks.size() == edid.bytes.size() / EdidBlockSize);
+    FUZZ_CHECK(edid.blocks.size() <= MaxEdidBlocks);
+    FUZZ_CHECK(edid.base.has_value() == (size >= std::size_t(EdidBlockSize)));
+    for (const Finding &finding : edid.findings) {
+        FUZZ_CHECK(!finding.code.isEmpty() && !finding.message.isEmpty());
+        FUZZ_CHECK(finding.block >= 0 && finding.offset >= 0);
+    }
+
+    FUZZ_CHECK(!QJsonDocument(toJson(edid)).toJson().isEmpty());
+    decodedTree(edid);
+    toText(edid);
+    summarize(edid);
+    return 0;
+}
