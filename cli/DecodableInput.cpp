@@ -7,40 +7,7 @@
 #include "OutputFile.h"
 #include "TableInput.h"
 
-#include <QFile>
-
-#include <unistd.h>
-
 namespace varnex::cli {
-
-namespace {
-
-// As much of standard input as readEdidFile takes of a file; a pipe may hand
-// it over in pieces.
-std::optional<QByteArray> readStandardInput(QString *error)
-{
-    // One byte over the import limit tells that the input is too long to import.
-    constexpr qsizetype Limit = edid::EdidImportReadLimit + 1;
-    QFile in;
-    if (!in.open(STDIN_FILENO, QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        *error = in.errorString();
-        return std::nullopt;
-    }
-    QByteArray data;
-    while (data.size() < Limit) {
-        const QByteArray piece = in.read(Limit - data.size());
-        if (piece.isEmpty())
-            break;
-        data += piece;
-    }
-    if (in.error() != QFileDevice::NoError) {
-        *error = in.errorString();
-        return std::nullopt;
-    }
-    return data;
-}
-
-} // namespace
 
 std::optional<QByteArray> loadDecodable(const QString &path, Console &console, int *exitStatus)
 {

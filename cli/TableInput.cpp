@@ -23,29 +23,6 @@ constexpr qsizetype InputReadLimit = qsizetype(EdidImportReadLimit) + 1;
 
 namespace {
 
-// Standard input, as much as readEdidFile takes of a file: a pipe may hand it
-// over in pieces.
-std::optional<QByteArray> readStandardInput(QString *error)
-{
-    QFile in;
-    if (!in.open(STDIN_FILENO, QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        *error = in.errorString();
-        return std::nullopt;
-    }
-    QByteArray head;
-    while (head.size() < InputReadLimit) {
-        const QByteArray piece = in.read(InputReadLimit - head.size());
-        if (piece.isEmpty())
-            break;
-        head += piece;
-    }
-    if (in.error() != QFileDevice::NoError) {
-        *error = in.errorString();
-        return std::nullopt;
-    }
-    return head;
-}
-
 QString sizeText(qsizetype size)
 {
     // The loader looks at no more than its limit, so beyond it the size is unknown.
@@ -122,6 +99,27 @@ std::optional<TableInput> interpretTable(const QByteArray &data, const QString &
                             .arg(leftOut));
     }
     return table;
+}
+
+std::optional<QByteArray> readStandardInput(QString *error)
+{
+    QFile in;
+    if (!in.open(STDIN_FILENO, QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        *error = in.errorString();
+        return std::nullopt;
+    }
+    QByteArray head;
+    while (head.size() < InputReadLimit) {
+        const QByteArray piece = in.read(InputReadLimit - head.size());
+        if (piece.isEmpty())
+            break;
+        head += piece;
+    }
+    if (in.error() != QFileDevice::NoError) {
+        *error = in.errorString();
+        return std::nullopt;
+    }
+    return head;
 }
 
 } // namespace varnex::cli

@@ -18,6 +18,10 @@ struct TableInput
     edid::EdidFileKind kind = edid::EdidFileKind::RawImage; // the form the file had
 };
 
+// Standard input, as much as readEdidFile takes of a file (a pipe may hand it
+// over in pieces). Nothing, with *error set, when it cannot be read.
+std::optional<QByteArray> readStandardInput(QString *error);
+
 // Reads `path` ("-": standard input) through the window's loader: raw when
 // the first byte is 0, EDID hex text, or another tool's dump it imports.
 // Taken are a table of 256 bytes, one of 128 bytes (followed by 128 zero
