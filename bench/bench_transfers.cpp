@@ -21,6 +21,9 @@ namespace {
 
 // The reply latency of the floor figures, as VARNEX_SIM_FAULTS gives it.
 constexpr int LatencyMs = 2;
+// A reply late enough to arrive while the wait naps rather than spins.
+constexpr int LateReplyMs = 10;
+static_assert(LateReplyMs > int(DeviceConnection::SpinMs));
 
 // The sequences report their progress to a function that must be callable.
 const TransferProgress ignoreProgress = [](int, int) {};
@@ -85,10 +88,10 @@ private:
     Clock::time_point m_readyAt;
 };
 
-// One mode query and its reply; `spin` replaces the naps by nothing.
+// One mode query and its late reply; `spin` replaces the naps by nothing.
 void replyLatency(benchmark::State &state, bool spin)
 {
-    PreciseLatencyBridge library{std::chrono::milliseconds(LatencyMs)};
+    PreciseLatencyBridge library{std::chrono::milliseconds(LateReplyMs)};
     NullMessageSink sink;
     UsbBridge bridge(library, sink);
     DeviceSettings settings;

@@ -163,19 +163,19 @@ bool DeviceConnection::transact(quint8 *reply, const CommandFrame &frame, quint3
 
 bool DeviceConnection::awaitReply(quint32 &waiting)
 {
-    // Spin briefly, since the Varnex often answers at once, then nap between
-    // checks so that a slow or silent device does not keep a core busy.
+    // Spin while a reply is likely, then nap between checks so that a slow
+    // or silent device does not keep a core busy.
     waiting = 0;
     quint32 queueStatus = 0;
     const quint32 start = m_clock();
-    for (int polls = 1; quint32(m_clock() - start) < ReplyTimeoutMs; ++polls) {
+    for (quint32 elapsed = 0; (elapsed = m_clock() - start) < ReplyTimeoutMs;) {
         if (m_bridge.bridgeCheckRxQueue(m_handle, &waiting, &queueStatus) != BridgeSuccess) {
             show(messages::QueueError);
             return false;
         }
         if (waiting != 0)
             return true;
-        if (polls > SpinPolls)
+        if (elapsed >= SpinMs)
             m_nap(NapMicroseconds);
     }
     return true;

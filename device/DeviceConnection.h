@@ -51,13 +51,15 @@ public:
     // The longest wait for a reply, counted from after the frame was written:
     // the Varnex answers within a few milliseconds, so 3 s means it is gone.
     static constexpr quint32 ReplyTimeoutMs = 3000;
-    // Queue checks made back to back before the wait starts to nap: a reply
-    // that is already on its way is taken without any sleep.
-    static constexpr int SpinPolls = 200;
+    // How long the wait checks the queue back to back before it starts to
+    // nap: the Varnex answers within a few milliseconds, and a reply caught
+    // while spinning costs no latency at all. Of a silent device's 3 s the
+    // spin takes a sixth of a percent.
+    static constexpr quint32 SpinMs = 5;
     // The nap between later queue checks: 0.4 ms adds at most that (a fifth
-    // of a millisecond on average) to a reply's latency, and is long enough
-    // that the wake-ups of a silent device's 3 s cost under 5 % of a core;
-    // at 0.2 ms they cost 6 to 8 % (bench_waitcpu).
+    // of a millisecond on average) to a late reply's latency, and is long
+    // enough that the wake-ups of a silent device's 3 s cost under 5 % of a
+    // core; at 0.2 ms they cost 6 to 8 % (bench_waitcpu).
     static constexpr quint32 NapMicroseconds = 400;
 
     // `bridge` and `settings` are not owned and must outlive the connection;

@@ -518,12 +518,14 @@ void TestConnection::waitNapsAfterSpinning_data()
     QTest::addColumn<int>("naps");
     QTest::addColumn<int>("outcome");
 
-    const int spin = DeviceConnection::SpinPolls;
+    // The rig's clock moves 1 ms a reading, so check k happens k ms into the
+    // wait and every check from SpinMs on is followed by a nap.
+    const int spin = int(DeviceConnection::SpinMs);
     QTest::newRow("reply at once") << 0 << 0 << int(TransactResult::Replied);
-    QTest::newRow("reply at the end of the spin") << spin << 0 << int(TransactResult::Replied);
-    QTest::newRow("reply after the spin") << spin + 50 << 50 << int(TransactResult::Replied);
-    // 1 ms a reading: the wait gives up after 2999 checks.
-    QTest::newRow("silent device") << 100000 << 2999 - spin << int(TransactResult::TimedOut);
+    QTest::newRow("reply at the end of the spin") << spin - 1 << 0 << int(TransactResult::Replied);
+    QTest::newRow("reply after the spin") << spin + 49 << 50 << int(TransactResult::Replied);
+    // The wait gives up after 2999 checks.
+    QTest::newRow("silent device") << 100000 << 2999 - spin + 1 << int(TransactResult::TimedOut);
 }
 
 void TestConnection::waitNapsAfterSpinning()
