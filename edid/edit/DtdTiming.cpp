@@ -1,5 +1,8 @@
 #include "DtdTiming.h"
 
+#include "decode/ByteView.h"
+#include "decode/DetailedTiming.h"
+
 namespace varnex::edid {
 
 namespace {
@@ -86,30 +89,30 @@ std::optional<DetailedDescriptorBytes> encodeDetailedTiming(const DtdTiming &t)
     return b;
 }
 
-std::optional<DtdTiming> decodeDetailedTiming(const quint8 *b)
+std::optional<DtdTiming> decodeDetailedTiming(const quint8 *bytes)
 {
-    const quint32 clock = b[0] | (b[1] << 8);
-    if (clock == 0)
+    const DetailedTiming d =
+        DetailedTiming::decode(ByteView(QByteArrayView(bytes, DetailedDescriptorSize), 0));
+    if (d.pixelClockKHz == 0)
         return std::nullopt;
     DtdTiming t;
-    t.pixelClockKhz = clock * 10;
-    t.hActive = b[2] | ((b[4] >> 4) << 8);
-    const int hBlank = b[3] | ((b[4] & 0xF) << 8);
-    t.vActive = b[5] | ((b[7] >> 4) << 8);
-    const int vBlank = b[6] | ((b[7] & 0xF) << 8);
-    t.hFrontPorch = b[8] | ((b[11] >> 6) << 8);
-    t.hSync = b[9] | (((b[11] >> 4) & 0x3) << 8);
-    t.vFrontPorch = (b[10] >> 4) | (((b[11] >> 2) & 0x3) << 4);
-    t.vSync = (b[10] & 0xF) | ((b[11] & 0x3) << 4);
-    t.hBackPorch = hBlank - t.hFrontPorch - t.hSync;
-    t.vBackPorch = vBlank - t.vFrontPorch - t.vSync;
-    t.hImageMm = b[12] | ((b[14] >> 4) << 8);
-    t.vImageMm = b[13] | ((b[14] & 0xF) << 8);
-    t.interlaced = b[17] & InterlacedFlag;
+    t.pixelClockKhz = quint32(d.pixelClockKHz);
+    t.hActive = d.hActive;
+    t.hFrontPorch = d.hFrontPorch;
+    t.hSync = d.hSyncWidth;
+    // Borders stay in the back porch: an edit writes none of its own.
+    t.hBackPorch = d.hBlank - d.hFrontPorch - d.hSyncWidth;
+    t.vActive = d.vActive;
+    t.vFrontPorch = d.vFrontPorch;
+    t.vSync = d.vSyncWidth;
+    t.vBackPorch = d.vBlank - d.vFrontPorch - d.vSyncWidth;
+    t.hImageMm = d.widthMm;
+    t.vImageMm = d.heightMm;
+    t.interlaced = d.interlaced;
     // Polarities mean this only for digital separate sync; other sync types keep the defaults.
-    if ((b[17] & DigitalSeparateSync) == DigitalSeparateSync) {
-        t.vSyncPositive = b[17] & 0x04;
-        t.hSyncPositive = b[17] & 0x02;
+    if (d.syncType == SyncType::DigitalSeparate) {
+        t.vSyncPositive = d.flag2;
+        t.hSyncPositive = d.flag1;
     }
     return t;
 }

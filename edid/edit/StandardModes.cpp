@@ -1,6 +1,10 @@
 #include "StandardModes.h"
 
+#include "timing/CtaVideoFormats.h"
+
 #include <cmath>
+#include <iterator>
+#include <vector>
 
 namespace varnex::edid {
 
@@ -30,33 +34,10 @@ constexpr DtdTiming timing(quint32 khz, int ha, int hf, int hs, int hb, int va, 
 constexpr bool P = true;
 constexpr bool N = false;
 
-// Timings from CTA-861-H table 3 ff. (VICs) and VESA DMT 1.0 rev 13 (DMT IDs). DMT
-// 640x480@60 differs from VIC 1 (it has 8-pixel borders), so it is not listed.
-const StandardMode Modes[] = {
-    {1, 0, 60, timing(25175, 640, 16, 96, 48, 480, 10, 2, 33, N, N)},
-    {3, 0, 60, timing(27000, 720, 16, 62, 60, 480, 9, 6, 30, N, N)},
-    {2, 0, 60, timing(27000, 720, 16, 62, 60, 480, 9, 6, 30, N, N)},
-    {18, 0, 50, timing(27000, 720, 12, 64, 68, 576, 5, 5, 39, N, N)},
-    {17, 0, 50, timing(27000, 720, 12, 64, 68, 576, 5, 5, 39, N, N)},
-    {4, 0x55, 60, timing(74250, 1280, 110, 40, 220, 720, 5, 5, 20, P, P)},
-    {19, 0, 50, timing(74250, 1280, 440, 40, 220, 720, 5, 5, 20, P, P)},
-    {16, 0x52, 60, timing(148500, 1920, 88, 44, 148, 1080, 4, 5, 36, P, P)},
-    {31, 0, 50, timing(148500, 1920, 528, 44, 148, 1080, 4, 5, 36, P, P)},
-    {32, 0, 24, timing(74250, 1920, 638, 44, 148, 1080, 4, 5, 36, P, P)},
-    {33, 0, 25, timing(74250, 1920, 528, 44, 148, 1080, 4, 5, 36, P, P)},
-    {34, 0, 30, timing(74250, 1920, 88, 44, 148, 1080, 4, 5, 36, P, P)},
-    {63, 0, 120, timing(297000, 1920, 88, 44, 148, 1080, 4, 5, 36, P, P)},
-    {64, 0, 100, timing(297000, 1920, 528, 44, 148, 1080, 4, 5, 36, P, P)},
-    {93, 0, 24, timing(297000, 3840, 1276, 88, 296, 2160, 8, 10, 72, P, P)},
-    {94, 0, 25, timing(297000, 3840, 1056, 88, 296, 2160, 8, 10, 72, P, P)},
-    {95, 0, 30, timing(297000, 3840, 176, 88, 296, 2160, 8, 10, 72, P, P)},
-    {96, 0, 50, timing(594000, 3840, 1056, 88, 296, 2160, 8, 10, 72, P, P)},
-    {97, 0, 60, timing(594000, 3840, 176, 88, 296, 2160, 8, 10, 72, P, P)},
-    {98, 0, 24, timing(297000, 4096, 1020, 88, 296, 2160, 8, 10, 72, P, P)},
-    {99, 0, 25, timing(297000, 4096, 968, 88, 128, 2160, 8, 10, 72, P, P)},
-    {100, 0, 30, timing(297000, 4096, 88, 88, 128, 2160, 8, 10, 72, P, P)},
-    {101, 0, 50, timing(594000, 4096, 968, 88, 128, 2160, 8, 10, 72, P, P)},
-    {102, 0, 60, timing(594000, 4096, 88, 88, 128, 2160, 8, 10, 72, P, P)},
+// VESA DMT 1.0 rev 13 desktop modes with their porches, which the decoder's
+// DMT table does not hold. 1280x720@60 and 1920x1080@60 repeat VICs 4 and 16.
+// DMT 640x480@60 differs from VIC 1 (it has 8-pixel borders), so it is not listed.
+const StandardMode DmtModes[] = {
     {0, 0x09, 60, timing(40000, 800, 40, 128, 88, 600, 1, 4, 23, P, P)},
     {0, 0x10, 60, timing(65000, 1024, 24, 136, 160, 768, 3, 6, 29, N, N)},
     {0, 0x1C, 60, timing(83500, 1280, 72, 128, 200, 800, 3, 6, 22, N, P)},
@@ -68,7 +49,38 @@ const StandardMode Modes[] = {
     {0, 0x3A, 60, timing(146250, 1680, 104, 176, 280, 1050, 3, 6, 30, N, P)},
     {0, 0x44, 60, timing(154000, 1920, 48, 32, 80, 1200, 3, 6, 26, P, N)},
     {0, 0x4C, 60, timing(268500, 2560, 48, 32, 80, 1600, 3, 6, 37, P, N)},
+    {0, 0x55, 60, timing(74250, 1280, 110, 40, 220, 720, 5, 5, 20, P, P)},
+    {0, 0x52, 60, timing(148500, 1920, 88, 44, 148, 1080, 4, 5, 36, P, P)},
 };
+
+// A VIC's timing as a DTD holds it: vertical values per field.
+StandardMode modeOfVic(int vic, const VideoFormat &f)
+{
+    StandardMode mode;
+    mode.vic = vic;
+    mode.nominalHz = int(std::lround(f.refreshHz()));
+    mode.timing = timing(quint32(f.pixelClockKHz), f.hActive, f.hFrontPorch, f.hSyncWidth,
+                         f.hBackPorch(), f.vActiveField(), f.vFrontPorch, f.vSyncWidth,
+                         f.vBackPorch(), f.hSyncPositive, f.vSyncPositive);
+    mode.timing.interlaced = f.interlaced;
+    return mode;
+}
+
+// Every VIC of the CTA-861 table, in VIC order, then the DMT modes: a size and
+// rate that both define is found as its VIC.
+const std::vector<StandardMode> &allModes()
+{
+    static const std::vector<StandardMode> modes = [] {
+        std::vector<StandardMode> list;
+        for (int vic = 1; vic <= MaxKnownVic; ++vic) {
+            if (const auto format = ctaVideoFormat(vic))
+                list.push_back(modeOfVic(vic, *format));
+        }
+        list.insert(list.end(), std::begin(DmtModes), std::end(DmtModes));
+        return list;
+    }();
+    return modes;
+}
 
 bool near(double a, double b)
 {
@@ -79,23 +91,22 @@ bool near(double a, double b)
 
 std::span<const StandardMode> standardModes()
 {
-    return Modes;
+    return allModes();
 }
 
 std::optional<StandardMode> standardModeForVic(int vic)
 {
-    for (const StandardMode &mode : Modes) {
-        if (vic > 0 && mode.vic == vic)
-            return mode;
-    }
+    if (const auto format = ctaVideoFormat(vic))
+        return modeOfVic(vic, *format);
     return std::nullopt;
 }
 
 std::optional<DtdTiming> standardTiming(int width, int height, double hz)
 {
-    for (const StandardMode &mode : Modes) {
+    for (const StandardMode &mode : allModes()) {
         const DtdTiming &t = mode.timing;
-        if (t.hActive != width || t.vActive != height)
+        // A request names no scan, so it means a progressive mode.
+        if (t.interlaced || t.hActive != width || t.vActive != height)
             continue;
         if (near(hz, mode.nominalHz) || near(hz, t.refreshHz()))
             return t;

@@ -17,8 +17,8 @@ struct StandardMode
     DtdTiming timing;
 };
 
-// The modes the editor knows by number: the common CTA-861 VICs up to
-// 4096x2160@60 and the common DMT desktop modes. Not the full VIC table.
+// The modes the editor knows by number: every VIC of the CTA-861 table and
+// the common DMT desktop modes.
 std::span<const StandardMode> standardModes();
 
 std::optional<StandardMode> standardModeForVic(int vic);

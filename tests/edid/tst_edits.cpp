@@ -168,7 +168,7 @@ QList<int> parsedInts(const QString &text, const QString &pattern)
 // The timing values of edid-decode's --vic, --dmt or --cvt output, in DtdTiming order.
 QList<int> decodedTiming(const QString &text)
 {
-    QList<int> values = parsedInts(text, QStringLiteral(R"((\d+)x(\d+)\s.*\s(\d+)\.(\d+) MHz)"));
+    QList<int> values = parsedInts(text, QStringLiteral(R"((\d+)x(\d+)i?\s.*\s(\d+)\.(\d+) MHz)"));
     values << parsedInts(
         text, QStringLiteral(R"(Hfront\s+(\d+) Hsync\s+(\d+) Hback\s+(\d+) Hpol ([PN]))"));
     values << parsedInts(
@@ -179,7 +179,7 @@ QList<int> decodedTiming(const QString &text)
 QList<int> timingValues(const DtdTiming &t)
 {
     return {t.hActive,
-            t.vActive,
+            t.interlaced ? 2 * t.vActive : t.vActive,
             int(t.pixelClockKhz / 1000),
             int(t.pixelClockKhz % 1000) * 1000,
             t.hFrontPorch,
@@ -229,14 +229,16 @@ void TestEdits::standardModesMatchEdidDecode_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<StandardMode>("mode");
+    // tst_decoder compares the whole VIC table; here a few VICs, interlaced
+    // ones among them, show that they become DTD timings as they should.
+    const QList<int> vics{1, 5, 6, 16, 19, 20, 97, 102};
     for (const StandardMode &mode : standardModes()) {
+        if (mode.vic && !vics.contains(mode.vic))
+            continue;
         const QStringList arguments =
             mode.vic ? QStringList{QStringLiteral("--vic"), QString::number(mode.vic)}
                      : QStringList{QStringLiteral("--dmt"), QString::number(mode.dmtId)};
         QTest::addRow("%s", qPrintable(arguments.join(QLatin1Char(' ')))) << arguments << mode;
-        if (mode.vic && mode.dmtId)
-            QTest::addRow("--dmt %d", mode.dmtId)
-                << QStringList{QStringLiteral("--dmt"), QString::number(mode.dmtId)} << mode;
     }
 }
 
