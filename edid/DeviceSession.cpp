@@ -35,6 +35,21 @@ std::optional<QByteArray> deviceString(device::UsbBridge &bridge, quint32 index,
     return QByteArray(buffer.data());
 }
 
+// What a result with `status` tells the user; `incomplete` says where a
+// transfer stopped.
+QString statusMessage(SessionStatus status, const QString &incomplete)
+{
+    switch (status) {
+    case SessionStatus::Done:
+        return {};
+    case SessionStatus::HardwareNotFound:
+        return QString::fromLatin1(HardwareNotFoundText);
+    case SessionStatus::Incomplete:
+        break;
+    }
+    return incomplete;
+}
+
 } // namespace
 
 QString hexOffset(int offset)
@@ -44,45 +59,21 @@ QString hexOffset(int offset)
 
 QString SessionReadResult::message() const
 {
-    switch (status) {
-    case SessionStatus::Done:
-        return {};
-    case SessionStatus::HardwareNotFound:
-        return QString::fromLatin1(HardwareNotFoundText);
-    case SessionStatus::Incomplete:
-        break;
-    }
-    return QStringLiteral("The EDID could not be read completely: the bytes from offset %1 "
-                          "did not arrive.")
-        .arg(hexOffset(missingOffset));
+    return statusMessage(status, QStringLiteral("The EDID could not be read completely: the bytes "
+                                                "from offset %1 did not arrive.")
+                                     .arg(hexOffset(missingOffset)));
 }
 
 QString SessionWriteResult::message() const
 {
-    switch (status) {
-    case SessionStatus::Done:
-        return {};
-    case SessionStatus::HardwareNotFound:
-        return QString::fromLatin1(HardwareNotFoundText);
-    case SessionStatus::Incomplete:
-        break;
-    }
-    return QStringLiteral("Writing the EDID failed: the Varnex did not confirm the bytes from "
-                          "offset %1.")
-        .arg(hexOffset(failedOffset));
+    return statusMessage(status, QStringLiteral("Writing the EDID failed: the Varnex did not "
+                                                "confirm the bytes from offset %1.")
+                                     .arg(hexOffset(failedOffset)));
 }
 
 QString SessionModeResult::message() const
 {
-    switch (status) {
-    case SessionStatus::Done:
-        return {};
-    case SessionStatus::HardwareNotFound:
-        return QString::fromLatin1(HardwareNotFoundText);
-    case SessionStatus::Incomplete:
-        break;
-    }
-    return QStringLiteral("The Varnex did not answer the mode request.");
+    return statusMessage(status, QStringLiteral("The Varnex did not answer the mode request."));
 }
 
 DeviceSession::DeviceSession(device::UsbBridge &bridge, device::DeviceConnection &connection,
