@@ -95,11 +95,6 @@ void checkCta(const CtaBlock &cta, const ByteView &b, Findings &findings)
                    QStringLiteral("The block claims basic audio but has no Audio Data Block; "
                                   "sources may send no sound or guess. Add an Audio Data Block "
                                   "with an LPCM 2-channel descriptor, or clear the flag."));
-    if (cta.nativeDtds && *cta.nativeDtds > 0 && cta.detailedTimings.isEmpty())
-        addFinding(findings, Severity::Note, QStringLiteral("cta-native-dtds"), cta.block,
-                   b.absolute(Flags),
-                   QStringLiteral("The block counts %1 native detailed timings but holds none.")
-                       .arg(*cta.nativeDtds));
 }
 
 } // namespace

@@ -139,6 +139,24 @@ void checkBlock(DecodedEdid &edid, const BlockInfo &info, const ByteView &block)
     }
 }
 
+// CTA-861 counts native formats among all DTDs of the table, the base
+// block's first, so a count may point at DTDs before the CTA block's own.
+void checkNativeDtdCounts(DecodedEdid &edid)
+{
+    qsizetype dtds = edid.base->detailedTimings().size();
+    for (const CtaBlock &cta : std::as_const(edid.cta)) {
+        dtds += cta.detailedTimings.size();
+        if (cta.nativeDtds && *cta.nativeDtds > dtds)
+            addFinding(edid.findings, Severity::Note, QStringLiteral("cta-native-dtds"), cta.block,
+                       cta.block * EdidBlockSize + CtaLayout::Flags,
+                       QStringLiteral("Block %1 counts %2 native detailed timings, but the table "
+                                      "holds only %3 up to its end.")
+                           .arg(cta.block)
+                           .arg(*cta.nativeDtds)
+                           .arg(dtds));
+    }
+}
+
 } // namespace
 
 DecodedEdid decodeEdid(QByteArrayView bytes)
@@ -171,6 +189,7 @@ DecodedEdid decodeEdid(QByteArrayView bytes)
         checkBlock(edid, info, block);
     }
     checkExtensionCount(edid);
+    checkNativeDtdCounts(edid);
     // In image order, so a reader meets them as it meets the bytes.
     std::stable_sort(edid.findings.begin(), edid.findings.end(),
                      [](const Finding &a, const Finding &b) { return a.offset < b.offset; });

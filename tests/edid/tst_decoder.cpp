@@ -281,9 +281,8 @@ void TestDecoder::findings_data()
     QTest::newRow("extension-unused, filler") << "dell-e178wfp-vga"
                                               << "" << false << 256 << "extension-unused"
                                               << "note" << 0x80;
-    QTest::newRow("cta-native-dtds")
-        << clean << "0x83=0xF1 0xE7=0x00 0xE8=0x00" << true << -1 << "cta-native-dtds"
-        << "note" << 0x83;
+    QTest::newRow("cta-native-dtds") << clean << "0x83=0xFF" << true << -1 << "cta-native-dtds"
+                                     << "note" << 0x83;
 }
 
 void TestDecoder::findings()
