@@ -46,6 +46,8 @@ shopt -s nullglob
 workers=(fuzz-*.log)
 runs=$(cat "$log" "${workers[@]}" | sed -n 's/^stat::number_of_executed_units: //p' |
   awk '{ n += $1 } END { print n + 0 }')
+# The run may end before SECONDS, at a -runs limit or a finding.
+took=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$log" | tail -n1)
 rm -f "${workers[@]}"
 found=0
 for finding in "$findings"/crash-* "$findings"/leak-* "$findings"/timeout-* "$findings"/oom-*; do
@@ -53,7 +55,7 @@ for finding in "$findings"/crash-* "$findings"/leak-* "$findings"/timeout-* "$fi
   mv "$finding" "$regressions/"
   found=$((found + 1))
 done
-echo "$target: $runs executions in $seconds s, $found finding(s), corpus $(ls "$corpus" | wc -l) inputs"
+echo "$target: $runs executions in ${took:-$seconds} s, $found finding(s), corpus $(ls "$corpus" | wc -l) inputs"
 if [[ $found -gt 0 || $status -ne 0 ]]; then
   echo "see $log; findings are in $regressions/" >&2
   exit 1
