@@ -256,6 +256,7 @@ std::unique_ptr<SimulatedVarnex> createSimulatedVarnex(const QProcessEnvironment
     if (!faults)
         return nullptr;
     auto simulator = std::make_unique<SimulatedVarnex>(*devices);
+    simulator->keepCallLog(false);
     applySimulatedFaults(*simulator, *faults);
     return simulator;
 }

@@ -47,7 +47,8 @@ std::optional<SimulatedFaults> parseSimulatedFaults(const QString &value, QStrin
 void applySimulatedFaults(SimulatedVarnex &simulator, const SimulatedFaults &faults);
 
 // The simulated Varnex that VARNEX_SIM_DEVICES and VARNEX_SIM_FAULTS in
-// `environment` describe, or null and the parser's text in *error.
+// `environment` describe, without a call log, or null and the parser's text
+// in *error.
 std::unique_ptr<SimulatedVarnex> createSimulatedVarnex(const QProcessEnvironment &environment,
                                                        QString *error);
 

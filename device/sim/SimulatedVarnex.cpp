@@ -226,7 +226,8 @@ BridgeStatus SimulatedVarnex::finish(BridgeCall call)
         m_trace->write(describe(call).toUtf8() + '\n');
         m_trace->flush();
     }
-    m_calls.append(call);
+    if (m_keepCallLog)
+        m_calls.append(call);
     return call.status;
 }
 

@@ -99,6 +99,10 @@ public:
     // The byte at `offset` of the EDID memories ignores writes.
     void ignoreWritesAt(quint8 offset) { m_splitter.ignoreWritesAt(offset); }
 
+    // The log of every call since the last clearCalls(), for tests. A
+    // simulator that the program talks to for hours keeps none: a wait for
+    // a late reply checks the queue thousands of times.
+    void keepCallLog(bool keep) { m_keepCallLog = keep; }
     const QList<BridgeCall> &calls() const { return m_calls; }
     QList<QByteArray> writtenFrames() const;
     void clearCalls() { m_calls.clear(); }
@@ -153,6 +157,7 @@ private:
     int m_latencyMs = 0;
     QElapsedTimer m_clock;
     QList<BridgeCall> m_calls;
+    bool m_keepCallLog = true;
     QString m_statePath;
     std::unique_ptr<QFile> m_trace;
 };
