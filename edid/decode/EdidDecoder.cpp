@@ -150,7 +150,8 @@ void checkNativeDtdCounts(DecodedEdid &edid)
             addFinding(edid.findings, Severity::Note, QStringLiteral("cta-native-dtds"), cta.block,
                        cta.block * EdidBlockSize + CtaLayout::Flags,
                        QStringLiteral("Block %1 counts %2 native detailed timings, but the table "
-                                      "holds only %3 up to its end.")
+                                      "holds only %3 up to its end; sources may pick the wrong "
+                                      "native mode. Lower the count.")
                            .arg(cta.block)
                            .arg(*cta.nativeDtds)
                            .arg(dtds));
