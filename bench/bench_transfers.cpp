@@ -4,6 +4,7 @@
 #include "DeviceConnection.h"
 #include "DeviceSettings.h"
 #include "EdidTransfers.h"
+#include "ForwardingBridge.h"
 #include "NullMessageSink.h"
 #include "UsbBridge.h"
 #include "sim/SimulatedEnvironment.h"
@@ -39,51 +40,35 @@ std::unique_ptr<SimulatedVarnex> simulatorWithLatency()
 // Hides each reply of the faultless simulator until exactly `latency` after
 // its frame went out. The simulator's own latency counts whole milliseconds,
 // which would swallow the fraction of a millisecond a nap adds.
-class PreciseLatencyBridge final : public BridgeLibrary
+class PreciseLatencyBridge final : public ForwardingBridge
 {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit PreciseLatencyBridge(Clock::duration latency) : m_latency(latency) {}
+    PreciseLatencyBridge(SimulatedVarnex &sim, Clock::duration latency)
+        : ForwardingBridge(sim), m_sim(sim), m_latency(latency)
+    {
+    }
 
-    BridgeStatus getDeviceCount(quint32 *count) override { return m_sim.getDeviceCount(count); }
-    BridgeStatus getDeviceString(quint32 index, char *buffer, quint32 option) override
-    {
-        return m_sim.getDeviceString(index, buffer, option);
-    }
-    BridgeStatus open(quint32 index, BridgeHandle *handle) override
-    {
-        return m_sim.open(index, handle);
-    }
-    BridgeStatus close(BridgeHandle handle) override { return m_sim.close(handle); }
-    BridgeStatus read(BridgeHandle handle, quint8 *buffer, quint32 toRead,
-                      quint32 *returned) override
-    {
-        return m_sim.read(handle, buffer, toRead, returned);
-    }
     BridgeStatus write(BridgeHandle handle, const quint8 *buffer, quint32 toWrite,
                        quint32 *written) override
     {
         m_readyAt = Clock::now() + m_latency;
         m_sim.clearCalls();
-        return m_sim.write(handle, buffer, toWrite, written);
-    }
-    BridgeStatus flushBuffers(BridgeHandle handle, quint8 flushTransmit,
-                              quint8 flushReceive) override
-    {
-        return m_sim.flushBuffers(handle, flushTransmit, flushReceive);
+        return ForwardingBridge::write(handle, buffer, toWrite, written);
     }
     BridgeStatus checkRxQueue(BridgeHandle handle, quint32 *bytesWaiting,
                               quint32 *queueStatus) override
     {
-        const BridgeStatus status = m_sim.checkRxQueue(handle, bytesWaiting, queueStatus);
+        const BridgeStatus status =
+            ForwardingBridge::checkRxQueue(handle, bytesWaiting, queueStatus);
         if (Clock::now() < m_readyAt)
             *bytesWaiting = 0;
         return status;
     }
 
 private:
-    SimulatedVarnex m_sim;
+    SimulatedVarnex &m_sim;
     Clock::duration m_latency;
     Clock::time_point m_readyAt;
 };
@@ -91,7 +76,8 @@ private:
 // One mode query and its late reply; `spin` replaces the naps by nothing.
 void replyLatency(benchmark::State &state, bool spin)
 {
-    PreciseLatencyBridge library{std::chrono::milliseconds(LateReplyMs)};
+    SimulatedVarnex sim;
+    PreciseLatencyBridge library(sim, std::chrono::milliseconds(LateReplyMs));
     NullMessageSink sink;
     UsbBridge bridge(library, sink);
     DeviceSettings settings;

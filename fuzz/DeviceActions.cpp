@@ -4,6 +4,7 @@
 #include "DeviceMessageSink.h"
 #include "DeviceSettings.h"
 #include "EdidTransfers.h"
+#include "ForwardingBridge.h"
 #include "FuzzCheck.h"
 #include "UsbBridge.h"
 
@@ -22,47 +23,19 @@ constexpr quint32 DefaultClockStepMs = 500;
 
 // Passes every call on and counts the writes that succeeded, the frames a
 // write sequence may count as sent.
-class WriteCounter final : public BridgeLibrary
+class WriteCounter final : public ForwardingBridge
 {
 public:
-    explicit WriteCounter(BridgeLibrary &library) : m_library(library) {}
+    using ForwardingBridge::ForwardingBridge;
     int acceptedWrites = 0;
 
-    BridgeStatus getDeviceCount(quint32 *count) override { return m_library.getDeviceCount(count); }
-    BridgeStatus getDeviceString(quint32 index, char *buffer, quint32 option) override
-    {
-        return m_library.getDeviceString(index, buffer, option);
-    }
-    BridgeStatus open(quint32 index, BridgeHandle *handle) override
-    {
-        return m_library.open(index, handle);
-    }
-    BridgeStatus close(BridgeHandle handle) override { return m_library.close(handle); }
-    BridgeStatus read(BridgeHandle handle, quint8 *buffer, quint32 toRead,
-                      quint32 *returned) override
-    {
-        return m_library.read(handle, buffer, toRead, returned);
-    }
     BridgeStatus write(BridgeHandle handle, const quint8 *buffer, quint32 toWrite,
                        quint32 *written) override
     {
-        const BridgeStatus status = m_library.write(handle, buffer, toWrite, written);
+        const BridgeStatus status = ForwardingBridge::write(handle, buffer, toWrite, written);
         acceptedWrites += status == BridgeSuccess ? 1 : 0;
         return status;
     }
-    BridgeStatus flushBuffers(BridgeHandle handle, quint8 flushTransmit,
-                              quint8 flushReceive) override
-    {
-        return m_library.flushBuffers(handle, flushTransmit, flushReceive);
-    }
-    BridgeStatus checkRxQueue(BridgeHandle handle, quint32 *bytesWaiting,
-                              quint32 *queueStatus) override
-    {
-        return m_library.checkRxQueue(handle, bytesWaiting, queueStatus);
-    }
-
-private:
-    BridgeLibrary &m_library;
 };
 
 // The sequences report their progress to a function that must be callable.
