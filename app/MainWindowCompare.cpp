@@ -4,6 +4,7 @@
 
 #include "ByteDifferences.h"
 #include "DeviceSession.h"
+#include "HexOffset.h"
 #include "EdidComparison.h"
 #include "EdidFile.h"
 #include "HexText.h"

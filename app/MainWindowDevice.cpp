@@ -4,6 +4,7 @@
 #include "Checksum.h"
 #include "DeviceConnection.h"
 #include "DeviceSession.h"
+#include "HexOffset.h"
 #include "EdidHeader.h"
 #include "HexText.h"
 #include "ProcessState.h"

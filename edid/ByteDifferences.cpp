@@ -1,6 +1,6 @@
 #include "ByteDifferences.h"
 
-#include "DeviceSession.h"
+#include "HexOffset.h"
 
 namespace varnex::edid {
 

@@ -2,6 +2,7 @@
 
 #include "DeviceConnection.h"
 #include "DeviceSettings.h"
+#include "HexOffset.h"
 #include "UsbBridge.h"
 
 #include <algorithm>
@@ -51,11 +52,6 @@ QString statusMessage(SessionStatus status, const QString &incomplete)
 }
 
 } // namespace
-
-QString hexOffset(int offset)
-{
-    return QStringLiteral("0x") + QString::number(offset, 16).toUpper().rightJustified(2, '0');
-}
 
 QString SessionReadResult::message() const
 {

@@ -112,7 +112,4 @@ private:
     const device::DeviceSettings &m_settings;
 };
 
-// An EDID offset as users read it in hex text lines: 0x40.
-QString hexOffset(int offset);
-
 } // namespace varnex::edid

@@ -1,7 +1,7 @@
 #include "EdidComparison.h"
 
 #include "ByteDifferences.h"
-#include "DeviceSession.h"
+#include "HexOffset.h"
 #include "decode/DecodedTree.h"
 #include "decode/EdidDecoder.h"
 

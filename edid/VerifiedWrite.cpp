@@ -1,6 +1,7 @@
 #include "VerifiedWrite.h"
 
 #include "ByteDifferences.h"
+#include "HexOffset.h"
 
 namespace varnex::edid {
 

@@ -3,6 +3,7 @@
 #include "DeviceSession.h"
 #include "EdidComparison.h"
 #include "EdidTestData.h"
+#include "HexOffset.h"
 
 #include <QtTest>
 
