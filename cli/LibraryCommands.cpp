@@ -302,18 +302,20 @@ Command libraryCommand()
 {
     Command command;
     command.name = QStringLiteral("library");
+    command.synopsis = QStringLiteral("list|add|show|rename|remove ARGUMENTS...");
     QStringList synopses;
     for (const Subcommand &subcommand : subcommands())
-        synopses.append(subcommand.synopsis);
-    command.synopsis = synopses.join(QStringLiteral(" | "));
-    command.summary = QStringLiteral(
-        "The library of named tables, one EDID hex text file each in "
-        "$XDG_DATA_HOME/varnex-edid-utility/library (VARNEX_LIBRARY_DIR overrides it). list "
-        "prints name, product, preferred mode, added time and note; add takes SOURCE from a "
-        "file, '-', 'device' (the splitter's table) or 'display:CONNECTOR', and replaces an "
-        "entry only with --replace; show prints an entry's decoded summary. Every FILE "
-        "argument of the other commands may be lib:NAME. A name has 1 to 64 letters, digits, "
-        "spaces, '-', '_' and '.'.");
+        synopses.append(QStringLiteral("'library %1'").arg(subcommand.synopsis));
+    command.summary =
+        QStringLiteral("The library of named tables: %1. One EDID hex text file per entry in "
+                       "$XDG_DATA_HOME/varnex-edid-utility/library (VARNEX_LIBRARY_DIR "
+                       "overrides it). list prints name, product, preferred mode, added time "
+                       "and note; add takes SOURCE from a file, '-', 'device' (the splitter's "
+                       "table) or 'display:CONNECTOR', and replaces an entry only with "
+                       "--replace; show prints an entry's decoded summary. Every FILE argument "
+                       "of the other commands may be lib:NAME. A name has 1 to 64 letters, "
+                       "digits, spaces, '-', '_' and '.'.")
+            .arg(synopses.join(QStringLiteral(", ")));
     command.options = {
         QCommandLineOption(JsonOptionName, QStringLiteral("list: print the entries as JSON.")),
         QCommandLineOption(NoteOptionName, QStringLiteral("add: a note kept with the entry."),
