@@ -1,10 +1,7 @@
 // The window's device actions (start-up, read, write, mode switch) on the
 // simulated Varnex, with its fault injection.
 #include "BridgeFactory.h"
-#include "Checksum.h"
-#include "EdidHeader.h"
 #include "EdidTestData.h"
-#include "HexText.h"
 #include "SimulatedWindowRig.h"
 
 #include <QApplication>
@@ -44,20 +41,6 @@ struct BarState
     int maximum = 0;
     bool operator==(const BarState &) const = default;
 };
-
-// A valid table that differs from the simulator's own.
-EdidImage validTable()
-{
-    EdidImage image = EdidTestData::countingImage();
-    std::copy(EdidHeaderBytes.begin(), EdidHeaderBytes.end(), image.begin());
-    correctChecksums(image);
-    return image;
-}
-
-QString textOf(const EdidImage &image)
-{
-    return QString::fromLatin1(formatHexText(image));
-}
 
 // The window on the simulated splitter, with what the progress bar showed
 // at each frame.

@@ -2,10 +2,6 @@
 // every position of the window's start-up, read, write and mode switch, on
 // the simulated Varnex: the window never reports a failure as success, never
 // loses the editor's text and always closes the device.
-#include "Checksum.h"
-#include "EdidHeader.h"
-#include "EdidTestData.h"
-#include "HexText.h"
 #include "SimulatedWindowRig.h"
 
 #include <QProgressBar>
@@ -62,20 +58,6 @@ const char *actionName(Action action)
         return "mode switch";
     }
     return "";
-}
-
-// A valid table that differs from the simulator's own.
-EdidImage validTable()
-{
-    EdidImage image = EdidTestData::countingImage();
-    std::copy(EdidHeaderBytes.begin(), EdidHeaderBytes.end(), image.begin());
-    correctChecksums(image);
-    return image;
-}
-
-QString textOf(const EdidImage &image)
-{
-    return QString::fromLatin1(formatHexText(image));
 }
 
 // The window on a simulated Varnex in CUSTOM mode, one action on it, and

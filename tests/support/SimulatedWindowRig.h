@@ -1,6 +1,10 @@
 #pragma once
 
+#include "Checksum.h"
+#include "EdidHeader.h"
+#include "EdidTestData.h"
 #include "FakeUserDialogs.h"
+#include "HexText.h"
 #include "MainWindow.h"
 #include "MainWindowTestAccess.h"
 #include "ProcessState.h"
@@ -41,3 +45,19 @@ struct SimulatedWindowRig
     FakeUserDialogs dialogs;
     QPointer<MainWindow> window;
 };
+
+// A valid table that differs from the simulator's own.
+inline varnex::edid::EdidImage validTable()
+{
+    using namespace varnex::edid;
+    EdidImage image = EdidTestData::countingImage();
+    std::copy(EdidHeaderBytes.begin(), EdidHeaderBytes.end(), image.begin());
+    correctChecksums(image);
+    return image;
+}
+
+// The table as the editor shows it after a read.
+inline QString textOf(const varnex::edid::EdidImage &image)
+{
+    return QString::fromLatin1(varnex::edid::formatHexText(image));
+}
