@@ -21,7 +21,6 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
-#include <QTextEdit>
 
 using namespace varnex::edid;
 using varnex::device::ModeSelector;
@@ -135,7 +134,7 @@ void DeviceActions::showModeState(bool automix)
 {
     m_automixButton->setChecked(automix);
     m_customButton->setChecked(!automix);
-    m_editor.editor()->setEnabled(!automix);
+    m_editor.setEditable(!automix);
     updateDeviceLabel();
 }
 
@@ -143,7 +142,7 @@ bool DeviceActions::startUp()
 {
     ProcessState &state = processState();
     state.deviceSettings = varnex::device::DeviceSettings{};
-    m_editor.editor()->setEnabled(false);
+    m_editor.setEditable(false);
     m_automixButton->setChecked(true);
 
     // The first open only tells whether the Varnex is there; without it the
@@ -167,7 +166,7 @@ void DeviceActions::switchMode()
     processState().deviceSettings.automix = automix ? 1 : 0;
     quint8 reply = 0;
     sendModeRequest(automix ? ModeSelector::SelectAutomix : ModeSelector::SelectCustom, reply);
-    m_editor.editor()->setEnabled(!automix);
+    m_editor.setEditable(!automix);
 }
 
 bool DeviceActions::sendModeRequest(ModeSelector selector, quint8 &reply)

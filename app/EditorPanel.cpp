@@ -32,6 +32,11 @@ EditorPanel::EditorPanel(QTextEdit *editor, WindowFeedback &feedback, QObject *p
             });
 }
 
+void EditorPanel::setEditable(bool editable)
+{
+    m_editor->setEnabled(editable);
+}
+
 int EditorPanel::parse(EdidImage &image) const
 {
     // Characters outside Latin-1 become '?', which no group accepts.

@@ -26,6 +26,8 @@ public:
     EditorPanel(QTextEdit *editor, WindowFeedback &feedback, QObject *parent);
 
     QTextEdit *editor() const { return m_editor; }
+    // The user may type only while the Varnex is in CUSTOM mode.
+    void setEditable(bool editable);
 
     // The bytes the text holds as ParseEDIDText counts them: how many were
     // read, or -1 when the text is no hex table.
