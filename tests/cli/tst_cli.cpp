@@ -470,13 +470,13 @@ void TestCli::deviceChoosesByLinkString()
 
     // Each splitter has its own memory and mode, also across runs.
     const QString file = putFile(QStringLiteral("table.bin"), sample(Sample));
-    const QStringList second{QStringLiteral("--device"), QStringLiteral("sim:1")};
+    const QStringList onSecond{QStringLiteral("--device"), QStringLiteral("sim:1")};
     QCOMPARE(
-        run(second + QStringList{QStringLiteral("write"), file, QStringLiteral("--custom")}, two)
+        run(onSecond + QStringList{QStringLiteral("write"), file, QStringLiteral("--custom")}, two)
             .exitCode,
         0);
-    QCOMPARE(run(second + QStringList{QStringLiteral("read")}, two).out, hexText(sample(Sample)));
-    QCOMPARE(run(second + QStringList{QStringLiteral("mode")}, two).out, QByteArray("custom\n"));
+    QCOMPARE(run(onSecond + QStringList{QStringLiteral("read")}, two).out, hexText(sample(Sample)));
+    QCOMPARE(run(onSecond + QStringList{QStringLiteral("mode")}, two).out, QByteArray("custom\n"));
     QCOMPARE(run({QStringLiteral("read")}, two).out, hexText(defaultTable()));
     QCOMPARE(run({QStringLiteral("mode")}, two).out, QByteArray("automix\n"));
 
