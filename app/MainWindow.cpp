@@ -21,7 +21,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
 {
     ui->setupUi(this);
     if (m_services.connection) {
-        m_session = std::make_unique<varnex::edid::DeviceSession>(
+        m_session = std::make_unique<varnex::splitter::DeviceSession>(
             m_services.connection->bridge(), *m_services.connection, processState().deviceSettings);
     }
     setupDeviceMenu();

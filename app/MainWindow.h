@@ -29,10 +29,10 @@ namespace varnex::device {
 class DeviceConnection;
 enum class ModeSelector : quint8;
 } // namespace varnex::device
-namespace varnex::edid {
+namespace varnex::splitter {
 class DeviceSession;
 enum class SessionStatus;
-} // namespace varnex::edid
+} // namespace varnex::splitter
 
 // What the window works with besides its widgets. Everything is optional:
 // without a connection every device action finds no hardware; without
@@ -184,7 +184,7 @@ private:
     bool confirmUser(const QString &text, const QString &informativeText);
     // Notes whether a session action found the Varnex; when it did not, tells
     // the user "Hardware not found" and returns false.
-    bool foundOrWarn(varnex::edid::SessionStatus status);
+    bool foundOrWarn(varnex::splitter::SessionStatus status);
 
     // The Device menu, between File and Help; a View menu goes before it.
     void setupDeviceMenu();
@@ -207,7 +207,7 @@ private:
     Ui::MainWindow *ui = nullptr;                // owned
     MainWindowServices m_services;
     // Over m_services.connection; null without one.
-    std::unique_ptr<varnex::edid::DeviceSession> m_session;
+    std::unique_ptr<varnex::splitter::DeviceSession> m_session;
     QAction *m_verifyAfterWrite = nullptr; // owned by the Device menu
     std::unique_ptr<UserDialogs> m_ownDialogs;
     // Whether the latest attempt to open the device found the Varnex.

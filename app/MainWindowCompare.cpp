@@ -17,6 +17,7 @@
 #include <QMenuBar>
 
 using namespace varnex::edid;
+using namespace varnex::splitter;
 
 void MainWindow::setupDeviceMenu()
 {

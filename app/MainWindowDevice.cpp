@@ -17,6 +17,7 @@
 #include <QStatusBar>
 
 using namespace varnex::edid;
+using namespace varnex::splitter;
 using varnex::device::ModeSelector;
 
 std::function<void(int, int)> MainWindow::progressToBar()
@@ -70,7 +71,7 @@ void MainWindow::showModeState(bool automix)
 void MainWindow::InitEDIDMode()
 {
     ProcessState &state = processState();
-    state.deviceSettings = varnex::device::DeviceSettings{};
+    state.deviceSettings = DeviceSettings{};
     ui->EDIDtext->setEnabled(false);
     ui->dynamicEDID->setChecked(true);
 
@@ -193,14 +194,14 @@ bool MainWindow::WriteEDIDtoDevice()
 bool MainWindow::verifyWrittenTable(const EdidImage &sent)
 {
     const WriteVerification check =
-        varnex::edid::verifyWrittenTable(*m_session, sent, progressToBar());
+        varnex::splitter::verifyWrittenTable(*m_session, sent, progressToBar());
     if (check.readBack.status == SessionStatus::HardwareNotFound) {
         m_varnexFound = false;
         updateDeviceLabel();
     }
-    if (check.outcome == WriteVerification::Equal)
+    if (check.done())
         return true;
     // The editor keeps the user's table: it is what should be on the Varnex.
-    warnUser(check.message(), check.advice());
+    warnUser(check.message, check.advice);
     return false;
 }

@@ -1,5 +1,5 @@
 #include "DeviceConnection.h"
-#include "DeviceSettings.h"
+#include "LinkSettings.h"
 #include "ProbingBridge.h"
 #include "RecordingMessageSink.h"
 #include "StepClock.h"
@@ -64,7 +64,7 @@ struct Rig
     SimulatedVarnex sim;
     ProbingBridge probe;
     RecordingMessageSink sink;
-    DeviceSettings settings;
+    LinkSettings settings;
     StepClock clock;
     UsbBridge bridge{probe, sink};
     QList<quint32> naps;
