@@ -18,6 +18,9 @@ constexpr int MaxRangeRate = 255;
 // The HDMI 1.4 VSDB cannot state a TMDS clock above 340 MHz (HDMI 1.4b, 8.3.2).
 constexpr int MaxHdmiVsdbTmdsMHz = 340;
 
+// A DTD holds the active pixels of a line in 12 bits.
+constexpr int DtdMaxActive = 0xFFF;
+
 using Report = QStringList;
 
 const CapabilityMode *findMode(const Capabilities &caps, const CapabilityMode &mode)
@@ -214,10 +217,12 @@ void orderModes(QList<CapabilityMode> &modes)
     const auto smooth = [](const CapabilityMode &m) {
         return !m.interlaced && m.refreshHz >= SmoothRateHz * (1 - ModeRateTolerance);
     };
-    // A mode the table can spell out is preferred over one it can only name.
+    // The preferred mode is the first DTD, so it needs a whole timing that fits one.
     const auto pick = [&](auto accept) {
-        return std::find_if(modes.begin(), modes.end(),
-                            [&](const CapabilityMode &m) { return m.timing && accept(m); });
+        return std::find_if(modes.begin(), modes.end(), [&](const CapabilityMode &m) {
+            return m.timing && m.width <= DtdMaxActive &&
+                   m.timing->pixelClockKhz <= DtdMaxPixelClockKhz && accept(m);
+        });
     };
     auto preferred = pick(smooth);
     if (preferred == modes.end())

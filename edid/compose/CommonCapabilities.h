@@ -10,7 +10,8 @@ namespace varnex::edid {
 // What every one of several displays accepts, and what each lost by it.
 struct CommonCapabilities
 {
-    // Modes in placement order: the preferred one first (marked preferred),
+    // Modes in placement order: the preferred one first (marked preferred;
+    // of the modes whose whole timing is known, as a DTD must spell it out),
     // then the most pixels, then the highest rate. Each has a timing where
     // any input gives one, a standard one (a VIC's, a DMT's) before others.
     Capabilities caps;
