@@ -71,7 +71,8 @@ bool addStandardTiming(EdidImage &image, const CapabilityMode &mode)
         rateCode > StandardMaxRateCode)
         return false;
     for (int aspect = 0; aspect < int(std::size(StandardAspects)); ++aspect) {
-        const QByteArray code{char(widthCode), char((aspect << 6) | rateCode)};
+        QByteArray code;
+        code.append(char(widthCode)).append(char((aspect << 6) | rateCode));
         const auto timing = decodeStandardTiming(ByteView(code, 0), false);
         if (timing && sameMode(modeOf(*timing), mode)) {
             image[std::size_t(StandardOffset + 2 * slot)] = quint8(code[0]);
