@@ -55,11 +55,8 @@ std::optional<edid::EdidImage> loadInput(CommandContext &context, const QString 
 QByteArray resultJson(const CommandContext &context, const edid::ComposeResult &result)
 {
     QJsonArray modes;
-    for (const edid::CapabilityMode &mode : result.modes) {
-        edid::Capabilities one;
-        one.modes = {mode};
-        modes.append(edid::capabilitiesJson(one).value(QStringLiteral("modes")).toArray().first());
-    }
+    for (const edid::CapabilityMode &mode : result.modes)
+        modes.append(edid::capabilityModeJson(mode));
     const QJsonObject json{
         {"inputs", QJsonArray::fromStringList(context.arguments)},
         {"output", context.parser.value(OutputOptionName)},

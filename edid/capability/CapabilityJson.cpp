@@ -29,7 +29,9 @@ template <typename List> QJsonArray arrayOf(const List &list)
     return array;
 }
 
-QJsonObject modeJson(const CapabilityMode &mode)
+} // namespace
+
+QJsonObject capabilityModeJson(const CapabilityMode &mode)
 {
     return QJsonObject{{"width", mode.width},
                        {"height", mode.height},
@@ -41,6 +43,8 @@ QJsonObject modeJson(const CapabilityMode &mode)
                        {"ycbcr420", mode.ycbcr420},
                        {"ycbcr420Only", mode.ycbcr420Only}};
 }
+
+namespace {
 
 QJsonObject audioJson(const AudioCapability &audio)
 {
@@ -108,7 +112,7 @@ QJsonObject capabilitiesJson(const Capabilities &caps)
 {
     QJsonArray modes;
     for (const CapabilityMode &mode : caps.modes)
-        modes.append(modeJson(mode));
+        modes.append(capabilityModeJson(mode));
     QJsonArray audio;
     for (const AudioCapability &sad : caps.audio)
         audio.append(audioJson(sad));

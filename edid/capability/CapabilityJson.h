@@ -12,6 +12,9 @@ namespace varnex::edid {
 // hdmiForum, hdmi. A fact the table does not hold is null. Add keys, never rename them.
 QJsonObject capabilitiesJson(const Capabilities &caps);
 
+// One entry of `modes`, also used for the modes a composed table offers.
+QJsonObject capabilityModeJson(const CapabilityMode &mode);
+
 // The sample rates (kHz) and LPCM sample sizes (bits) of SAD masks.
 QList<double> sampleRatesKHz(quint8 mask);
 QList<int> sampleSizesBits(quint8 mask);
