@@ -177,23 +177,30 @@ bool DeviceActions::sendModeRequest(ModeSelector selector, quint8 &reply)
     return true;
 }
 
-bool DeviceActions::read()
+std::optional<EdidImage> DeviceActions::readTable()
 {
     createProgressIndicator();
     const SessionReadResult result =
         m_session ? m_session->readTable(progressToBar()) : SessionReadResult{};
     if (!foundOrWarn(result.status))
-        return false;
+        return std::nullopt;
 
-    // A table with a lost chunk would look like a real one; keep the editor as it was.
+    // A table with a lost chunk would look like a real one.
     if (result.status != SessionStatus::Done) {
         m_feedback.warn(result.message + QLatin1Char('\n') +
                         tr("The editor keeps its previous table. ") + result.advice);
-        return false;
+        return std::nullopt;
     }
+    return result.image;
+}
 
+bool DeviceActions::read()
+{
+    const std::optional<EdidImage> table = readTable();
+    if (!table)
+        return false;
     std::array<char, EdidTextBufferSize> &buffer = processState().EdidTextBuffer;
-    formatHexText(result.image, std::span<char>(buffer));
+    formatHexText(*table, std::span<char>(buffer));
     m_feedback.showStatus(tr("EDID values read."));
     m_editor.showWholeTable(QString::fromLatin1(buffer.data()), Qt::black);
     m_editor.markStored();

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class EditorPanel;
 class QAbstractButton;
@@ -51,6 +52,9 @@ public:
     bool startUp();
     // The mode switch: sends the mode the buttons show.
     void switchMode();
+    // The splitter's table, read as read() reads it but left out of the
+    // editor; nothing after telling the user why it could not be read.
+    std::optional<varnex::edid::EdidImage> readTable();
     // ReadEDIDfromDevice: the table into the editor, or the editor left as it was.
     bool read();
     // WriteEDIDtoDevice: the editor's table uploaded and, when Verify after

@@ -1,5 +1,6 @@
 #include "FileActions.h"
 
+#include "ComposeDialog.h"
 #include "DisplayEdids.h"
 #include "EdidFile.h"
 #include "EditorComparison.h"
@@ -40,6 +41,15 @@ FileActions::FileActions(EditorPanel &editor, WindowFeedback &feedback, QMenu *d
     connect(m_displayMenu, &QMenu::aboutToShow, this, &FileActions::fillDisplayMenu);
     connect(saveHexTextAction, &QAction::triggered, this, &FileActions::saveHexText);
     setUpPresetsMenu(presetsMenu);
+    // After New from Preset, in the menu that holds Load from Display.
+    if (auto *fileMenu = qobject_cast<QMenu *>(m_displayMenu->parentWidget())) {
+        auto *compose = new QAction(tr("New from Several Displays..."), fileMenu);
+        compose->setObjectName(QStringLiteral("actionCompose"));
+        const QList<QAction *> actions = fileMenu->actions();
+        const qsizetype presets = actions.indexOf(presetsMenu->menuAction());
+        fileMenu->insertAction(presets >= 0 ? actions.value(presets + 1) : nullptr, compose);
+        connect(compose, &QAction::triggered, this, &FileActions::composeFromDisplays);
+    }
     // Drops on the editor reach its viewport, where QTextEdit would insert
     // the file's name as text.
     m_editor.editor()->viewport()->installEventFilter(this);
@@ -196,6 +206,20 @@ void FileActions::setUpPresetsMenu(QMenu *menu)
         action->setObjectName(QStringLiteral("preset_") + name);
         connect(action, &QAction::triggered, this, [this, name] { loadPreset(name); });
     }
+}
+
+void FileActions::composeFromDisplays()
+{
+    auto *dialog = new ComposeDialog(m_feedback.window(), m_feedback.dialogs(), m_readSplitter);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &ComposeDialog::composed, this, [this](const EdidImage &image) {
+        if (!m_editor.discardTypedChangesOk())
+            return;
+        m_editor.display(image);
+        m_editor.markStored();
+        m_feedback.showStatus(tr("Composed table loaded"));
+    });
+    dialog->open();
 }
 
 bool FileActions::loadPreset(const QString &name)

@@ -45,6 +45,15 @@ public:
     bool saveHexText();
     // Device, Compare with File...
     void compareWithFile();
+    // File, New from Several Displays... (actionCompose): opens the compose
+    // dialog without waiting for it; its table replaces the editor's, one
+    // undo step, after the discard question.
+    void composeFromDisplays();
+    // How the compose dialog reads the splitter's table.
+    void setSplitterReader(std::function<std::optional<varnex::edid::EdidImage>()> read)
+    {
+        m_readSplitter = std::move(read);
+    }
 
     // A drag the window should accept: it carries one local file.
     static bool acceptsDrag(const QMimeData *mime);
@@ -83,4 +92,5 @@ private:
     EditorPanel &m_editor;
     WindowFeedback &m_feedback;
     QMenu *m_displayMenu;
+    std::function<std::optional<varnex::edid::EdidImage>()> m_readSplitter;
 };

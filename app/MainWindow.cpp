@@ -33,6 +33,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
                                  *m_editor, *m_feedback, services.connection);
     m_files = new FileActions(*m_editor, *m_feedback, ui->menuLoadFromDisplay, ui->menuPresets,
                               ui->actionSaveHexText);
+    m_files->setSplitterReader([this] { return m_device->readTable(); });
     connect(m_device, &DeviceActions::compareWithFileRequested, m_files,
             &FileActions::compareWithFile);
     new DetailsLauncher(this, ui->actionDetails, *m_editor, *m_feedback);

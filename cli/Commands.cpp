@@ -1,4 +1,5 @@
 #include "Command.h"
+#include "ComposeCommand.h"
 #include "DecodeCommands.h"
 #include "DeviceCommands.h"
 #include "DiffCommand.h"
@@ -14,7 +15,7 @@ const QList<Command> &allCommands()
     static const QList<Command> commands = {
         devicesCommand(), displaysCommand(), readCommand(),    writeCommand(),   modeCommand(),
         verifyCommand(),  fixCommand(),      decodeCommand(),  convertCommand(), diffCommand(),
-        editCommand(),    presetCommand(),   libraryCommand(),
+        editCommand(),    presetCommand(),   composeCommand(), libraryCommand(),
     };
     return commands;
 }

@@ -5,6 +5,7 @@
 #include "ExitStatus.h"
 #include "OutputFile.h"
 #include "TableInput.h"
+#include "capability/CapabilityJson.h"
 #include "decode/DecodedTree.h"
 #include "decode/EdidDecoder.h"
 #include "decode/EdidJson.h"
@@ -35,9 +36,13 @@ int runDecode(CommandContext &context)
     if (!bytes)
         return status;
     const edid::DecodedEdid decoded = edid::decodeEdid(*bytes);
-    writeStandardOutput(context.parser.isSet(JsonOptionName)
-                            ? QJsonDocument(edid::toJson(decoded)).toJson(QJsonDocument::Indented)
-                            : edid::toText(decoded).toUtf8());
+    if (!context.parser.isSet(JsonOptionName)) {
+        writeStandardOutput(edid::toText(decoded).toUtf8());
+        return ExitSuccess;
+    }
+    QJsonObject json = edid::toJson(decoded);
+    json[QStringLiteral("capabilities")] = edid::capabilitiesJson(edid::capabilitiesOf(decoded));
+    writeStandardOutput(QJsonDocument(json).toJson(QJsonDocument::Indented));
     return ExitSuccess;
 }
 

@@ -1,10 +1,9 @@
 #include "DiffCommand.h"
 
 #include "Console.h"
-#include "DeviceCommands.h"
 #include "EdidComparison.h"
 #include "OutputFile.h"
-#include "TableInput.h"
+#include "TableSources.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,9 +11,6 @@
 namespace varnex::cli {
 
 namespace {
-
-// The word that stands for the splitter's table instead of a file.
-const char DeviceWord[] = "device";
 
 // The exit statuses of diff(1), which scripts that compare files expect.
 enum DiffStatus : int
@@ -24,34 +20,19 @@ enum DiffStatus : int
     DiffTrouble = 2,
 };
 
-std::optional<edid::EdidImage> loadSide(CommandContext &context, const QString &argument,
-                                        std::unique_ptr<splitter::DeviceStack> &stack)
-{
-    if (argument != QLatin1String(DeviceWord)) {
-        int status = 0;
-        const std::optional<TableInput> table = loadTable(argument, context.console, &status);
-        return table ? std::optional(table->image) : std::nullopt;
-    }
-    // Both sides may be the device: one stack serves them.
-    if (!stack)
-        stack = openStack(context);
-    if (!stack)
-        return std::nullopt;
-    const splitter::SessionReadResult read = readDeviceTable(context, stack->session());
-    return read.done() ? std::optional(read.image) : std::nullopt;
-}
-
 int runDiff(CommandContext &context)
 {
-    std::unique_ptr<splitter::DeviceStack> stack;
-    const std::optional<edid::EdidImage> first = loadSide(context, context.arguments[0], stack);
+    // Both sides may be the device: one stack serves them.
+    TableSources sources(context);
+    int status = 0;
+    const std::optional<TableInput> first = sources.load(context.arguments[0], &status);
     if (!first)
         return DiffTrouble;
-    const std::optional<edid::EdidImage> second = loadSide(context, context.arguments[1], stack);
+    const std::optional<TableInput> second = sources.load(context.arguments[1], &status);
     if (!second)
         return DiffTrouble;
 
-    const edid::TableComparison comparison = edid::compareTables(*first, *second);
+    const edid::TableComparison comparison = edid::compareTables(first->image, second->image);
     QByteArray output;
     if (context.parser.isSet(QStringLiteral("json"))) {
         QJsonObject json = edid::comparisonJson(comparison);

@@ -1,13 +1,11 @@
 #include "LibraryCommands.h"
 
 #include "Console.h"
-#include "DeviceCommands.h"
-#include "DeviceStack.h"
-#include "DisplayCommands.h"
 #include "ExitStatus.h"
 #include "LibraryInput.h"
 #include "OutputFile.h"
 #include "TableInput.h"
+#include "TableSources.h"
 #include "decode/EdidDecoder.h"
 #include "decode/EdidSummary.h"
 #include "library/EdidLibrary.h"
@@ -28,10 +26,6 @@ using edid::LibraryEntry;
 const QString JsonOptionName = QStringLiteral("json");
 const QString NoteOptionName = QStringLiteral("note");
 const QString ReplaceOptionName = QStringLiteral("replace");
-
-// The SOURCE words of `library add` that are not files.
-const QString DeviceSource = QStringLiteral("device");
-const QString DisplaySourcePrefix = QStringLiteral("display:");
 
 // Shown for an entry whose file holds no table, where its product would be.
 const QString NotATableText = QStringLiteral("not an EDID table");
@@ -154,32 +148,18 @@ struct SourceTable
 std::optional<SourceTable> loadSource(CommandContext &context, const QString &source,
                                       int *exitStatus)
 {
-    if (source == DeviceSource) {
-        const std::unique_ptr<splitter::DeviceStack> stack = openStack(context);
-        if (!stack) {
-            *exitStatus = ExitUsage;
-            return std::nullopt;
-        }
-        const splitter::SessionReadResult read = readDeviceTable(context, stack->session());
-        if (!read.done()) {
-            *exitStatus = ExitFailure;
-            return std::nullopt;
-        }
-        return SourceTable{read.image, source};
-    }
-    std::optional<TableInput> table;
+    TableSources sources(context);
+    const std::optional<TableInput> table = sources.load(source, exitStatus);
+    if (!table)
+        return std::nullopt;
+    // A file is recorded by its name alone: entries are shared, paths are not.
     QString recorded = source;
-    if (source.startsWith(DisplaySourcePrefix)) {
-        table = loadDisplayTable(context, source.sliced(DisplaySourcePrefix.size()), exitStatus);
-    } else {
-        table = loadTable(source, context.console, exitStatus);
-        // A file is recorded by its name alone: entries are shared, paths are not.
-        if (source == QLatin1String(StandardStream))
-            recorded = QStringLiteral("standard input");
-        else if (!isLibraryInput(source))
-            recorded = QFileInfo(source).fileName();
-    }
-    return table ? std::optional(SourceTable{table->image, recorded}) : std::nullopt;
+    if (source == QLatin1String(StandardStream))
+        recorded = QStringLiteral("standard input");
+    else if (source != QLatin1String(DeviceSource) &&
+             !source.startsWith(QLatin1String(DisplaySourcePrefix)) && !isLibraryInput(source))
+        recorded = QFileInfo(source).fileName();
+    return SourceTable{table->image, recorded};
 }
 
 int runAdd(CommandContext &context)
