@@ -133,7 +133,10 @@ void decodeDisplayParameters(BaseBlock &base, const ByteView &b)
 
 void checkTimings(const BaseBlock &base, const ByteView &b, Findings &findings)
 {
-    if (base.descriptors.isEmpty() || !base.descriptors.first().timing) {
+    // A pixel clock under 10 MHz has its own finding.
+    const int clock = b.le16(BaseLayout::Descriptors);
+    if ((clock == 0 || clock >= DtdMinPixelClock10KHz) &&
+        (base.descriptors.isEmpty() || !base.descriptors.first().timing)) {
         addFinding(findings, Severity::Error, QStringLiteral("dtd-zero-pixel-clock"), 0,
                    b.absolute(BaseLayout::Descriptors),
                    QStringLiteral("The first descriptor must hold the preferred timing, but its "
@@ -216,10 +219,13 @@ BaseBlock decodeBaseBlock(const ByteView &b, Findings &findings)
                 decodeStandardTiming(b.mid(BaseLayout::StandardTimings + 2 * i, 2), aspect1to1))
             base.standardTimings.append(*t);
     }
+    // Range limit offsets exist from EDID 1.4 on.
+    const bool edid14 = base.version == 1 && base.revision >= 4;
     for (int i = 0; i < BaseLayout::DescriptorCount; ++i) {
-        Descriptor d = decodeDescriptor(
-            b.mid(BaseLayout::Descriptors + i * DetailedDescriptorSize, DetailedDescriptorSize),
-            aspect1to1);
+        const ByteView bytes =
+            b.mid(BaseLayout::Descriptors + i * DetailedDescriptorSize, DetailedDescriptorSize);
+        Descriptor d = decodeDescriptor(bytes, aspect1to1, edid14);
+        checkPixelClock(bytes, 0, findings);
         if (i == 0 && d.timing)
             d.timing->preferred = true;
         base.descriptors.append(d);
