@@ -360,10 +360,10 @@ Colorimetry decodeColorimetry(const ByteView &b)
         if (b.bit(2, bit))
             c.standards.append(QString::fromLatin1(Low[std::size_t(bit)]));
     }
-    if (b.bit(3, 7))
-        c.standards.append(QStringLiteral("ST2113RGB"));
     if (b.bit(3, 6))
         c.standards.append(QStringLiteral("ICtCp"));
+    if (b.bit(3, 7))
+        c.standards.append(QStringLiteral("ST2113RGB"));
     c.metadataProfiles = b.bits(3, 0, 4);
     return c;
 }

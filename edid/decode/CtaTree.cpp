@@ -108,8 +108,8 @@ Nodes hdmiNodes(const HdmiVsdb &h, int o)
         static const char *const ImageSizes[] = {"no information", "aspect ratio only",
                                                  "exact size", "size in units of 5 cm"};
         const int v = o + h.hdmiVideoOffset;
-        n.append(node(QStringLiteral("Image size"), QLatin1String(ImageSizes[h.imageSize & 3]), v,
-                      1));
+        n.append(
+            node(QStringLiteral("Image size"), QLatin1String(ImageSizes[h.imageSize & 3]), v, 1));
         QString threeD = h.present3d ? QStringLiteral("mandatory formats") : QStringLiteral("no");
         if (h.structures3d)
             threeD += QStringLiteral(", structures %1").arg(hexValue(*h.structures3d));
