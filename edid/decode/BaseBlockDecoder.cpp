@@ -5,6 +5,7 @@
 #include "spec/EdidLayout.h"
 
 #include <array>
+#include <cmath>
 
 namespace varnex::edid {
 
@@ -131,6 +132,32 @@ void decodeDisplayParameters(BaseBlock &base, const ByteView &b)
     c.white = {point(C + 8, C + 1, 2), point(C + 9, C + 1, 0)};
 }
 
+// Standard timings that are no DMT decode as GTF timings; a display that
+// names no GTF support (no GTF range limits, no GTF feature bit) leaves
+// them at their nominal rate.
+void keepGtfWhereSupported(BaseBlock &base)
+{
+    const RangeLimits *limits = base.rangeLimits();
+    const bool gtf = (limits && limits->timingSupport != 4) ||
+                     (base.revision < 4 && base.features.continuousFrequency);
+    if (gtf)
+        return;
+    const auto nominal = [](QList<TimingCode> &timings) {
+        for (TimingCode &t : timings) {
+            if (t.source != QLatin1String("GTF"))
+                continue;
+            t.pixelClockKHz.reset();
+            t.refreshHz = std::round(t.refreshHz);
+            t.source = QStringLiteral("standard");
+        }
+    };
+    nominal(base.standardTimings);
+    for (Descriptor &d : base.descriptors) {
+        if (d.kind == DescriptorKind::StandardTimings)
+            nominal(d.timings);
+    }
+}
+
 void checkTimings(const BaseBlock &base, const ByteView &b, Findings &findings)
 {
     // A pixel clock under 10 MHz has its own finding.
@@ -231,6 +258,7 @@ BaseBlock decodeBaseBlock(const ByteView &b, Findings &findings)
         base.descriptors.append(d);
     }
     base.extensionCount = b.at(BaseLayout::ExtensionCount);
+    keepGtfWhereSupported(base);
 
     checkTimings(base, b, findings);
     checkNameAndRanges(base, b, findings);

@@ -23,8 +23,10 @@ struct TimingCode
     std::optional<int> pixelClockKHz;
     bool interlaced = false;
     std::optional<int> dmtId;
-    // What the code is: "DMT 0x10", "IBM", "Apple", "standard", "CVT", ...
+    // What the code is: "DMT 0x10", "IBM", "Apple", "GTF", "CVT", ...
     QString source;
+    // A CVT 3-byte code's preferred rate (byte 2 bits 6-5).
+    bool preferred = false;
 };
 
 struct SecondaryGtf

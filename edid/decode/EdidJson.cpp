@@ -57,6 +57,7 @@ QJsonObject timingJson(const TimingCode &t)
                        {"interlaced", t.interlaced},
                        {"dmtId", orNull(t.dmtId)},
                        {"source", t.source},
+                       {"preferred", t.preferred},
                        {"offset", t.at.offset}};
 }
 

@@ -35,6 +35,10 @@ QString timingText(const TimingCode &t)
     QString text = modeText(t.width, t.height, t.refreshHz, t.interlaced);
     if (!t.source.isEmpty())
         text += QStringLiteral(" (%1)").arg(t.source);
+    if (t.pixelClockKHz)
+        text += QStringLiteral(", ") + mhz(*t.pixelClockKHz);
+    if (t.preferred)
+        text += QStringLiteral(", preferred rate");
     return text;
 }
 

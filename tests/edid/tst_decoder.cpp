@@ -126,6 +126,18 @@ void TestDecoder::oracle()
     QCOMPARE(base.versionText(), expected.version);
     QCOMPARE(base.name(), expected.name);
 
+    // Standard timings that are no DMT: the GTF timing, to a few kHz.
+    QList<int> gtf;
+    for (const TimingCode &t : base.allStandardTimings()) {
+        if (t.source == QLatin1String("GTF"))
+            gtf.append(t.pixelClockKHz.value_or(0));
+    }
+    QCOMPARE(gtf.size(), expected.gtfPixelClocksKHz.size());
+    for (int i = 0; i < gtf.size(); ++i)
+        QVERIFY2(
+            std::abs(gtf[i] - expected.gtfPixelClocksKHz[i]) <= 2,
+            qPrintable(QStringLiteral("%1 / %2").arg(gtf[i]).arg(expected.gtfPixelClocksKHz[i])));
+
     QList<DetailedTiming> dtds = base.detailedTimings();
     for (const CtaBlock &cta : edid.cta)
         dtds += cta.detailedTimings;

@@ -89,6 +89,8 @@ struct Facts
     // Detailed timings of the base block and the CTA-861 blocks, in order.
     QList<Dtd> dtds;
     QList<CtaFacts> cta;
+    // Pixel clocks of the standard timings edid-decode computes by GTF.
+    QList<int> gtfPixelClocksKHz;
 };
 
 // edid-decode's names of the audio formats, and ours.
@@ -179,6 +181,10 @@ inline Facts parse(const QString &output)
                 if (!m.captured(1).isEmpty())
                     facts.week = m.captured(1).toInt();
                 facts.year = m.captured(2).toInt();
+            } else if (text.startsWith(QLatin1String("GTF     :"))) {
+                static const QRegularExpression clock(QStringLiteral("([\\d.]+) MHz"));
+                facts.gtfPixelClocksKHz.append(
+                    int(qRound(clock.match(text).captured(1).toDouble() * 1000.0)));
             } else if (text.startsWith(QLatin1String("Display Product Name:"))) {
                 const QString quoted = value("Display Product Name:");
                 facts.name = quoted.mid(1, quoted.size() - 2);
