@@ -35,7 +35,8 @@ QString timingText(const TimingCode &t)
     QString text = modeText(t.width, t.height, t.refreshHz, t.interlaced);
     if (!t.source.isEmpty())
         text += QStringLiteral(" (%1)").arg(t.source);
-    if (t.pixelClockKHz)
+    // A computed timing's clock says what a source will send.
+    if (t.pixelClockKHz && t.source == QLatin1String("GTF"))
         text += QStringLiteral(", ") + mhz(*t.pixelClockKHz);
     if (t.preferred)
         text += QStringLiteral(", preferred rate");
