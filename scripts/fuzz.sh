@@ -18,7 +18,8 @@ cd "$(dirname "$0")/.."
 case "$target" in
   fuzz_hextext) seeds=(fuzz/seeds/hextext) ;;
   fuzz_edidfile) seeds=(tests/data/edid tests/data/import fuzz/seeds/hextext) ;;
-  fuzz_decoder | fuzz_decoded_text | fuzz_edits | fuzz_transfers | fuzz_usb) seeds=(tests/data/edid) ;;
+  fuzz_decoder | fuzz_decoded_text) seeds=(tests/data/edid fuzz/seeds/cta) ;;
+  fuzz_edits | fuzz_transfers | fuzz_usb) seeds=(tests/data/edid) ;;
   *)
     echo "$0: unknown target $target" >&2
     exit 2

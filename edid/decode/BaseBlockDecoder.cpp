@@ -5,6 +5,7 @@
 #include "spec/EdidLayout.h"
 
 #include <array>
+#include <cmath>
 
 namespace varnex::edid {
 
@@ -131,9 +132,38 @@ void decodeDisplayParameters(BaseBlock &base, const ByteView &b)
     c.white = {point(C + 8, C + 1, 2), point(C + 9, C + 1, 0)};
 }
 
+// Standard timings that are no DMT decode as GTF timings; a display that
+// names no GTF support (no GTF range limits, no GTF feature bit) leaves
+// them at their nominal rate.
+void keepGtfWhereSupported(BaseBlock &base)
+{
+    const RangeLimits *limits = base.rangeLimits();
+    const bool gtf = (limits && limits->timingSupport != 4) ||
+                     (base.revision < 4 && base.features.continuousFrequency);
+    if (gtf)
+        return;
+    const auto nominal = [](QList<TimingCode> &timings) {
+        for (TimingCode &t : timings) {
+            if (t.source != QLatin1String("GTF"))
+                continue;
+            t.pixelClockKHz.reset();
+            t.refreshHz = std::round(t.refreshHz);
+            t.source = QStringLiteral("standard");
+        }
+    };
+    nominal(base.standardTimings);
+    for (Descriptor &d : base.descriptors) {
+        if (d.kind == DescriptorKind::StandardTimings)
+            nominal(d.timings);
+    }
+}
+
 void checkTimings(const BaseBlock &base, const ByteView &b, Findings &findings)
 {
-    if (base.descriptors.isEmpty() || !base.descriptors.first().timing) {
+    // A pixel clock under 10 MHz has its own finding.
+    const int clock = b.le16(BaseLayout::Descriptors);
+    if ((clock == 0 || clock >= DtdMinPixelClock10KHz) &&
+        (base.descriptors.isEmpty() || !base.descriptors.first().timing)) {
         addFinding(findings, Severity::Error, QStringLiteral("dtd-zero-pixel-clock"), 0,
                    b.absolute(BaseLayout::Descriptors),
                    QStringLiteral("The first descriptor must hold the preferred timing, but its "
@@ -216,15 +246,19 @@ BaseBlock decodeBaseBlock(const ByteView &b, Findings &findings)
                 decodeStandardTiming(b.mid(BaseLayout::StandardTimings + 2 * i, 2), aspect1to1))
             base.standardTimings.append(*t);
     }
+    // Range limit offsets exist from EDID 1.4 on.
+    const bool edid14 = base.version == 1 && base.revision >= 4;
     for (int i = 0; i < BaseLayout::DescriptorCount; ++i) {
-        Descriptor d = decodeDescriptor(
-            b.mid(BaseLayout::Descriptors + i * DetailedDescriptorSize, DetailedDescriptorSize),
-            aspect1to1);
+        const ByteView bytes =
+            b.mid(BaseLayout::Descriptors + i * DetailedDescriptorSize, DetailedDescriptorSize);
+        Descriptor d = decodeDescriptor(bytes, aspect1to1, edid14);
+        checkPixelClock(bytes, 0, findings);
         if (i == 0 && d.timing)
             d.timing->preferred = true;
         base.descriptors.append(d);
     }
     base.extensionCount = b.at(BaseLayout::ExtensionCount);
+    keepGtfWhereSupported(base);
 
     checkTimings(base, b, findings);
     checkNameAndRanges(base, b, findings);

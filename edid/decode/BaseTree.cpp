@@ -47,6 +47,17 @@ DecodedNode rangeLimitsNode(const Descriptor &d, const RangeLimits &r)
                 .arg(r.cvt->reducedBlanking ? QStringLiteral(", reduced blanking") : QString())
                 .arg(r.cvt->standardBlanking ? QStringLiteral(", standard blanking") : QString()),
             o + 11, 7));
+    if (r.cvt) {
+        fields.append(node(QStringLiteral("CVT aspect ratios"),
+                           r.cvt->aspectRatioNames().join(QStringLiteral(", ")) +
+                               QStringLiteral("; preferred ") + r.cvt->preferredAspectRatioName(),
+                           o + 14, 2));
+        const QStringList scaling = r.cvt->scalingNames();
+        fields.append(
+            node(QStringLiteral("CVT scaling"),
+                 scaling.isEmpty() ? QStringLiteral("none") : scaling.join(QStringLiteral(", ")),
+                 o + 16, 1));
+    }
     return node(d.kindName(),
                 QStringLiteral("%1-%2 Hz, %3-%4 kHz")
                     .arg(r.minVHz)
@@ -55,6 +66,8 @@ DecodedNode rangeLimitsNode(const Descriptor &d, const RangeLimits &r)
                     .arg(r.maxHKHz),
                 o, d.at.length, fields);
 }
+
+} // namespace
 
 DecodedNode descriptorNode(int number, const Descriptor &d, const QByteArray &bytes)
 {
@@ -87,7 +100,7 @@ DecodedNode descriptorNode(int number, const Descriptor &d, const QByteArray &by
     case DescriptorKind::StandardTimings:
     case DescriptorKind::CvtCodes:
     case DescriptorKind::EstablishedTimings3:
-        n.value = QStringLiteral("%1 timings").arg(d.timings.size());
+        n.value = countOf(d.timings.size(), "timing", "timings");
         n.children = timingNodes(d.timings);
         break;
     default:
@@ -96,6 +109,8 @@ DecodedNode descriptorNode(int number, const Descriptor &d, const QByteArray &by
     }
     return n;
 }
+
+namespace {
 
 QString videoInputText(const BaseBlock &b)
 {
@@ -198,11 +213,11 @@ DecodedNode baseBlockNode(const BaseBlock &b, const QByteArray &bytes)
                                 hexValue(b.manufacturerTimings), BaseLayout::EstablishedTimings + 2,
                                 1));
     n.append(node(QStringLiteral("Established timings I & II"),
-                  QStringLiteral("%1 timings").arg(b.establishedTimings.size()),
+                  countOf(b.establishedTimings.size(), "timing", "timings"),
                   BaseLayout::EstablishedTimings, BaseLayout::EstablishedTimingsLength,
                   established));
     n.append(node(QStringLiteral("Standard timings"),
-                  QStringLiteral("%1 timings").arg(b.standardTimings.size()),
+                  countOf(b.standardTimings.size(), "timing", "timings"),
                   BaseLayout::StandardTimings, 2 * BaseLayout::StandardTimingCount,
                   timingNodes(b.standardTimings)));
     for (int i = 0; i < b.descriptors.size(); ++i)

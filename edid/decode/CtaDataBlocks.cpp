@@ -1,5 +1,7 @@
 #include "decode/CtaDataBlocks.h"
 
+#include "decode/ExtendedDataBlocks.h"
+#include "decode/VendorDataBlocks.h"
 #include "spec/CtaVideoFormats.h"
 #include "spec/Units.h"
 #include "spec/VendorBlocks.h"
@@ -174,6 +176,26 @@ QString audioFormatName(int code, std::optional<int> ext)
     }
 }
 
+// Byte 3 of E-AC-3 and MAT descriptors (CTA-861-H, 7.5.2.3).
+QStringList audioFlags(int formatCode, int third)
+{
+    QStringList flags;
+    if (formatCode == 10) {
+        if (third & 0x01)
+            flags.append(QStringLiteral("joint object coding"));
+        if (third & 0x02)
+            flags.append(QStringLiteral("joint object coding with ACMOD28"));
+    } else if (formatCode == 12) {
+        flags.append(third & 0x01 ? QStringLiteral("Dolby TrueHD, object audio PCM and "
+                                                   "channel-based PCM")
+                                  : QStringLiteral("Dolby TrueHD only"));
+        if (third & 0x01)
+            flags.append(third & 0x02 ? QStringLiteral("hash calculation not required")
+                                      : QStringLiteral("hash calculation required"));
+    }
+    return flags;
+}
+
 AudioBlock decodeSads(const ByteView &b, int blockIndex, Findings &findings)
 {
     // Sample rate bits 0 to 6 of byte 2.
@@ -211,6 +233,7 @@ AudioBlock decodeSads(const ByteView &b, int blockIndex, Findings &findings)
             sad.maxBitrateKbps = third * 8;
         } else {
             sad.formatValue = third;
+            sad.flags = audioFlags(sad.formatCode, third);
         }
         audio.sads.append(sad);
     }
@@ -219,20 +242,9 @@ AudioBlock decodeSads(const ByteView &b, int blockIndex, Findings &findings)
 
 SpeakerAllocation decodeSpeakers(const ByteView &b)
 {
-    // CTA-861-H, table 65: bits of bytes 1 to 3.
-    static const std::array<const char *, 24> Names{
-        "FL/FR",     "LFE1", "FC",        "BL/BR",     "BC",    "FLc/FRc", "RLC/RRC", "FLw/FRw",
-        "TpFL/TpFR", "TpC",  "TpFC",      "LS/RS",     "LFE2",  "TpBC",    "SiL/SiR", "TpSiL/TpSiR",
-        "TpBL/TpBR", "BtFC", "BtFL/BtFR", "TpLS/TpRS", nullptr, nullptr,   nullptr,   nullptr};
     SpeakerAllocation speakers;
     speakers.bits = quint32(b.at(1)) | (quint32(b.at(2)) << 8) | (quint32(b.at(3)) << 16);
-    for (int bit = 0; bit < int(Names.size()); ++bit) {
-        if (!(speakers.bits & (1u << bit)))
-            continue;
-        speakers.speakers.append(Names[std::size_t(bit)]
-                                     ? QString::fromLatin1(Names[std::size_t(bit)])
-                                     : QStringLiteral("reserved bit %1").arg(bit));
-    }
+    speakers.speakers = speakerNames(speakers.bits);
     return speakers;
 }
 
@@ -240,8 +252,9 @@ HdmiVsdb decodeHdmiVsdb(const ByteView &b)
 {
     // HDMI 1.4b, table 8-16. Bytes 1 to 3 are the OUI.
     HdmiVsdb h;
-    h.physicalAddress =
-        b.at(HdmiVsdbLayout::PhysicalAddress) << 8 | b.at(HdmiVsdbLayout::PhysicalAddress + 1);
+    if (b.contains(HdmiVsdbLayout::PhysicalAddress, 2))
+        h.physicalAddress =
+            b.at(HdmiVsdbLayout::PhysicalAddress) << 8 | b.at(HdmiVsdbLayout::PhysicalAddress + 1);
     const int flags = b.at(HdmiVsdbLayout::Flags);
     h.supportsAi = flags & 0x80;
     h.deepColor48 = flags & 0x40;
@@ -253,6 +266,7 @@ HdmiVsdb decodeHdmiVsdb(const ByteView &b)
         h.maxTmdsMHz = b.at(HdmiVsdbLayout::MaxTmdsClock) * TmdsUnitMHz;
     const int present = b.at(HdmiVsdbLayout::VideoFlags);
     h.contentTypes = present & 0x0F;
+    h.hasVideoFlags = b.contains(HdmiVsdbLayout::VideoFlags);
     int o = HdmiVsdbLayout::VideoFlags + 1;
     if (present & HdmiVsdbLayout::LatencyPresent) {
         if (b.contains(o))
@@ -269,11 +283,21 @@ HdmiVsdb decodeHdmiVsdb(const ByteView &b)
         o += 2;
     }
     if (present & HdmiVsdbLayout::HdmiVideoPresent) {
+        h.hasHdmiVideo = b.contains(o);
+        h.hdmiVideoOffset = o;
         h.present3d = b.bit(o, 7);
+        h.multi3d = b.bits(o, 5, 2);
         h.imageSize = b.bits(o, 3, 2);
         const int vicCount = b.bits(o + 1, 5, 3);
+        const int length3d = b.bits(o + 1, 0, 5);
         for (int i = 0; i < vicCount && b.contains(o + 2 + i); ++i)
             h.hdmiVics.append(b.at(o + 2 + i));
+        // 3D_Structure_ALL and 3D_MASK lead the 3D bytes, most significant first.
+        const int o3d = o + 2 + vicCount;
+        if (h.present3d && (h.multi3d == 1 || h.multi3d == 2) && length3d >= 2)
+            h.structures3d = (b.at(o3d) << 8) | b.at(o3d + 1);
+        if (h.present3d && h.multi3d == 2 && length3d >= 4)
+            h.mask3d = (b.at(o3d + 2) << 8) | b.at(o3d + 3);
     }
     return h;
 }
@@ -326,7 +350,8 @@ HdmiForumBlock decodeHdmiForum(const ByteView &b)
 
 Colorimetry decodeColorimetry(const ByteView &b)
 {
-    // CTA-861-H, table 70: byte 2 bits 0 to 7, then byte 3 bits 5 to 7.
+    // CTA-861-H, table 70: byte 2 bits 0 to 7, then byte 3 bits 6 and 7;
+    // bits 4 and 5 are reserved.
     static const std::array<const char *, 8> Low{"xvYCC601",  "xvYCC709", "sYCC601",
                                                  "opYCC601",  "opRGB",    "BT2020cYCC",
                                                  "BT2020YCC", "BT2020RGB"};
@@ -335,12 +360,10 @@ Colorimetry decodeColorimetry(const ByteView &b)
         if (b.bit(2, bit))
             c.standards.append(QString::fromLatin1(Low[std::size_t(bit)]));
     }
-    if (b.bit(3, 5))
-        c.standards.append(QStringLiteral("ST2113RGB"));
     if (b.bit(3, 6))
         c.standards.append(QStringLiteral("ICtCp"));
     if (b.bit(3, 7))
-        c.standards.append(QStringLiteral("DCI-P3"));
+        c.standards.append(QStringLiteral("ST2113RGB"));
     c.metadataProfiles = b.bits(3, 0, 4);
     return c;
 }
@@ -412,18 +435,37 @@ void decodeVendorBlock(DataBlock &d, const ByteView &b, int ouiOffset, int block
     const QString vendor = vendorName(oui);
     d.name += (vendor.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(vendor)) +
               QStringLiteral(", OUI ") + ouiText(oui);
+    const bool video = d.extendedTag == CtaExtendedTag::VendorSpecificVideo;
+    const bool audio = d.extendedTag == CtaExtendedTag::VendorSpecificAudio;
+    const int data = ouiOffset + OuiLength;
     if (d.tag == CtaTag::VendorSpecific && oui == HdmiLlcOui) {
         // Physical address: the OUI and two bytes.
         constexpr int MinLength = HdmiVsdbLayout::FixedSize - 1;
-        if (b.size() - 1 < MinLength)
-            shortBlock(findings, b, blockIndex, d.name, MinLength);
         d.content = decodeHdmiVsdb(b);
+        if (b.size() - 1 < MinLength)
+            addFinding(findings, Severity::Warning, QStringLiteral("hdmi-physical-address-missing"),
+                       blockIndex, b.base(),
+                       QStringLiteral("The HDMI Vendor-Specific Data Block ends before the "
+                                      "physical address; sources cannot address the display for "
+                                      "CEC and may treat it as DVI. Give the block the two "
+                                      "address bytes (for example 10 00 for 1.0.0.0)."));
     } else if (d.tag == CtaTag::VendorSpecific && oui == HdmiForumOui) {
         // Version, character rate and the SCDC flags after the OUI.
         constexpr int MinLength = 6;
         if (b.size() - 1 < MinLength)
             shortBlock(findings, b, blockIndex, d.name, MinLength);
         d.content = decodeHdmiForum(b);
+    } else if (d.tag == CtaTag::VendorSpecific && oui == AmdOui) {
+        // Version, minor version, the two rates and the flags.
+        if (b.size() - data < 5)
+            shortBlock(findings, b, blockIndex, d.name, data - 1 + 5);
+        d.content = decodeFreeSync(b, data);
+    } else if (video && oui == DolbyOui) {
+        d.content = decodeDolbyVision(b, data);
+    } else if (video && oui == Hdr10PlusOui) {
+        d.content = decodeHdr10Plus(b, data);
+    } else if (audio && oui == DolbyOui) {
+        d.content = decodeDolbyAudio(b, data);
     } else {
         d.content = VendorBlock{oui, vendor};
     }
@@ -465,12 +507,50 @@ void decodeExtended(DataBlock &d, const ByteView &b, int blockIndex, Findings &f
         require(6);
         d.content = decodeHdmiForum(b);
         break;
+    case CtaExtendedTag::InfoFrame:
+        require(3);
+        d.content = decodeInfoFrames(b);
+        break;
+    case CtaExtendedTag::HdmiForumEdidExtensionOverride:
+        require(2);
+        d.content = decodeEeodb(b);
+        break;
+    case CtaExtendedTag::VideoFormatPreference:
+        d.content = decodeVideoFormatPreference(b);
+        break;
+    case CtaExtendedTag::RoomConfiguration:
+        require(5);
+        d.content = decodeRoomConfiguration(b);
+        break;
+    case CtaExtendedTag::SpeakerLocation:
+        d.content = decodeSpeakerLocations(b);
+        break;
+    case CtaExtendedTag::HdrDynamicMetadata:
+        d.content = decodeHdrDynamicMetadata(b);
+        break;
     default:
         break;
     }
 }
 
 } // namespace
+
+QStringList speakerNames(quint32 bits)
+{
+    // CTA-861-H, table 65: bits of bytes 1 to 3.
+    static const std::array<const char *, 24> Names{
+        "FL/FR",     "LFE1", "FC",        "BL/BR",     "BC",    "FLc/FRc", "RLC/RRC", "FLw/FRw",
+        "TpFL/TpFR", "TpC",  "TpFC",      "LS/RS",     "LFE2",  "TpBC",    "SiL/SiR", "TpSiL/TpSiR",
+        "TpBL/TpBR", "BtFC", "BtFL/BtFR", "TpLS/TpRS", nullptr, nullptr,   nullptr,   nullptr};
+    QStringList speakers;
+    for (int bit = 0; bit < int(Names.size()); ++bit) {
+        if (!(bits & (1u << bit)))
+            continue;
+        speakers.append(Names[std::size_t(bit)] ? QString::fromLatin1(Names[std::size_t(bit)])
+                                                : QStringLiteral("reserved bit %1").arg(bit));
+    }
+    return speakers;
+}
 
 QString ouiText(quint32 oui)
 {

@@ -12,6 +12,10 @@ namespace varnex::edid {
 // cta-block-length warning. Reserved VICs add a vic-unknown warning.
 DataBlock decodeDataBlock(const ByteView &block, int blockIndex, bool overrun, Findings &findings);
 
+// Names of the speakers whose bits are set in a speaker presence mask
+// (bytes 1 to 3 of a speaker allocation block, least significant first).
+QStringList speakerNames(quint32 bits);
+
 // "00-0C-03" for the OUI 0x000C03.
 QString ouiText(quint32 oui);
 

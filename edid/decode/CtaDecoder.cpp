@@ -54,13 +54,25 @@ void decodeDtds(CtaBlock &cta, const ByteView &b, int start, Findings &findings)
     bool gap = false;
     int o = start;
     for (; o + DetailedDescriptorSize <= EdidChecksumOffset; o += DetailedDescriptorSize) {
-        if (b.le16(o) != 0) {
-            cta.detailedTimings.append(readDetailedTiming(b.mid(o, DetailedDescriptorSize)));
+        const ByteView slot = b.mid(o, DetailedDescriptorSize);
+        if (b.le16(o) >= DtdMinPixelClock10KHz) {
+            cta.detailedTimings.append(readDetailedTiming(slot));
             checkDetailedTiming(cta.detailedTimings.last(), cta.block, findings);
+            continue;
+        }
+        if (b.le16(o) != 0) {
+            checkPixelClock(slot, cta.block, findings);
+            cta.otherSlots.append(ByteRange{b.absolute(o), DetailedDescriptorSize});
             continue;
         }
         if (zeroFrom(b, o, o + DetailedDescriptorSize))
             break;
+        // A display descriptor (bytes 2 and 4 zero, a tag in byte 3) is
+        // as welcome here as in the base block.
+        if (slot.at(2) == 0 && slot.at(4) == 0 && slot.at(3) != 0) {
+            cta.descriptors.append(decodeDescriptor(slot, false));
+            continue;
+        }
         cta.otherSlots.append(ByteRange{b.absolute(o), DetailedDescriptorSize});
         if (!gap)
             addFinding(findings, Severity::Warning, QStringLiteral("cta-dtd-gap"), cta.block,

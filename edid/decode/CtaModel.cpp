@@ -4,11 +4,48 @@ namespace varnex::edid {
 
 QString HdmiVsdb::physicalAddressText() const
 {
+    if (!physicalAddress)
+        return QString();
+    const int a = *physicalAddress;
     return QStringLiteral("%1.%2.%3.%4")
-        .arg((physicalAddress >> 12) & 0xF, 0, 16)
-        .arg((physicalAddress >> 8) & 0xF, 0, 16)
-        .arg((physicalAddress >> 4) & 0xF, 0, 16)
-        .arg(physicalAddress & 0xF, 0, 16);
+        .arg((a >> 12) & 0xF, 0, 16)
+        .arg((a >> 8) & 0xF, 0, 16)
+        .arg((a >> 4) & 0xF, 0, 16)
+        .arg(a & 0xF, 0, 16);
+}
+
+QStringList HdmiVsdb::contentTypeNames() const
+{
+    // CNC0 to CNC3 (HDMI 1.4b, table 8-16).
+    static const char *const Names[] = {"graphics", "photo", "cinema", "game"};
+    QStringList names;
+    for (int bit = 0; bit < 4; ++bit) {
+        if (contentTypes & (1 << bit))
+            names.append(QLatin1String(Names[bit]));
+    }
+    return names;
+}
+
+QList<int> HdmiForumBlock::deepColor420() const
+{
+    QList<int> depths;
+    if (deepColor420_30)
+        depths.append(30);
+    if (deepColor420_36)
+        depths.append(36);
+    if (deepColor420_48)
+        depths.append(48);
+    return depths;
+}
+
+QStringList Colorimetry::metadataProfileNames() const
+{
+    QStringList names;
+    for (int bit = 0; bit < 4; ++bit) {
+        if (metadataProfiles & (1 << bit))
+            names.append(QStringLiteral("MD%1").arg(bit));
+    }
+    return names;
 }
 
 QList<ShortVideo> CtaBlock::svds() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "decode/DescriptorModel.h"
 #include "spec/ByteRange.h"
 #include "spec/CtaTags.h"
 #include "spec/DetailedTiming.h"
@@ -41,6 +42,8 @@ struct ShortAudio
     std::optional<int> maxBitrateKbps;
     // Byte 3 when its meaning depends on the format (no bit depths or rate).
     std::optional<int> formatValue;
+    // What byte 3 says for E-AC-3 (joint object coding) and MAT.
+    QStringList flags;
 };
 
 struct VideoBlock
@@ -62,8 +65,8 @@ struct SpeakerAllocation
 // The HDMI 1.4 vendor-specific data block (OUI 00-0C-03).
 struct HdmiVsdb
 {
-    // Four nibbles, a.b.c.d.
-    int physicalAddress = 0;
+    // Four nibbles, a.b.c.d; nullopt when the block ends before them.
+    std::optional<int> physicalAddress;
     bool supportsAi = false;
     bool deepColor48 = false;
     bool deepColor36 = false;
@@ -80,10 +83,24 @@ struct HdmiVsdb
     std::optional<int> interlacedVideoLatency;
     std::optional<int> interlacedAudioLatency;
     bool present3d = false;
+    // 3D_Multi_present (0: no 3D structure or mask follows).
+    int multi3d = 0;
     int imageSize = 0;
     QList<int> hdmiVics;
+    // 3D_Structure_ALL (bit n: structure n) and 3D_MASK (bit n: SVD n),
+    // when 3D_Multi_present says they follow.
+    std::optional<int> structures3d;
+    std::optional<int> mask3d;
+    // Whether byte 8 (content types, what follows) and the HDMI video byte
+    // are present, and where the latter is, counted from the header byte.
+    bool hasVideoFlags = false;
+    bool hasHdmiVideo = false;
+    int hdmiVideoOffset = 0;
 
+    // "a.b.c.d", or an empty string when the address is absent.
     QString physicalAddressText() const;
+    // Names of the CNC bits: graphics, photo, cinema, game.
+    QStringList contentTypeNames() const;
 };
 
 // HDMI Forum sink capabilities: the HF-VSDB (OUI C4-5D-D8) or the HF-SCDB.
@@ -127,6 +144,9 @@ struct HdmiForumBlock
     bool hasFrl = false;
     bool hasVrr = false;
     bool hasDsc = false;
+
+    // 30, 36 and 48 where 4:2:0 deep colour is supported.
+    QList<int> deepColor420() const;
 };
 
 // A vendor-specific block of another vendor: only the OUI is read.
@@ -148,7 +168,10 @@ struct VideoCapability
 struct Colorimetry
 {
     QStringList standards;
+    // Bits 0 to 3 of byte 3: gamut metadata profiles MD0 to MD3.
     int metadataProfiles = 0;
+    // "MD0".."MD3" for the bits set.
+    QStringList metadataProfileNames() const;
 };
 
 struct HdrStaticMetadata
@@ -169,9 +192,131 @@ struct Ycbcr420Map
     QList<int> svdIndexes;
 };
 
-using DataBlockContent = std::variant<std::monostate, VideoBlock, AudioBlock, SpeakerAllocation,
-                                      HdmiVsdb, HdmiForumBlock, VendorBlock, VideoCapability,
-                                      Colorimetry, HdrStaticMetadata, Ycbcr420Map>;
+// AMD FreeSync vendor-specific data block (OUI 00-00-1A).
+struct FreeSyncBlock
+{
+    int majorVersion = 0;
+    int minorVersion = 0;
+    int minRefreshHz = 0;
+    int maxRefreshHz = 0;
+    // Flags of version 1.x; the 2.x flags and luminance when the block holds them.
+    int flags = 0;
+    std::optional<int> flags2;
+    std::optional<int> maxLuminanceCode;
+    std::optional<int> minLuminanceCode;
+};
+
+// Dolby Vision vendor-specific video data block (OUI 00-D0-46).
+struct DolbyVisionBlock
+{
+    int version = 0;
+    // Display management version major number ("3" for 3.x); nullopt for version 0.
+    std::optional<int> dmVersion;
+    bool supports2160p60 = false;
+    bool yuv422Bits12 = false;
+    // Version 1: target luminance in cd/m².
+    std::optional<double> targetMinLuminance;
+    std::optional<double> targetMaxLuminance;
+    // Version 2: target luminance as PQ code values, and the interface.
+    std::optional<int> targetMinPq;
+    std::optional<int> targetMaxPq;
+    std::optional<QString> interface;
+};
+
+// HDR10+ vendor-specific video data block (OUI 90-84-8B).
+struct Hdr10PlusBlock
+{
+    int applicationVersion = 0;
+};
+
+// Dolby vendor-specific audio data block (OUI 00-D0-46).
+struct DolbyAudioBlock
+{
+    int version = 0;
+    bool headphoneOnly = false;
+    bool heightZone = false;
+    bool surroundZone = false;
+    bool centerZone = false;
+    bool mat48kOnly = false;
+};
+
+// InfoFrame data block: the InfoFrame types the sink accepts beyond the
+// ones every sink takes.
+struct InfoFrameBlock
+{
+    int processingLength = 0;
+    struct Entry
+    {
+        ByteRange at;
+        int type = 0;
+        QString name;
+        // Vendor-specific InfoFrames name their OUI.
+        std::optional<quint32> oui;
+    };
+    QList<Entry> infoFrames;
+};
+
+// HDMI Forum EDID Extension Override: how many extension blocks the
+// table really has (byte 0x7E stays 1 for older sources).
+struct EeodbBlock
+{
+    int blockCount = 0;
+};
+
+// Video format preference data block: short video references in order of
+// preference.
+struct VideoFormatPreference
+{
+    struct Entry
+    {
+        ByteRange at;
+        int code = 0;
+        QString text;
+    };
+    QList<Entry> preferences;
+};
+
+struct RoomConfiguration
+{
+    bool displayValid = false;
+    bool speakerCountValid = false;
+    bool speakerLocationsValid = false;
+    int speakerCount = 0;
+    quint32 speakers = 0;
+};
+
+struct SpeakerLocations
+{
+    struct Entry
+    {
+        ByteRange at;
+        int channel = 0;
+        bool active = false;
+        int speakerId = 0;
+        std::optional<QList<int>> coordinates;
+    };
+    QList<Entry> locations;
+};
+
+// HDR dynamic metadata data block: the metadata types the sink takes.
+struct HdrDynamicMetadata
+{
+    struct Entry
+    {
+        ByteRange at;
+        int type = 0;
+        QString name;
+        int version = 0;
+    };
+    QList<Entry> types;
+};
+
+using DataBlockContent =
+    std::variant<std::monostate, VideoBlock, AudioBlock, SpeakerAllocation, HdmiVsdb,
+                 HdmiForumBlock, VendorBlock, VideoCapability, Colorimetry, HdrStaticMetadata,
+                 Ycbcr420Map, FreeSyncBlock, DolbyVisionBlock, Hdr10PlusBlock, DolbyAudioBlock,
+                 InfoFrameBlock, EeodbBlock, VideoFormatPreference, RoomConfiguration,
+                 SpeakerLocations, HdrDynamicMetadata>;
 
 // One data block: where it is, what it is, its payload (the bytes after
 // the tag byte, and after the extended tag for extended blocks) and what
@@ -186,6 +331,14 @@ struct DataBlock
     // The block runs past the data block collection; payload is cut there.
     bool overrun = false;
     DataBlockContent content;
+
+    // The decoder understood the block: it is more than its bytes (a vendor
+    // block of an OUI nobody documents is only bytes).
+    bool decoded() const
+    {
+        return !std::holds_alternative<std::monostate>(content) &&
+               !std::holds_alternative<VendorBlock>(content);
+    }
 };
 
 // A CTA-861 extension block.
@@ -205,6 +358,9 @@ struct CtaBlock
     QList<DetailedTiming> detailedTimings;
     // 18-byte slots among the timings with a zero pixel clock: no timing.
     QList<ByteRange> otherSlots;
+    // Display descriptors (serial string, dummy...) in the timing area, which
+    // sources accept there as in the base block.
+    QList<Descriptor> descriptors;
 
     template <typename T> const T *first() const
     {

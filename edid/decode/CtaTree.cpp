@@ -1,8 +1,11 @@
 #include "decode/CtaTree.h"
 
 #include "EdidImage.h"
+#include "decode/BaseTree.h"
+#include "decode/CtaDataBlocks.h"
 #include "decode/EdidSummary.h"
 #include "decode/TreeNodes.h"
+#include "decode/VendorDataBlocks.h"
 #include "spec/CtaVideoFormats.h"
 #include "spec/EdidLayout.h"
 
@@ -51,6 +54,7 @@ QString sadText(const ShortAudio &sad)
         parts.append(QStringLiteral("up to %1 kbit/s").arg(*sad.maxBitrateKbps));
     if (sad.formatValue)
         parts.append(QStringLiteral("format value %1").arg(hexValue(*sad.formatValue)));
+    parts.append(sad.flags);
     return parts.join(QStringLiteral("; "));
 }
 
@@ -76,7 +80,9 @@ Nodes hdmiNodes(const HdmiVsdb &h, int o)
                                     : deep.join(QStringLiteral(", ")) + QStringLiteral(" bits");
     if (h.deepColorY444)
         colour += QStringLiteral(", also YCbCr 4:4:4");
-    Nodes n{node(QStringLiteral("Physical address"), h.physicalAddressText(), o + 4, 2),
+    Nodes n{node(QStringLiteral("Physical address"),
+                 h.physicalAddress ? h.physicalAddressText() : QStringLiteral("absent"), o + 4,
+                 h.physicalAddress ? 2 : 0),
             node(QStringLiteral("Deep colour"), colour, o + 6, 1),
             node(QStringLiteral("Supports AI"), yesNo(h.supportsAi), o + 6, 1),
             node(QStringLiteral("Maximum TMDS clock"),
@@ -93,6 +99,24 @@ Nodes hdmiNodes(const HdmiVsdb &h, int o)
     if (h.interlacedAudioLatency)
         n.append(node(QStringLiteral("Interlaced audio latency"),
                       latencyText(h.interlacedAudioLatency)));
+    if (h.hasVideoFlags)
+        n.append(node(QStringLiteral("Content types"),
+                      h.contentTypes ? h.contentTypeNames().join(QStringLiteral(", "))
+                                     : QStringLiteral("none"),
+                      o + 8, 1));
+    if (h.hasHdmiVideo) {
+        static const char *const ImageSizes[] = {"no information", "aspect ratio only",
+                                                 "exact size", "size in units of 5 cm"};
+        const int v = o + h.hdmiVideoOffset;
+        n.append(
+            node(QStringLiteral("Image size"), QLatin1String(ImageSizes[h.imageSize & 3]), v, 1));
+        QString threeD = h.present3d ? QStringLiteral("mandatory formats") : QStringLiteral("no");
+        if (h.structures3d)
+            threeD += QStringLiteral(", structures %1").arg(hexValue(*h.structures3d));
+        if (h.mask3d)
+            threeD += QStringLiteral(" for SVDs %1").arg(hexValue(*h.mask3d));
+        n.append(node(QStringLiteral("3D"), threeD, v, 1));
+    }
     for (int vic : h.hdmiVics)
         n.append(node(QStringLiteral("HDMI VIC %1").arg(vic),
                       vicForHdmiVic(vic) ? QStringLiteral("same as VIC %1").arg(vicForHdmiVic(vic))
@@ -109,14 +133,29 @@ Nodes hdmiForumNodes(const HdmiForumBlock &f, int versionOffset)
         return rate < 7 ? QString::fromLatin1(FrlRates[rate]) : QStringLiteral("reserved");
     };
     const int o = versionOffset;
-    Nodes n{node(QStringLiteral("Version"), QString::number(f.version), o, 1),
-            node(QStringLiteral("Maximum TMDS character rate"),
-                 f.maxTmdsMHz ? QStringLiteral("%1 MHz").arg(*f.maxTmdsMHz)
-                              : QStringLiteral("340 MHz or less"),
-                 o + 1, 1),
-            node(QStringLiteral("SCDC present"), yesNo(f.scdc), o + 2, 1)};
+    Nodes n{
+        node(QStringLiteral("Version"), QString::number(f.version), o, 1),
+        node(QStringLiteral("Maximum TMDS character rate"),
+             f.maxTmdsMHz ? QStringLiteral("%1 MHz").arg(*f.maxTmdsMHz)
+                          : QStringLiteral("340 MHz or less"),
+             o + 1, 1),
+        node(QStringLiteral("SCDC present"), yesNo(f.scdc), o + 2, 1),
+        node(QStringLiteral("SCDC read request"), yesNo(f.readRequest), o + 2, 1),
+        node(QStringLiteral("Scrambling at 340 Mcsc and below"), yesNo(f.lte340Scramble), o + 2, 1),
+        node(QStringLiteral("3D independent view / dual view / OSD disparity"),
+             QStringLiteral("%1 / %2 / %3")
+                 .arg(yesNo(f.independentView3d), yesNo(f.dualView3d), yesNo(f.osdDisparity3d)),
+             o + 2, 1)};
     if (f.hasFrl) {
+        QStringList dc420;
+        for (int depth : f.deepColor420())
+            dc420.append(QString::number(depth));
         n.append(node(QStringLiteral("Maximum FRL rate"), frl(f.maxFrlRate), o + 3, 1));
+        n.append(node(QStringLiteral("UHD VIC"), yesNo(f.uhdVic), o + 3, 1));
+        n.append(node(QStringLiteral("4:2:0 deep colour"),
+                      dc420.isEmpty() ? QStringLiteral("none")
+                                      : dc420.join(QStringLiteral(", ")) + QStringLiteral(" bits"),
+                      o + 3, 1));
         n.append(node(QStringLiteral("Auto low-latency mode"), yesNo(f.allm), o + 4, 1));
     }
     if (f.hasVrr && f.vrrMaxHz != 0)
@@ -124,19 +163,169 @@ Nodes hdmiForumNodes(const HdmiForumBlock &f, int versionOffset)
                       QStringLiteral("%1-%2 Hz").arg(f.vrrMinHz).arg(f.vrrMaxHz), o + 5, 2));
     if (f.hasDsc) {
         n.append(node(QStringLiteral("DSC 1.2"), yesNo(f.dsc12), o + 7, 1));
+        QStringList bpc;
+        if (f.dsc10bpc)
+            bpc.append(QStringLiteral("10"));
+        if (f.dsc12bpc)
+            bpc.append(QStringLiteral("12"));
+        if (f.dsc16bpc)
+            bpc.append(QStringLiteral("16"));
+        n.append(node(QStringLiteral("DSC native 4:2:0 / all bpp"),
+                      QStringLiteral("%1 / %2").arg(yesNo(f.dscNative420), yesNo(f.dscAllBpp)),
+                      o + 7, 1));
+        n.append(node(QStringLiteral("DSC bits per component"),
+                      bpc.isEmpty() ? QStringLiteral("8")
+                                    : QStringLiteral("8, ") + bpc.join(QStringLiteral(", ")),
+                      o + 7, 1));
         n.append(node(QStringLiteral("DSC maximum FRL rate"), frl(f.dscMaxFrlRate), o + 8, 1));
+        n.append(
+            node(QStringLiteral("DSC maximum slices"), QString::number(f.dscMaxSlices), o + 8, 1));
+        n.append(node(QStringLiteral("DSC total chunk bytes"),
+                      QStringLiteral("%1 KiB").arg(f.dscTotalChunkKBytes + 1), o + 9, 1));
     }
     return n;
+}
+
+// The blocks that CTA-861-H and the vendors added later; false when the
+// block holds nothing decoded.
+bool fillMoreDataBlock(DecodedNode &n, const DataBlock &d)
+{
+    const int o = d.at.offset;
+    if (const auto *f = std::get_if<FreeSyncBlock>(&d.content)) {
+        const int v = o + 4;
+        n.value = QStringLiteral("%1-%2 Hz").arg(f->minRefreshHz).arg(f->maxRefreshHz);
+        n.children = {node(QStringLiteral("Version"),
+                           QStringLiteral("%1.%2").arg(f->majorVersion).arg(f->minorVersion), v, 2),
+                      node(QStringLiteral("Minimum refresh rate"),
+                           QStringLiteral("%1 Hz").arg(f->minRefreshHz), v + 2, 1),
+                      node(QStringLiteral("Maximum refresh rate"),
+                           QStringLiteral("%1 Hz").arg(f->maxRefreshHz), v + 3, 1),
+                      node(QStringLiteral("Flags 1.x"), hexValue(f->flags), v + 4, 1)};
+        if (f->flags2)
+            n.children.append(node(QStringLiteral("Flags 2.x"), hexValue(*f->flags2), v + 5, 1));
+        if (f->maxLuminanceCode)
+            n.children.append(
+                node(QStringLiteral("Luminance codes (max / min)"),
+                     QStringLiteral("%1 / %2").arg(*f->maxLuminanceCode).arg(*f->minLuminanceCode),
+                     v + 6, 2));
+        return true;
+    }
+    if (const auto *dv = std::get_if<DolbyVisionBlock>(&d.content)) {
+        const int v = o + 5;
+        n.value = QStringLiteral("version %1").arg(dv->version);
+        n.children = {node(QStringLiteral("Version"), QString::number(dv->version), v, 1),
+                      node(QStringLiteral("Supports 2160p60"), yesNo(dv->supports2160p60), v, 1),
+                      node(QStringLiteral("YUV 4:2:2 12 bits"), yesNo(dv->yuv422Bits12), v, 1)};
+        if (dv->dmVersion)
+            n.children.append(node(QStringLiteral("Display management version"),
+                                   QStringLiteral("%1.x").arg(*dv->dmVersion), v, 1));
+        if (dv->targetMaxLuminance)
+            n.children.append(node(QStringLiteral("Target luminance (min / max)"),
+                                   QStringLiteral("%1 / %2 cd/m²")
+                                       .arg(*dv->targetMinLuminance, 0, 'f', 8)
+                                       .arg(*dv->targetMaxLuminance),
+                                   v + 1, 2));
+        if (dv->targetMaxPq)
+            n.children.append(node(
+                QStringLiteral("Target PQ (min / max)"),
+                QStringLiteral("%1 / %2").arg(*dv->targetMinPq).arg(*dv->targetMaxPq), v + 1, 2));
+        if (dv->interface)
+            n.children.append(node(QStringLiteral("Interface"), *dv->interface, v + 2, 1));
+        return true;
+    }
+    if (const auto *h = std::get_if<Hdr10PlusBlock>(&d.content)) {
+        n.value = QStringLiteral("application version %1").arg(h->applicationVersion);
+        n.children = {node(QStringLiteral("Application version"),
+                           QString::number(h->applicationVersion), o + 5, 1)};
+        return true;
+    }
+    if (const auto *a = std::get_if<DolbyAudioBlock>(&d.content)) {
+        QStringList zones;
+        if (a->heightZone)
+            zones.append(QStringLiteral("height"));
+        if (a->surroundZone)
+            zones.append(QStringLiteral("surround"));
+        if (a->centerZone)
+            zones.append(QStringLiteral("center"));
+        n.value = QStringLiteral("version %1").arg(a->version);
+        n.children = {
+            node(QStringLiteral("Version"), QString::number(a->version), o + 5, 1),
+            node(QStringLiteral("Headphone playback only"), yesNo(a->headphoneOnly), o + 5, 1),
+            node(QStringLiteral("Speaker zones"),
+                 zones.isEmpty() ? QStringLiteral("none") : zones.join(QStringLiteral(", ")), o + 5,
+                 1),
+            node(QStringLiteral("MAT PCM at 48 kHz only, no TrueHD"), yesNo(a->mat48kOnly), o + 6,
+                 1)};
+        return true;
+    }
+    if (const auto *f = std::get_if<InfoFrameBlock>(&d.content)) {
+        n.value = countOf(f->infoFrames.size(), "InfoFrame", "InfoFrames");
+        for (const InfoFrameBlock::Entry &e : f->infoFrames)
+            n.children.append(node(e.name + QStringLiteral(" InfoFrame"),
+                                   e.oui ? QStringLiteral("OUI ") + ouiText(*e.oui) : QString(),
+                                   e.at.offset, e.at.length));
+        return true;
+    }
+    if (const auto *e = std::get_if<EeodbBlock>(&d.content)) {
+        n.value = countOf(e->blockCount, "extension block", "extension blocks");
+        n.children = {
+            node(QStringLiteral("Extension blocks"), QString::number(e->blockCount), o + 2, 1)};
+        return true;
+    }
+    if (const auto *p = std::get_if<VideoFormatPreference>(&d.content)) {
+        n.value = countOf(p->preferences.size(), "format", "formats");
+        for (int i = 0; i < p->preferences.size(); ++i)
+            n.children.append(node(QStringLiteral("Preference %1").arg(i + 1),
+                                   p->preferences[i].text, p->preferences[i].at.offset, 1));
+        return true;
+    }
+    if (const auto *r = std::get_if<RoomConfiguration>(&d.content)) {
+        n.value = speakerNames(r->speakers).join(QStringLiteral(", "));
+        n.children = {
+            node(QStringLiteral("Speaker count"),
+                 r->speakerCountValid ? QString::number(r->speakerCount)
+                                      : QStringLiteral("not given"),
+                 o + 2, 1),
+            node(QStringLiteral("Speaker locations given"), yesNo(r->speakerLocationsValid), o + 2,
+                 1),
+            node(QStringLiteral("Display location given"), yesNo(r->displayValid), o + 2, 1),
+            node(QStringLiteral("Speakers"), n.value, o + 3, 3)};
+        return true;
+    }
+    if (const auto *l = std::get_if<SpeakerLocations>(&d.content)) {
+        n.value = countOf(l->locations.size(), "speaker", "speakers");
+        for (const SpeakerLocations::Entry &e : l->locations) {
+            QString text = QStringLiteral("speaker %1%2")
+                               .arg(e.speakerId)
+                               .arg(e.active ? QStringLiteral(", active") : QString());
+            if (e.coordinates)
+                text += QStringLiteral(", at %1, %2, %3")
+                            .arg((*e.coordinates)[0])
+                            .arg((*e.coordinates)[1])
+                            .arg((*e.coordinates)[2]);
+            n.children.append(
+                node(QStringLiteral("Channel %1").arg(e.channel), text, e.at.offset, e.at.length));
+        }
+        return true;
+    }
+    if (const auto *h = std::get_if<HdrDynamicMetadata>(&d.content)) {
+        n.value = countOf(h->types.size(), "type", "types");
+        for (const HdrDynamicMetadata::Entry &e : h->types)
+            n.children.append(node(e.name, QStringLiteral("version %1").arg(e.version), e.at.offset,
+                                   e.at.length));
+        return true;
+    }
+    return false;
 }
 
 void fillDataBlock(DecodedNode &n, const DataBlock &d)
 {
     const int o = d.at.offset;
     if (const auto *video = std::get_if<VideoBlock>(&d.content)) {
-        n.value = QStringLiteral("%1 VICs").arg(video->svds.size());
+        n.value = countOf(video->svds.size(), "VIC", "VICs");
         n.children = svdNodes(video->svds);
     } else if (const auto *audio = std::get_if<AudioBlock>(&d.content)) {
-        n.value = QStringLiteral("%1 formats").arg(audio->sads.size());
+        n.value = countOf(audio->sads.size(), "format", "formats");
         for (const ShortAudio &sad : audio->sads)
             n.children.append(node(sad.format, sadText(sad), sad.at.offset, sad.at.length));
     } else if (const auto *speakers = std::get_if<SpeakerAllocation>(&d.content)) {
@@ -148,6 +337,12 @@ void fillDataBlock(DecodedNode &n, const DataBlock &d)
         n.children = hdmiForumNodes(*forum, o + 4);
     } else if (const auto *colorimetry = std::get_if<Colorimetry>(&d.content)) {
         n.value = colorimetry->standards.join(QStringLiteral(", "));
+        n.children = {node(QStringLiteral("Colorimetry"), n.value, o + 2, 2),
+                      node(QStringLiteral("Gamut metadata profiles"),
+                           colorimetry->metadataProfiles
+                               ? colorimetry->metadataProfileNames().join(QStringLiteral(", "))
+                               : QStringLiteral("none"),
+                           o + 3, 1)};
     } else if (const auto *hdr = std::get_if<HdrStaticMetadata>(&d.content)) {
         n.value = hdr->eotfs.join(QStringLiteral(", "));
         if (hdr->maxLuminance)
@@ -180,7 +375,7 @@ void fillDataBlock(DecodedNode &n, const DataBlock &d)
             indexes.append(QString::number(i + 1));
         n.value = map->allSvds ? QStringLiteral("all SVDs")
                                : QStringLiteral("SVDs ") + indexes.join(QStringLiteral(", "));
-    } else {
+    } else if (!fillMoreDataBlock(n, d)) {
         n.value = hexBytes(d.payload);
     }
 }
@@ -212,9 +407,11 @@ DecodedNode ctaBlockNode(const CtaBlock &c, int start, const QByteArray &bytes)
     for (int i = 0; i < c.detailedTimings.size(); ++i)
         n.append(detailedTimingNode(QStringLiteral("Detailed timing %1").arg(i + 1),
                                     c.detailedTimings[i]));
+    for (int i = 0; i < c.descriptors.size(); ++i)
+        n.append(descriptorNode(int(c.detailedTimings.size()) + i + 1, c.descriptors[i], bytes));
     for (const ByteRange &slot : c.otherSlots)
-        n.append(node(QStringLiteral("No timing (pixel clock 0)"),
-                      hexBytes(bytes.mid(slot.offset, slot.length)), slot.offset, slot.length));
+        n.append(node(QStringLiteral("No timing"), hexBytes(bytes.mid(slot.offset, slot.length)),
+                      slot.offset, slot.length));
     return node(QString(), QStringLiteral("revision %1").arg(c.revision), start, EdidBlockSize, n);
 }
 

@@ -12,12 +12,12 @@ constexpr int LastManufacturerTag = 0x0F;
 // Display descriptor data starts after the 5-byte header.
 constexpr int DataStart = 5;
 
-RangeLimits decodeRangeLimits(const ByteView &b)
+RangeLimits decodeRangeLimits(const ByteView &b, bool edid14)
 {
-    // VESA E-EDID 1.4, tables 3.26 to 3.28. Byte 4 adds 255 to a limit
-    // (EDID 1.4), for rates above 255 Hz or kHz.
+    // VESA E-EDID 1.4, tables 3.26 to 3.28. Byte 4 adds 255 to a limit,
+    // for rates above 255 Hz or kHz; before EDID 1.4 the byte is reserved.
     RangeLimits r;
-    const int flags = b.at(4);
+    const int flags = edid14 ? b.at(4) : 0;
     const int vFlags = flags & 3;
     const int hFlags = (flags >> 2) & 3;
     r.minVHz = b.at(5) + (vFlags == 3 ? 255 : 0);
@@ -92,6 +92,20 @@ void checkDetailedTiming(const DetailedTiming &t, int block, Findings &findings)
                    .arg(t.frameHeight()));
 }
 
+void checkPixelClock(const ByteView &b, int block, Findings &findings)
+{
+    const int clock = b.le16(0);
+    if (clock == 0 || clock >= DtdMinPixelClock10KHz)
+        return;
+    addFinding(findings, Severity::Error, QStringLiteral("dtd-pixel-clock"), block, b.base(),
+               QStringLiteral("The detailed timing at 0x%1 has a pixel clock of %2 kHz, under "
+                              "the 10 MHz no display mode goes below; it is no timing, and "
+                              "sources reject or misread it. Write the display's real timing "
+                              "here, or a display descriptor.")
+                   .arg(b.base(), 2, 16, QLatin1Char('0'))
+                   .arg(clock * 10));
+}
+
 QString descriptorText(const ByteView &bytes)
 {
     // A line feed ends a text shorter than 13 characters; the spaces after
@@ -110,13 +124,14 @@ QString descriptorText(const ByteView &bytes)
     return text;
 }
 
-Descriptor decodeDescriptor(const ByteView &b, bool aspect1to1)
+Descriptor decodeDescriptor(const ByteView &b, bool aspect1to1, bool edid14)
 {
     Descriptor d;
     d.at = ByteRange{b.base(), DetailedDescriptorSize};
     if (b.le16(0) != 0) {
         d.kind = DescriptorKind::DetailedTiming;
-        d.timing = readDetailedTiming(b);
+        if (b.le16(0) >= DtdMinPixelClock10KHz)
+            d.timing = readDetailedTiming(b);
         return d;
     }
     d.tag = b.at(3);
@@ -135,7 +150,7 @@ Descriptor decodeDescriptor(const ByteView &b, bool aspect1to1)
         break;
     case DisplayDescriptorTag::RangeLimits:
         d.kind = DescriptorKind::RangeLimits;
-        d.rangeLimits = decodeRangeLimits(b);
+        d.rangeLimits = decodeRangeLimits(b, edid14);
         break;
     case DisplayDescriptorTag::ColorPoint:
         d.kind = DescriptorKind::ColorPoint;

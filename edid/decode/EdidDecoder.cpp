@@ -80,23 +80,78 @@ void checkSize(DecodedEdid &edid, int wholeBlocks)
     }
 }
 
-void checkExtensionCount(DecodedEdid &edid)
+// "1 extension block", "2 extension blocks".
+QString extensionBlocks(int n)
 {
-    const int count = edid.base->extensionCount;
+    return n == 1 ? QStringLiteral("1 extension block")
+                  : QStringLiteral("%1 extension blocks").arg(n);
+}
+
+// The HDMI Forum EDID Extension Override in the first CTA block, when
+// block 1 is one: it counts the extensions in place of byte 0x7E.
+const DataBlock *extensionOverride(const DecodedEdid &edid)
+{
+    if (edid.blocks.size() < 2 || edid.blocks[1].ctaIndex < 0)
+        return nullptr;
+    for (const DataBlock &d : edid.cta[edid.blocks[1].ctaIndex].dataBlocks) {
+        if (std::holds_alternative<EeodbBlock>(d.content))
+            return &d;
+    }
+    return nullptr;
+}
+
+int overrideCount(const DataBlock &d)
+{
+    return std::get<EeodbBlock>(d.content).blockCount;
+}
+
+void checkExtensionCount(DecodedEdid &edid, int count)
+{
     const int present = int(edid.blocks.size()) - 1;
-    if (count > present)
+    if (count <= present)
+        return;
+    if (const DataBlock *eeodb = extensionOverride(edid))
+        addFinding(edid.findings, Severity::Error, QStringLiteral("extension-count"), 1,
+                   eeodb->at.offset + 2,
+                   QStringLiteral("The HDMI Forum EDID Extension Override counts %1 but the "
+                                  "table holds %2; HDMI 2.1 sources read missing blocks and "
+                                  "reject them. Set the override's count to %3 (byte 0x7E stays "
+                                  "1).")
+                       .arg(extensionBlocks(overrideCount(*eeodb)))
+                       .arg(present)
+                       .arg(present));
+    else
         addFinding(edid.findings, Severity::Error, QStringLiteral("extension-count"), 0,
                    BaseLayout::ExtensionCount,
-                   QStringLiteral("The base block counts %1 extension blocks but the table holds "
-                                  "%2; sources read missing blocks and reject them. Set byte "
-                                  "0x7E to %2.")
-                       .arg(count)
+                   QStringLiteral("The base block counts %1 but the table holds %2; sources "
+                                  "read missing blocks and reject them. Set byte 0x7E to %2.")
+                       .arg(extensionBlocks(count))
                        .arg(present));
 }
 
-void checkBlock(DecodedEdid &edid, const BlockInfo &info, const ByteView &block)
+bool startsWithHeader(const ByteView &block)
+{
+    for (int i = 0; i < int(EdidHeaderBytes.size()); ++i) {
+        if (block.at(i) != EdidHeaderBytes[std::size_t(i)])
+            return false;
+    }
+    return true;
+}
+
+void checkBlock(DecodedEdid &edid, const BlockInfo &info, const ByteView &block, int count)
 {
     const int start = info.index * EdidBlockSize;
+    if (!info.counted && startsWithHeader(block)) {
+        // A base block where an extension belongs comes from joining dumps;
+        // counting it would only make sources reject the table.
+        addFinding(edid.findings, Severity::Warning, QStringLiteral("extension-unused"), info.index,
+                   start,
+                   QStringLiteral("Block %1 is a copy of a base block (it starts with the EDID "
+                                  "header), not an extension; sources ignore it. Remove it: a "
+                                  "table holds one base block.")
+                       .arg(info.index));
+        return;
+    }
     if (!info.counted) {
         const bool filler = isFiller(block);
         addFinding(edid.findings, filler ? Severity::Note : Severity::Warning,
@@ -105,11 +160,16 @@ void checkBlock(DecodedEdid &edid, const BlockInfo &info, const ByteView &block)
                        ? QStringLiteral("Block %1 is unused filler; the base block does not count "
                                         "it, so sources ignore it.")
                              .arg(info.index)
-                       : QStringLiteral("Block %1 holds data but the base block counts only %2 "
-                                        "extensions, so sources ignore it. Raise byte 0x7E if the "
-                                        "block is meant to be read.")
+                       : QStringLiteral("Block %1 holds data but the table counts only %2, so "
+                                        "sources ignore it. %3")
                              .arg(info.index)
-                             .arg(edid.base ? edid.base->extensionCount : 0));
+                             .arg(extensionBlocks(count))
+                             .arg(extensionOverride(edid)
+                                      ? QStringLiteral("Raise the count of the HDMI Forum EDID "
+                                                       "Extension Override if the block is meant "
+                                                       "to be read (byte 0x7E stays 1).")
+                                      : QStringLiteral("Raise byte 0x7E if the block is meant to "
+                                                       "be read.")));
         return;
     }
     if (!info.checksumValid())
@@ -172,6 +232,8 @@ DecodedEdid decodeEdid(QByteArrayView bytes)
     const ByteView image(edid.bytes, 0);
 
     edid.base = decodeBaseBlock(image.mid(0, EdidBlockSize), edid.findings);
+    // HDMI 2.1 counts the extensions in block 1 when it overrides byte 0x7E.
+    int extensionCount = edid.base->extensionCount;
     for (int index = 0; index < wholeBlocks; ++index) {
         const ByteView block = image.mid(index * EdidBlockSize, EdidBlockSize);
         BlockInfo info;
@@ -181,15 +243,17 @@ DecodedEdid decodeEdid(QByteArrayView bytes)
         info.storedChecksum = block.at(EdidChecksumOffset);
         info.computedChecksum = BlockChkSum(
             reinterpret_cast<const quint8 *>(edid.bytes.constData()) + index * EdidBlockSize);
-        info.counted = index <= edid.base->extensionCount;
+        info.counted = index <= extensionCount;
         if (info.type == BlockType::Cta) {
             info.ctaIndex = int(edid.cta.size());
             edid.cta.append(decodeCtaBlock(block, index, edid.findings));
         }
         edid.blocks.append(info);
-        checkBlock(edid, info, block);
+        if (const DataBlock *eeodb = index == 1 ? extensionOverride(edid) : nullptr)
+            extensionCount = overrideCount(*eeodb);
+        checkBlock(edid, info, block, extensionCount);
     }
-    checkExtensionCount(edid);
+    checkExtensionCount(edid, extensionCount);
     checkNativeDtdCounts(edid);
     // In image order, so a reader meets them as it meets the bytes.
     std::stable_sort(edid.findings.begin(), edid.findings.end(),

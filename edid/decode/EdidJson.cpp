@@ -1,6 +1,7 @@
 #include "decode/EdidJson.h"
 
 #include "EdidImage.h"
+#include "decode/CtaDataBlocks.h"
 #include "decode/EdidSummary.h"
 
 #include <QJsonArray>
@@ -56,6 +57,7 @@ QJsonObject timingJson(const TimingCode &t)
                        {"interlaced", t.interlaced},
                        {"dmtId", orNull(t.dmtId)},
                        {"source", t.source},
+                       {"preferred", t.preferred},
                        {"offset", t.at.offset}};
 }
 
@@ -82,6 +84,10 @@ QJsonObject detailedTimingJson(const DetailedTiming &t)
                        {"vSyncPositive", t.hasVSyncPolarity() ? QJsonValue(t.flag2) : QJsonValue()},
                        {"widthMm", t.widthMm},
                        {"heightMm", t.heightMm},
+                       {"syncOnRgb", t.digitalSync() ? QJsonValue() : QJsonValue(t.flag1)},
+                       {"serrations", t.syncType == SyncType::DigitalSeparate
+                                          ? QJsonValue()
+                                          : QJsonValue(t.flag2)},
                        {"stereo", t.stereo},
                        {"offset", t.at.offset}};
 }
@@ -113,7 +119,28 @@ QJsonValue rangeLimitsJson(const RangeLimits *r)
              r->cvt->maxActivePixels ? QJsonValue(r->cvt->maxActivePixels) : QJsonValue()},
             {"reducedBlanking", r->cvt->reducedBlanking},
             {"standardBlanking", r->cvt->standardBlanking},
-            {"preferredRefreshHz", r->cvt->preferredRefreshHz}};
+            {"preferredRefreshHz", r->cvt->preferredRefreshHz},
+            {"aspectRatios", QJsonArray::fromStringList(r->cvt->aspectRatioNames())},
+            {"preferredAspectRatio", r->cvt->preferredAspectRatioName()},
+            {"scaling", QJsonArray::fromStringList(r->cvt->scalingNames())}};
+    return o;
+}
+
+QJsonObject descriptorJson(const Descriptor &d)
+{
+    QJsonObject o{{"offset", d.at.offset},
+                  {"tag", d.tag >= 0 ? QJsonValue(d.tag) : QJsonValue()},
+                  {"type", d.kindName()}};
+    if (d.kind == DescriptorKind::ColorPoint)
+        o["colorPoints"] = arrayOf(d.colorPoints, [](const ColorPoint &p) {
+            return QJsonObject{{"index", p.index},
+                               {"x", rounded(p.x, 4)},
+                               {"y", rounded(p.y, 4)},
+                               {"gamma", orNull(p.gamma, 2)}};
+        });
+    if (d.kind == DescriptorKind::ProductName || d.kind == DescriptorKind::SerialString ||
+        d.kind == DescriptorKind::DataString)
+        o["text"] = d.text;
     return o;
 }
 
@@ -166,11 +193,7 @@ QJsonValue baseJson(const std::optional<BaseBlock> &maybeBase)
                                      {"blue", pointJson(b.chromaticity.blue)},
                                      {"white", pointJson(b.chromaticity.white)}}},
         {"analog", QJsonValue::Null},
-        {"descriptors", arrayOf(b.descriptors, [](const Descriptor &d) {
-             return QJsonObject{{"offset", d.at.offset},
-                                {"tag", d.tag >= 0 ? QJsonValue(d.tag) : QJsonValue()},
-                                {"type", d.kindName()}};
-         })}};
+        {"descriptors", arrayOf(b.descriptors, descriptorJson)}};
     if (!b.digital)
         o["analog"] = QJsonObject{{"signalLevel", b.analog.signalLevelText()},
                                   {"blankToBlackSetup", b.analog.blankToBlackSetup},
@@ -216,6 +239,7 @@ QJsonObject sadJson(const ShortAudio &sad)
                           : QJsonValue(arrayOf(sad.bitDepths, [](int d) { return d; }))},
         {"maxBitrateKbps", orNull(sad.maxBitrateKbps)},
         {"formatValue", orNull(sad.formatValue)},
+        {"flags", QJsonArray::fromStringList(sad.flags)},
         {"offset", sad.at.offset}};
 }
 
@@ -234,15 +258,28 @@ QJsonValue hdmiJson(const HdmiVsdb *h)
     const auto latency = [](const std::optional<int> &raw) {
         return raw && *raw != 0 && *raw != 255 ? QJsonValue((*raw - 1) * 2) : QJsonValue();
     };
-    return QJsonObject{{"physicalAddress", h->physicalAddressText()},
-                       {"maxTmdsMHz", orNull(h->maxTmdsMHz)},
-                       {"deepColor", deepColor},
-                       {"deepColorY444", h->deepColorY444},
-                       {"supportsAi", h->supportsAi},
-                       {"dviDual", h->dviDual},
-                       {"videoLatencyMs", latency(h->videoLatency)},
-                       {"audioLatencyMs", latency(h->audioLatency)},
-                       {"hdmiVics", arrayOf(h->hdmiVics, [](int v) { return v; })}};
+    static const char *const ImageSizes[] = {"no information", "aspect ratio only", "exact size",
+                                             "size in units of 5 cm"};
+    QJsonValue threeD;
+    if (h->hasHdmiVideo)
+        threeD = QJsonObject{{"present", h->present3d},
+                             {"multiPresent", h->multi3d},
+                             {"structures", orNull(h->structures3d)},
+                             {"mask", orNull(h->mask3d)}};
+    return QJsonObject{
+        {"physicalAddress",
+         h->physicalAddress ? QJsonValue(h->physicalAddressText()) : QJsonValue()},
+        {"contentTypes", QJsonArray::fromStringList(h->contentTypeNames())},
+        {"imageSize", h->hasHdmiVideo ? QJsonValue(ImageSizes[h->imageSize & 3]) : QJsonValue()},
+        {"threeD", threeD},
+        {"maxTmdsMHz", orNull(h->maxTmdsMHz)},
+        {"deepColor", deepColor},
+        {"deepColorY444", h->deepColorY444},
+        {"supportsAi", h->supportsAi},
+        {"dviDual", h->dviDual},
+        {"videoLatencyMs", latency(h->videoLatency)},
+        {"audioLatencyMs", latency(h->audioLatency)},
+        {"hdmiVics", arrayOf(h->hdmiVics, [](int v) { return v; })}};
 }
 
 QJsonValue hdmiForumJson(const HdmiForumBlock *f)
@@ -253,13 +290,28 @@ QJsonValue hdmiForumJson(const HdmiForumBlock *f)
         {"version", f->version},
         {"maxTmdsMHz", orNull(f->maxTmdsMHz)},
         {"scdc", f->scdc},
+        {"readRequest", f->readRequest},
+        {"scrambling340", f->lte340Scramble},
+        {"dc420", arrayOf(f->deepColor420(), [](int d) { return d; })},
+        {"uhdVic", f->uhdVic},
+        {"threeD", QJsonObject{{"independentView", f->independentView3d},
+                               {"dualView", f->dualView3d},
+                               {"osdDisparity", f->osdDisparity3d}}},
         {"maxFrlRate", f->maxFrlRate},
         {"allm", f->allm},
         {"vrrMinHz", f->hasVrr && f->vrrMinHz ? QJsonValue(f->vrrMinHz) : QJsonValue()},
         {"vrrMaxHz", f->hasVrr && f->vrrMaxHz ? QJsonValue(f->vrrMaxHz) : QJsonValue()},
         {"dsc", f->dsc12},
         {"dscMaxSlices", f->dscMaxSlices},
-        {"dscMaxFrlRate", f->dscMaxFrlRate}};
+        {"dscMaxFrlRate", f->dscMaxFrlRate},
+        {"dscDetails", f->hasDsc
+                           ? QJsonValue(QJsonObject{{"native420", f->dscNative420},
+                                                    {"allBpp", f->dscAllBpp},
+                                                    {"bpc16", f->dsc16bpc},
+                                                    {"bpc12", f->dsc12bpc},
+                                                    {"bpc10", f->dsc10bpc},
+                                                    {"totalChunkKBytes", f->dscTotalChunkKBytes}})
+                           : QJsonValue()}};
 }
 
 QJsonValue hdrJson(const HdrStaticMetadata *h)
@@ -273,9 +325,178 @@ QJsonValue hdrJson(const HdrStaticMetadata *h)
                        {"minLuminance", orNull(h->minLuminance, 4)}};
 }
 
+QJsonValue freeSyncJson(const FreeSyncBlock *f)
+{
+    if (!f)
+        return QJsonValue::Null;
+    return QJsonObject{
+        {"version", QStringLiteral("%1.%2").arg(f->majorVersion).arg(f->minorVersion)},
+        {"minRefreshHz", f->minRefreshHz},
+        {"maxRefreshHz", f->maxRefreshHz},
+        {"flags", f->flags}};
+}
+
+QJsonValue dolbyVisionJson(const DolbyVisionBlock *d)
+{
+    if (!d)
+        return QJsonValue::Null;
+    return QJsonObject{{"version", d->version},
+                       {"dmVersion", orNull(d->dmVersion)},
+                       {"supports2160p60", d->supports2160p60},
+                       {"yuv422Bits12", d->yuv422Bits12},
+                       {"targetMinLuminance", orNull(d->targetMinLuminance, 8)},
+                       {"targetMaxLuminance", orNull(d->targetMaxLuminance, 3)},
+                       {"targetMinPq", orNull(d->targetMinPq)},
+                       {"targetMaxPq", orNull(d->targetMaxPq)},
+                       {"interface", orNull(d->interface)}};
+}
+
+QJsonValue hdr10PlusJson(const Hdr10PlusBlock *h)
+{
+    return h ? QJsonValue(QJsonObject{{"applicationVersion", h->applicationVersion}})
+             : QJsonValue();
+}
+
+QJsonValue dolbyAudioJson(const DolbyAudioBlock *a)
+{
+    if (!a)
+        return QJsonValue::Null;
+    return QJsonObject{{"version", a->version},       {"headphoneOnly", a->headphoneOnly},
+                       {"heightZone", a->heightZone}, {"surroundZone", a->surroundZone},
+                       {"centerZone", a->centerZone}, {"mat48kOnly", a->mat48kOnly}};
+}
+
+QJsonValue infoFramesJson(const InfoFrameBlock *f)
+{
+    if (!f)
+        return QJsonValue::Null;
+    return arrayOf(f->infoFrames, [](const InfoFrameBlock::Entry &e) {
+        return QJsonObject{{"type", e.type},
+                           {"name", e.name},
+                           {"oui", e.oui ? QJsonValue(ouiText(*e.oui)) : QJsonValue()},
+                           {"offset", e.at.offset}};
+    });
+}
+
+QJsonValue eeodbJson(const EeodbBlock *e)
+{
+    return e ? QJsonValue(QJsonObject{{"blockCount", e->blockCount}}) : QJsonValue();
+}
+
+QJsonValue preferencesJson(const VideoFormatPreference *p)
+{
+    if (!p)
+        return QJsonValue::Null;
+    return arrayOf(p->preferences, [](const VideoFormatPreference::Entry &e) {
+        return QJsonObject{{"code", e.code}, {"format", e.text}, {"offset", e.at.offset}};
+    });
+}
+
+QJsonValue roomJson(const RoomConfiguration *r)
+{
+    if (!r)
+        return QJsonValue::Null;
+    return QJsonObject{
+        {"speakerCount", r->speakerCountValid ? QJsonValue(r->speakerCount) : QJsonValue()},
+        {"speakerLocationsValid", r->speakerLocationsValid},
+        {"displayValid", r->displayValid},
+        {"speakers", QJsonArray::fromStringList(speakerNames(r->speakers))}};
+}
+
+QJsonValue speakerLocationsJson(const SpeakerLocations *s)
+{
+    if (!s)
+        return QJsonValue::Null;
+    return arrayOf(s->locations, [](const SpeakerLocations::Entry &e) {
+        return QJsonObject{
+            {"channel", e.channel},
+            {"active", e.active},
+            {"speakerId", e.speakerId},
+            {"coordinates", e.coordinates
+                                ? QJsonValue(arrayOf(*e.coordinates, [](int c) { return c; }))
+                                : QJsonValue()},
+            {"offset", e.at.offset}};
+    });
+}
+
+QJsonValue hdrDynamicJson(const HdrDynamicMetadata *h)
+{
+    if (!h)
+        return QJsonValue::Null;
+    return arrayOf(h->types, [](const HdrDynamicMetadata::Entry &e) {
+        return QJsonObject{
+            {"type", e.type}, {"name", e.name}, {"version", e.version}, {"offset", e.at.offset}};
+    });
+}
+
+QJsonValue colorimetryJson(const Colorimetry *c)
+{
+    return c ? QJsonValue(QJsonArray::fromStringList(c->standards)) : QJsonValue();
+}
+
+QJsonValue videoCapabilityJson(const VideoCapability *capability)
+{
+    if (!capability)
+        return QJsonValue::Null;
+    return QJsonObject{{"ycbcrQuantSelectable", capability->ycbcrQuantSelectable},
+                       {"rgbQuantSelectable", capability->rgbQuantSelectable},
+                       {"ptScan", capability->ptScan},
+                       {"itScan", capability->itScan},
+                       {"ceScan", capability->ceScan}};
+}
+
+template <typename... F> struct Overloaded : F...
+{
+    using F::operator()...;
+};
+template <typename... F> Overloaded(F...) -> Overloaded<F...>;
+
+// What the decoder read from one data block: the same shape as the
+// block's key under "cta", so every block keeps its content, not only the
+// first of each kind.
+QJsonValue contentJson(const DataBlock &d)
+{
+    return std::visit(
+        Overloaded{
+            [](const std::monostate &) { return QJsonValue(); },
+            [](const VideoBlock &v) { return QJsonValue(arrayOf(v.svds, vicJson)); },
+            [](const AudioBlock &a) { return QJsonValue(arrayOf(a.sads, sadJson)); },
+            [](const SpeakerAllocation &s) {
+                return QJsonValue(QJsonArray::fromStringList(s.speakers));
+            },
+            [](const HdmiVsdb &h) { return hdmiJson(&h); },
+            [](const HdmiForumBlock &f) { return hdmiForumJson(&f); },
+            [](const VendorBlock &) { return QJsonValue(); },
+            [](const VideoCapability &v) { return videoCapabilityJson(&v); },
+            [](const Colorimetry &c) {
+                return QJsonValue(QJsonObject{
+                    {"standards", QJsonArray::fromStringList(c.standards)},
+                    {"metadataProfiles", QJsonArray::fromStringList(c.metadataProfileNames())}});
+            },
+            [](const HdrStaticMetadata &h) { return hdrJson(&h); },
+            [](const Ycbcr420Map &m) {
+                return QJsonValue(
+                    QJsonObject{{"allSvds", m.allSvds},
+                                {"svdIndexes", arrayOf(m.svdIndexes, [](int i) { return i; })}});
+            },
+            [](const FreeSyncBlock &f) { return freeSyncJson(&f); },
+            [](const DolbyVisionBlock &v) { return dolbyVisionJson(&v); },
+            [](const Hdr10PlusBlock &h) { return hdr10PlusJson(&h); },
+            [](const DolbyAudioBlock &a) { return dolbyAudioJson(&a); },
+            [](const InfoFrameBlock &f) { return infoFramesJson(&f); },
+            [](const EeodbBlock &e) { return eeodbJson(&e); },
+            [](const VideoFormatPreference &p) { return preferencesJson(&p); },
+            [](const RoomConfiguration &r) { return roomJson(&r); },
+            [](const SpeakerLocations &s) { return speakerLocationsJson(&s); },
+            [](const HdrDynamicMetadata &h) { return hdrDynamicJson(&h); }},
+        d.content);
+}
+
 QJsonObject dataBlockJson(const DataBlock &d)
 {
     return QJsonObject{{"tag", d.tag},
+                       {"decoded", d.decoded()},
+                       {"content", contentJson(d)},
                        {"extendedTag", orNull(d.extendedTag)},
                        {"name", d.name},
                        {"offset", d.at.offset},
@@ -303,19 +524,25 @@ QJsonObject ctaJson(const CtaBlock &c)
          speakers ? QJsonValue(QJsonArray::fromStringList(speakers->speakers)) : QJsonValue()},
         {"hdmi", hdmiJson(c.first<HdmiVsdb>())},
         {"hdmiForum", hdmiForumJson(c.first<HdmiForumBlock>())},
+        {"freesync", freeSyncJson(c.first<FreeSyncBlock>())},
+        {"dolbyVision", dolbyVisionJson(c.first<DolbyVisionBlock>())},
+        {"hdr10plus", hdr10PlusJson(c.first<Hdr10PlusBlock>())},
+        {"dolbyAudio", dolbyAudioJson(c.first<DolbyAudioBlock>())},
+        {"infoFrames", infoFramesJson(c.first<InfoFrameBlock>())},
+        {"eeodb", eeodbJson(c.first<EeodbBlock>())},
+        {"videoFormatPreferences", preferencesJson(c.first<VideoFormatPreference>())},
+        {"roomConfiguration", roomJson(c.first<RoomConfiguration>())},
+        {"speakerLocations", speakerLocationsJson(c.first<SpeakerLocations>())},
+        {"hdrDynamicMetadata", hdrDynamicJson(c.first<HdrDynamicMetadata>())},
+        {"colorimetryMetadata",
+         colorimetry ? QJsonValue(QJsonArray::fromStringList(colorimetry->metadataProfileNames()))
+                     : QJsonValue()},
         {"hdr", hdrJson(c.first<HdrStaticMetadata>())},
-        {"colorimetry", colorimetry ? QJsonValue(QJsonArray::fromStringList(colorimetry->standards))
-                                    : QJsonValue()},
-        {"videoCapability",
-         capability
-             ? QJsonValue(QJsonObject{{"ycbcrQuantSelectable", capability->ycbcrQuantSelectable},
-                                      {"rgbQuantSelectable", capability->rgbQuantSelectable},
-                                      {"ptScan", capability->ptScan},
-                                      {"itScan", capability->itScan},
-                                      {"ceScan", capability->ceScan}})
-             : QJsonValue()},
+        {"colorimetry", colorimetryJson(colorimetry)},
+        {"videoCapability", videoCapabilityJson(capability)},
         {"ycbcr420Vics", arrayOf(c.ycbcr420Vics(), [](int v) { return v; })},
         {"detailedTimings", arrayOf(c.detailedTimings, detailedTimingJson)},
+        {"displayDescriptors", arrayOf(c.descriptors, descriptorJson)},
         {"dataBlocks", arrayOf(c.dataBlocks, dataBlockJson)}};
 }
 

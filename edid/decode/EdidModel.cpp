@@ -20,6 +20,38 @@ QString RangeLimits::timingSupportName() const
     }
 }
 
+QStringList CvtSupport::aspectRatioNames() const
+{
+    // VESA E-EDID 1.4, table 3.28, byte 14 bits 7 to 3.
+    static const char *const Names[] = {"4:3", "16:9", "16:10", "5:4", "15:9"};
+    QStringList names;
+    for (int i = 0; i < 5; ++i) {
+        if (aspectRatios & (0x10 >> i))
+            names.append(QLatin1String(Names[i]));
+    }
+    return names;
+}
+
+QString CvtSupport::preferredAspectRatioName() const
+{
+    static const char *const Names[] = {"4:3", "16:9", "16:10", "5:4", "15:9"};
+    return preferredAspectRatio < 5 ? QLatin1String(Names[preferredAspectRatio])
+                                    : QStringLiteral("reserved (%1)").arg(preferredAspectRatio);
+}
+
+QStringList CvtSupport::scalingNames() const
+{
+    // Byte 16 bits 7 to 4.
+    static const char *const Names[] = {"horizontal shrink", "horizontal stretch",
+                                        "vertical shrink", "vertical stretch"};
+    QStringList names;
+    for (int i = 0; i < 4; ++i) {
+        if (scaling & (0x8 >> i))
+            names.append(QLatin1String(Names[i]));
+    }
+    return names;
+}
+
 QString Descriptor::kindName() const
 {
     switch (kind) {

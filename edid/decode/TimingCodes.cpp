@@ -2,6 +2,7 @@
 
 #include "spec/DmtFormats.h"
 #include "spec/EdidLayout.h"
+#include "spec/GtfTiming.h"
 #include "spec/VideoFormat.h"
 
 #include <array>
@@ -142,6 +143,12 @@ std::optional<TimingCode> decodeStandardTiming(const ByteView &bytes, bool aspec
     t.height = height;
     t.refreshHz = refresh;
     t.source = QStringLiteral("standard");
+    // No DMT: sources make the GTF timing of the nominal rate.
+    if (const std::optional<Timing> gtf = gtfTiming(width, height, refresh)) {
+        t.pixelClockKHz = gtf->pixelClockKHz;
+        t.refreshHz = gtf->refreshHz();
+        t.source = QStringLiteral("GTF");
+    }
     return t;
 }
 
@@ -160,6 +167,8 @@ QList<TimingCode> decodeCvtCode(const ByteView &bytes)
     const int width = height * aspect[0] / aspect[1] / 8 * 8;
     // Bits 4 to 0 of byte 2: 50, 60, 75, 85 Hz and 60 Hz with reduced blanking.
     static constexpr std::array<int, 5> Rates{50, 60, 75, 85, 60};
+    // Bits 6-5 of byte 2: the preferred rate, 50, 60, 75 or 85 Hz.
+    const int preferredRate = Rates[std::size_t((b2 >> 5) & 3)];
     QList<TimingCode> timings;
     for (int i = 0; i < 5; ++i) {
         if (!(b2 & (0x10 >> i)))
@@ -170,6 +179,7 @@ QList<TimingCode> decodeCvtCode(const ByteView &bytes)
         t.height = height;
         t.refreshHz = Rates[std::size_t(i)];
         t.source = i == 4 ? QStringLiteral("CVT RB") : QStringLiteral("CVT");
+        t.preferred = i < 4 && t.refreshHz == preferredRate;
         timings.append(t);
     }
     return timings;

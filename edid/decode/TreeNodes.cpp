@@ -10,6 +10,11 @@ DecodedNode node(const QString &name, const QString &value, int offset, int leng
     return DecodedNode{name, value, offset, length, children};
 }
 
+QString countOf(qsizetype n, const char *singular, const char *plural)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? singular : plural));
+}
+
 QString yesNo(bool value)
 {
     return value ? QStringLiteral("yes") : QStringLiteral("no");
@@ -30,6 +35,11 @@ QString timingText(const TimingCode &t)
     QString text = modeText(t.width, t.height, t.refreshHz, t.interlaced);
     if (!t.source.isEmpty())
         text += QStringLiteral(" (%1)").arg(t.source);
+    // A computed timing's clock says what a source will send.
+    if (t.pixelClockKHz && t.source == QLatin1String("GTF"))
+        text += QStringLiteral(", ") + mhz(*t.pixelClockKHz);
+    if (t.preferred)
+        text += QStringLiteral(", preferred rate");
     return text;
 }
 
@@ -49,6 +59,11 @@ DecodedNode detailedTimingNode(const QString &name, const DetailedTiming &t)
         sync += t.flag1 ? QStringLiteral(", H+") : QStringLiteral(", H-");
     if (t.hasVSyncPolarity())
         sync += t.flag2 ? QStringLiteral(" V+") : QStringLiteral(" V-");
+    else if (t.flag2)
+        sync += QStringLiteral(", serrations");
+    if (!t.digitalSync())
+        sync += t.flag1 ? QStringLiteral(", sync on all three colours")
+                        : QStringLiteral(", sync on green only");
     sync += t.interlaced ? QStringLiteral(", interlaced") : QStringLiteral(", progressive");
     if (t.stereo > 1)
         sync += QStringLiteral(", stereo mode %1").arg(t.stereo);

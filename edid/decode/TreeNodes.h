@@ -12,6 +12,8 @@ using Nodes = QList<DecodedNode>;
 DecodedNode node(const QString &name, const QString &value, int offset = -1, int length = 0,
                  const Nodes &children = {});
 QString yesNo(bool value);
+// "1 timing", "2 timings": the count with the noun it needs.
+QString countOf(qsizetype n, const char *singular, const char *plural);
 // "00 FF 1A".
 QString hexBytes(const QByteArray &bytes);
 // "148.50 MHz" from kHz.

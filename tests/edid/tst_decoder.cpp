@@ -126,6 +126,18 @@ void TestDecoder::oracle()
     QCOMPARE(base.versionText(), expected.version);
     QCOMPARE(base.name(), expected.name);
 
+    // Standard timings that are no DMT: the GTF timing, to a few kHz.
+    QList<int> gtf;
+    for (const TimingCode &t : base.allStandardTimings()) {
+        if (t.source == QLatin1String("GTF"))
+            gtf.append(t.pixelClockKHz.value_or(0));
+    }
+    QCOMPARE(gtf.size(), expected.gtfPixelClocksKHz.size());
+    for (int i = 0; i < gtf.size(); ++i)
+        QVERIFY2(
+            std::abs(gtf[i] - expected.gtfPixelClocksKHz[i]) <= 2,
+            qPrintable(QStringLiteral("%1 / %2").arg(gtf[i]).arg(expected.gtfPixelClocksKHz[i])));
+
     QList<DetailedTiming> dtds = base.detailedTimings();
     for (const CtaBlock &cta : edid.cta)
         dtds += cta.detailedTimings;
@@ -162,6 +174,56 @@ void TestDecoder::oracle()
         QCOMPARE(hdmi ? hdmi->maxTmdsMHz : std::nullopt, facts.maxTmdsMHz);
         const HdmiForumBlock *forum = cta.first<HdmiForumBlock>();
         QCOMPARE(forum ? forum->maxTmdsMHz : std::nullopt, facts.hdmiForumMaxTmdsMHz);
+        QCOMPARE(forum && forum->readRequest, facts.readRequest);
+        QCOMPARE(forum && forum->lte340Scramble, facts.scrambling340);
+        QCOMPARE(forum && forum->uhdVic, facts.uhdVic);
+        QCOMPARE(forum ? forum->deepColor420() : QList<int>(), facts.dc420);
+        for (int s = 0; s < sads.size(); ++s)
+            QCOMPARE(sads[s].flags.size(), facts.audio[s].flags.size());
+
+        const FreeSyncBlock *freeSync = cta.first<FreeSyncBlock>();
+        QCOMPARE(
+            freeSync
+                ? QStringLiteral("%1.%2").arg(freeSync->majorVersion).arg(freeSync->minorVersion)
+                : QString(),
+            facts.freeSyncVersion);
+        QCOMPARE(freeSync ? std::optional(freeSync->minRefreshHz) : std::nullopt,
+                 facts.freeSyncMinHz);
+        QCOMPARE(freeSync ? std::optional(freeSync->maxRefreshHz) : std::nullopt,
+                 facts.freeSyncMaxHz);
+
+        const Colorimetry *colorimetry = cta.first<Colorimetry>();
+        QCOMPARE(colorimetry ? colorimetry->standards : QStringList(), facts.colorimetry);
+        QCOMPARE(colorimetry ? colorimetry->metadataProfileNames() : QStringList(),
+                 facts.colorimetryMetadata);
+
+        static const QMap<QString, QString> eotfNames{
+            {QStringLiteral("Traditional gamma - SDR luminance range"),
+             QStringLiteral("traditional gamma SDR")},
+            {QStringLiteral("Traditional gamma - HDR luminance range"),
+             QStringLiteral("traditional gamma HDR")},
+            {QStringLiteral("SMPTE ST2084"), QStringLiteral("SMPTE ST 2084")},
+            {QStringLiteral("Hybrid Log-Gamma"), QStringLiteral("HLG")}};
+        QStringList eotfs;
+        for (const QString &e : facts.eotfs)
+            eotfs.append(eotfNames.value(e, e));
+        const HdrStaticMetadata *hdr = cta.first<HdrStaticMetadata>();
+        QCOMPARE(hdr ? hdr->eotfs : QStringList(), eotfs);
+        // edid-decode prints luminance to the thousandth.
+        const auto near = [](const std::optional<double> &ours, const std::optional<double> &its) {
+            return ours.has_value() == its.has_value() &&
+                   (!ours || std::abs(*ours - *its) < 0.0006);
+        };
+        QVERIFY(near(hdr ? hdr->maxLuminance : std::nullopt, facts.hdrMaxLuminance));
+        QVERIFY(near(hdr ? hdr->maxFrameAverageLuminance : std::nullopt,
+                     facts.hdrMaxFrameAverageLuminance));
+        QVERIFY(near(hdr ? hdr->minLuminance : std::nullopt, facts.hdrMinLuminance));
+
+        const DolbyVisionBlock *dolby = cta.first<DolbyVisionBlock>();
+        QCOMPARE(dolby ? std::optional(dolby->version) : std::nullopt, facts.dolbyVisionVersion);
+        const Hdr10PlusBlock *hdr10plus = cta.first<Hdr10PlusBlock>();
+        QCOMPARE(hdr10plus ? std::optional(hdr10plus->applicationVersion) : std::nullopt,
+                 facts.hdr10PlusVersion);
     }
 }
 

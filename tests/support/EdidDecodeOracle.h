@@ -40,6 +40,8 @@ struct Sad
     QString format;
     // -1 for a reserved format, whose channels edid-decode does not print.
     int channels = 0;
+    // The E-AC-3 and MAT lines edid-decode prints for byte 3.
+    QStringList flags;
 };
 
 // One CTA-861 extension block as edid-decode prints it.
@@ -51,6 +53,26 @@ struct CtaFacts
     std::optional<QString> physicalAddress;
     std::optional<int> maxTmdsMHz;
     std::optional<int> hdmiForumMaxTmdsMHz;
+    // HDMI Forum capability lines: read request, scrambling, UHD VIC, and
+    // the 4:2:0 deep colour depths as bits per pixel (30, 36, 48).
+    bool readRequest = false;
+    bool scrambling340 = false;
+    bool uhdVic = false;
+    QList<int> dc420;
+    // AMD FreeSync: "1.1", and the refresh range in Hz.
+    QString freeSyncVersion;
+    std::optional<int> freeSyncMinHz;
+    std::optional<int> freeSyncMaxHz;
+    // Colorimetry standards in edid-decode's order, and the MD bits as "MD0".
+    QStringList colorimetry;
+    QStringList colorimetryMetadata;
+    // HDR static metadata: the EOTF lines and the luminances in cd/m².
+    QStringList eotfs;
+    std::optional<double> hdrMaxLuminance;
+    std::optional<double> hdrMaxFrameAverageLuminance;
+    std::optional<double> hdrMinLuminance;
+    std::optional<int> dolbyVisionVersion;
+    std::optional<int> hdr10PlusVersion;
 };
 
 struct Facts
@@ -67,6 +89,8 @@ struct Facts
     // Detailed timings of the base block and the CTA-861 blocks, in order.
     QList<Dtd> dtds;
     QList<CtaFacts> cta;
+    // Pixel clocks of the standard timings edid-decode computes by GTF.
+    QList<int> gtfPixelClocksKHz;
 };
 
 // edid-decode's names of the audio formats, and ours.
@@ -110,21 +134,27 @@ inline Facts parse(const QString &output)
     int block = -1;
     bool ctaBlock = false;
     QString section;
+    QString subsection;
     QString audioFormatName;
     for (const QString &line : output.split(QLatin1Char('\n'))) {
         if (const auto m = blockLine.match(line); m.hasMatch()) {
             block = m.captured(1).toInt();
             ctaBlock = m.captured(2).startsWith(QLatin1String("CTA-861"));
-            if (ctaBlock)
-                facts.cta.append(CtaFacts{block, {}, {}, {}, {}, {}});
+            if (ctaBlock) {
+                facts.cta.append(CtaFacts{});
+                facts.cta.last().block = block;
+            }
             section.clear();
             continue;
         }
         if (block < 0)
             continue;
-        // Sections of a block are the lines indented by two spaces.
+        // Sections of a block are the lines indented by two spaces, their
+        // subsections by four.
         if (line.startsWith(QLatin1String("  ")) && !line.startsWith(QLatin1String("   ")))
             section = line.trimmed();
+        if (line.startsWith(QLatin1String("    ")) && !line.startsWith(QLatin1String("     ")))
+            subsection = line.trimmed();
         const QString text = line.trimmed();
         const auto value = [&text](const char *key) {
             return text.mid(QLatin1String(key).size()).trimmed();
@@ -151,6 +181,10 @@ inline Facts parse(const QString &output)
                 if (!m.captured(1).isEmpty())
                     facts.week = m.captured(1).toInt();
                 facts.year = m.captured(2).toInt();
+            } else if (text.startsWith(QLatin1String("GTF     :"))) {
+                static const QRegularExpression clock(QStringLiteral("([\\d.]+) MHz"));
+                facts.gtfPixelClocksKHz.append(
+                    int(qRound(clock.match(text).captured(1).toDouble() * 1000.0)));
             } else if (text.startsWith(QLatin1String("Display Product Name:"))) {
                 const QString quoted = value("Display Product Name:");
                 facts.name = quoted.mid(1, quoted.size() - 2);
@@ -170,15 +204,64 @@ inline Facts parse(const QString &output)
             if (formatLine && text.endsWith(QLatin1Char(':')))
                 audioFormatName = text.chopped(1);
             else if (formatLine && text.startsWith(QLatin1String("Reserved")))
-                cta.audio.append(Sad{audioFormat(text), -1});
+                cta.audio.append(Sad{audioFormat(text), -1, {}});
             else if (text.startsWith(QLatin1String("Max channels:")))
-                cta.audio.append(Sad{audioFormat(audioFormatName), value("Max channels:").toInt()});
+                cta.audio.append(
+                    Sad{audioFormat(audioFormatName), value("Max channels:").toInt(), {}});
+            else if (!cta.audio.isEmpty() &&
+                     (text.startsWith(QLatin1String("Supports Joint Object")) ||
+                      text.startsWith(QLatin1String("Supports Dolby TrueHD")) ||
+                      text.startsWith(QLatin1String("Supports only Dolby TrueHD")) ||
+                      text.startsWith(QLatin1String("Hash calculation"))))
+                cta.audio.last().flags.append(text);
+        } else if (section.startsWith(QLatin1String("Vendor-Specific Data Block (AMD)"))) {
+            if (text.startsWith(QLatin1String("Version:")))
+                cta.freeSyncVersion = value("Version:");
+            else if (text.startsWith(QLatin1String("Minimum Refresh Rate:")))
+                cta.freeSyncMinHz = number.match(text).captured(1).toInt();
+            else if (text.startsWith(QLatin1String("Maximum Refresh Rate:")))
+                cta.freeSyncMaxHz = number.match(text).captured(1).toInt();
+        } else if (section == QLatin1String("Colorimetry Data Block:") && text != section) {
+            if (text.startsWith(QLatin1String("Reserved MD")))
+                cta.colorimetryMetadata.append(text.mid(9));
+            else
+                cta.colorimetry.append(text);
+        } else if (section == QLatin1String("HDR Static Metadata Data Block:")) {
+            static const QRegularExpression luminance(QStringLiteral("\\(([\\d.]+) cd/m\\^2\\)"));
+            const double cdm2 = luminance.match(text).captured(1).toDouble();
+            if (line.startsWith(QLatin1String("      ")) &&
+                subsection == QLatin1String("Electro optical transfer functions:"))
+                cta.eotfs.append(text);
+            else if (text.startsWith(QLatin1String("Desired content max luminance:")))
+                cta.hdrMaxLuminance = cdm2;
+            else if (text.startsWith(QLatin1String("Desired content max frame-average")))
+                cta.hdrMaxFrameAverageLuminance = cdm2;
+            else if (text.startsWith(QLatin1String("Desired content min luminance:")))
+                cta.hdrMinLuminance = cdm2;
+        } else if (section.startsWith(QLatin1String("Vendor-Specific Video Data Block (Dolby)")) &&
+                   text.startsWith(QLatin1String("Version:"))) {
+            cta.dolbyVisionVersion = number.match(text).captured(1).toInt();
+        } else if (section.startsWith(QLatin1String("Vendor-Specific Video Data Block (HDR10+)")) &&
+                   text.startsWith(QLatin1String("Application Version:"))) {
+            cta.hdr10PlusVersion = number.match(text).captured(1).toInt();
+        } else if (section.startsWith(QLatin1String("Vendor-Specific Data Block (HDMI Forum)")) ||
+                   section.startsWith(QLatin1String("HDMI Forum Sink Capability"))) {
+            static const QRegularExpression dc420(
+                QStringLiteral("^Supports (\\d+)-bits/component Deep Color 4:2:0"));
+            if (text == QLatin1String("SCDC Read Request Capable"))
+                cta.readRequest = true;
+            else if (text == QLatin1String("Supports scrambling for <= 340 Mcsc"))
+                cta.scrambling340 = true;
+            else if (text == QLatin1String("Supports UHD VIC"))
+                cta.uhdVic = true;
+            else if (const auto m = dc420.match(text); m.hasMatch())
+                cta.dc420.prepend(3 * m.captured(1).toInt());
+            else if (text.startsWith(QLatin1String("Maximum TMDS Character Rate:")))
+                cta.hdmiForumMaxTmdsMHz = number.match(text).captured(1).toInt();
         } else if (text.startsWith(QLatin1String("Source physical address:"))) {
             cta.physicalAddress = value("Source physical address:");
         } else if (text.startsWith(QLatin1String("Maximum TMDS clock:"))) {
             cta.maxTmdsMHz = number.match(text).captured(1).toInt();
-        } else if (text.startsWith(QLatin1String("Maximum TMDS Character Rate:"))) {
-            cta.hdmiForumMaxTmdsMHz = number.match(text).captured(1).toInt();
         }
     }
     return facts;
