@@ -80,6 +80,14 @@ DetailedTiming readTiming(const ByteView &b, int clockUnitKHz)
     t.vSyncWidth = b.le16(18) + 1;
     t.hBackPorch = hBlank - t.hFrontPorch - t.hSyncWidth;
     t.vBackPorch = vBlank - t.vFrontPorch - t.vSyncWidth;
+    if (t.interlaced) {
+        // DisplayID counts the lines of the whole frame; the model, like a
+        // detailed timing descriptor, those of one field.
+        t.vActive /= 2;
+        t.vFrontPorch /= 2;
+        t.vSyncWidth /= 2;
+        t.vBackPorch /= 2;
+    }
     t.flag1 = t.hSyncPositive;
     t.flag2 = t.vSyncPositive;
     return t;
@@ -320,6 +328,7 @@ private:
         d.hPixels = p.le16(4);
         d.vPixels = p.le16(6);
         d.gamma = hundredths(p.at(9));
+        d.gammaAt = ByteRange{p.absolute(9), 1};
         d.aspectRatio = hundredths(p.at(10));
         d.overallBpc = p.bits(11, 4, 4) + 1;
         d.nativeBpc = p.bits(11, 0, 4) + 1;
@@ -338,9 +347,10 @@ private:
         const double unit = (b.revision & 0x80) ? 1.0 : 0.1;
         d.widthMm = p.le16(0) * unit;
         d.heightMm = p.le16(2) * unit;
-        d.hPixels = p.le16(4) + 1;
-        d.vPixels = p.le16(6) + 1;
+        d.hPixels = p.le16(4);
+        d.vPixels = p.le16(6);
         d.gamma = hundredths(p.at(28));
+        d.gammaAt = ByteRange{p.absolute(28), 1};
         m_s.displayParameters = d;
         return true;
     }

@@ -84,6 +84,7 @@ struct DisplayIdParameters
     int vPixels = 0;
     // nullopt when the byte says "not given" (0xFF).
     std::optional<double> gamma;
+    ByteRange gammaAt;
     // 1.x only: width / height, and colour depths in bits per colour.
     std::optional<double> aspectRatio;
     std::optional<int> nativeBpc;

@@ -96,7 +96,8 @@ Nodes parameterNodes(const DisplayIdParameters &p)
             node(QStringLiteral("Native pixels"),
                  QStringLiteral("%1x%2").arg(p.hPixels).arg(p.vPixels), o + 4, 4)};
     if (p.gamma)
-        n.append(node(QStringLiteral("Gamma"), QString::number(*p.gamma, 'f', 2)));
+        n.append(node(QStringLiteral("Gamma"), QString::number(*p.gamma, 'f', 2), p.gammaAt.offset,
+                      p.gammaAt.length));
     if (p.aspectRatio)
         n.append(node(QStringLiteral("Aspect ratio"), QString::number(*p.aspectRatio, 'f', 2),
                       o + 10, 1));
@@ -163,7 +164,8 @@ void fillBlock(DecodedNode &n, const DisplayIdSection &s, const DisplayIdDataBlo
             n.children.append(dataBlockNode(cta));
     }
     if (!n.children.isEmpty() && n.value.isEmpty() && d.tag != DisplayIdTag::CtaDataBlocks)
-        n.value = QStringLiteral("%1 entries").arg(n.children.size());
+        n.value = n.children.size() == 1 ? QStringLiteral("1 entry")
+                                         : QStringLiteral("%1 entries").arg(n.children.size());
 }
 
 } // namespace
