@@ -2,6 +2,7 @@
 
 #include "decode/CtaDataBlocks.h"
 #include "decode/DescriptorDecoder.h"
+#include "decode/TimingCodes.h"
 #include "spec/CtaVideoFormats.h"
 #include "spec/DisplayIdLayout.h"
 #include "spec/DmtFormats.h"
@@ -624,9 +625,16 @@ QList<ExtensionField> extensionFields(const ByteView &b, int tag)
         }
         for (int i = 0; i < cvts && o + 3 <= EdidChecksumOffset; ++i, o += 3)
             fields.append(field(o, 3, QStringLiteral("CVT code %1").arg(i + 1), bytesAt(o, 3)));
-        for (int i = 0; i < standard && o + 2 <= EdidChecksumOffset; ++i, o += 2)
-            fields.append(
-                field(o, 2, QStringLiteral("Standard timing %1").arg(i + 1), bytesAt(o, 2)));
+        for (int i = 0; i < standard && o + 2 <= EdidChecksumOffset; ++i, o += 2) {
+            const auto t = decodeStandardTiming(b.mid(o, 2), false);
+            fields.append(field(o, 2, QStringLiteral("Standard timing %1").arg(i + 1),
+                                t ? QStringLiteral("%1x%2@%3 (%4)")
+                                        .arg(t->width)
+                                        .arg(t->height)
+                                        .arg(t->refreshHz, 0, 'f', 2)
+                                        .arg(t->source)
+                                  : QStringLiteral("unused")));
+        }
         break;
     }
     case 0x40:
