@@ -16,9 +16,4 @@ DisplayIdSection decodeDisplayIdBlock(const ByteView &block, int blockIndex, Fin
 // tag neither version defines.
 QString displayIdBlockName(int tag);
 
-// The named parts of a VTB (0x10), DI-EXT (0x40) or block map (0xF0)
-// extension: header fields, each timing and table of the block, with their
-// bytes. Empty for other tags.
-QList<ExtensionField> extensionFields(const ByteView &block, int tag);
-
 } // namespace varnex::edid

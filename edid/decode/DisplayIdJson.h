@@ -8,7 +8,7 @@
 namespace varnex::edid {
 
 // The DisplayID section of one extension block as JSON: version,
-// productType, timings (Type I, VI and VII detailed timings), codeTimings,
+// productType, timings (Type I and VII detailed timings), codeTimings,
 // shortTimings, formulaTimings, tiledTopology, displayParameters, product,
 // containerId, adaptiveSync, checksum and dataBlocks (each with tag, name,
 // offset, length, payload and decoded). The embedded CTA-861 data blocks

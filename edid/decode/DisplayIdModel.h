@@ -126,7 +126,7 @@ struct DisplayIdSection
     ByteRange checksumAt;
     int storedChecksum = 0;
     int computedChecksum = 0;
-    // Type I, VI and VII detailed timings, in the order of the blocks.
+    // Type I and VII detailed timings, in the order of the blocks.
     QList<DetailedTiming> timings;
     // Timings by code (Type IV, VIII, the DMT and CTA bitmaps), short
     // (Type III) and by formula (Type IX, X).

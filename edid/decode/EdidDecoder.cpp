@@ -5,6 +5,7 @@
 #include "decode/ByteView.h"
 #include "decode/CtaDecoder.h"
 #include "decode/DisplayIdDecoder.h"
+#include "decode/ExtensionFields.h"
 #include "spec/EdidLayout.h"
 
 #include <algorithm>

@@ -5,9 +5,6 @@
 // data block tags and the sizes and units of the timing descriptors.
 namespace varnex::edid {
 
-// EDID extension tag of a block that carries a DisplayID section.
-inline constexpr int DisplayIdExtensionTag = 0x70;
-
 // Offsets in the EDID extension block: the section starts after the tag.
 namespace DisplayIdLayout {
 inline constexpr int Version = 1;

@@ -67,7 +67,7 @@ struct Facts
     // Detailed timings of the base block and the CTA-861 blocks, in order.
     QList<Dtd> dtds;
     QList<CtaFacts> cta;
-    // Detailed timings (Type I, VI, VII) of the DisplayID blocks, in order.
+    // Detailed timings (Type I, VII) of the DisplayID blocks, in order.
     QList<Dtd> displayIdTimings;
 };
 
