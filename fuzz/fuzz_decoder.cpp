@@ -29,6 +29,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(finding.block >= 0 && finding.offset >= 0);
     }
 
+    // DisplayID lengths come from the data; what they give stays inside
+    // the section's own extension block, before its checksum byte.
+    for (const DisplayIdSection &s : edid.displayId) {
+        const int start = s.block * EdidBlockSize;
+        const int end = start + EdidChecksumOffset;
+        FUZZ_CHECK(s.checksumAt.offset > start && s.checksumAt.offset < end);
+        for (const DisplayIdDataBlock &d : s.dataBlocks)
+            FUZZ_CHECK(d.at.offset > start && d.at.offset + d.at.length <= end);
+        for (const DetailedTiming &t : s.timings)
+            FUZZ_CHECK(t.at.offset > start && t.at.offset + t.at.length <= end);
+    }
+
     decodedTree(edid);
     summarize(edid);
     return 0;

@@ -415,4 +415,13 @@ DecodedNode ctaBlockNode(const CtaBlock &c, int start, const QByteArray &bytes)
     return node(QString(), QStringLiteral("revision %1").arg(c.revision), start, EdidBlockSize, n);
 }
 
+DecodedNode dataBlockNode(const DataBlock &d)
+{
+    DecodedNode block = node(d.name, QString(), d.at.offset, d.at.length);
+    fillDataBlock(block, d);
+    if (d.overrun)
+        block.value = QStringLiteral("runs past the collection; ") + block.value;
+    return block;
+}
+
 } // namespace varnex::edid::tree

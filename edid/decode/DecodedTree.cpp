@@ -3,6 +3,7 @@
 #include "EdidImage.h"
 #include "decode/BaseTree.h"
 #include "decode/CtaTree.h"
+#include "decode/DisplayIdTree.h"
 #include "decode/EdidSummary.h"
 #include "decode/TreeNodes.h"
 
@@ -57,12 +58,17 @@ DecodedNode decodedTree(const DecodedEdid &edid)
         } else if (info.ctaIndex >= 0) {
             block = tree::ctaBlockNode(edid.cta[info.ctaIndex], start, edid.bytes);
             block.name = QStringLiteral("Block %1: CTA-861 extension").arg(info.index);
+        } else if (info.displayIdIndex >= 0) {
+            block = tree::displayIdBlockNode(edid.displayId[info.displayIdIndex], start);
+            block.name = QStringLiteral("Block %1: DisplayID extension").arg(info.index);
         } else {
             block = node(QStringLiteral("Block %1: %2 extension")
                              .arg(info.index)
                              .arg(blockTypeName(info.type)),
                          QStringLiteral("tag %1").arg(hexValue(info.tag)), start, EdidBlockSize,
                          byteRows(edid.bytes, start));
+            if (!info.fields.isEmpty())
+                block.children = tree::extensionFieldNodes(info.fields);
         }
         if (!info.counted)
             block.value += QStringLiteral(" (not counted by the base block)");

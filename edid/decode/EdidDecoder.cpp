@@ -4,6 +4,8 @@
 #include "decode/BaseBlockDecoder.h"
 #include "decode/ByteView.h"
 #include "decode/CtaDecoder.h"
+#include "decode/DisplayIdDecoder.h"
+#include "decode/ExtensionFields.h"
 #include "spec/EdidLayout.h"
 
 #include <algorithm>
@@ -218,6 +220,26 @@ void checkNativeDtdCounts(DecodedEdid &edid)
     }
 }
 
+// A table may keep its preferred timing in DisplayID and none in the base
+// block (the second tile of a tiled display does): sources take it from
+// there, so a missing first detailed timing is only worth a note.
+void preferDisplayIdTiming(DecodedEdid &edid)
+{
+    const DetailedTiming *preferred = edid.displayIdPreferredTiming();
+    if (!preferred)
+        return;
+    for (Finding &f : edid.findings) {
+        if (f.code != QLatin1String("dtd-zero-pixel-clock") || f.block != 0)
+            continue;
+        f.severity = Severity::Note;
+        f.message = QStringLiteral("The first descriptor holds no detailed timing; sources take "
+                                   "the preferred timing %1 from the DisplayID block at byte "
+                                   "0x%2.")
+                        .arg(preferred->label())
+                        .arg(preferred->at.offset, 2, 16, QLatin1Char('0'));
+    }
+}
+
 } // namespace
 
 DecodedEdid decodeEdid(QByteArrayView bytes)
@@ -247,6 +269,11 @@ DecodedEdid decodeEdid(QByteArrayView bytes)
         if (info.type == BlockType::Cta) {
             info.ctaIndex = int(edid.cta.size());
             edid.cta.append(decodeCtaBlock(block, index, edid.findings));
+        } else if (info.type == BlockType::DisplayId) {
+            info.displayIdIndex = int(edid.displayId.size());
+            edid.displayId.append(decodeDisplayIdBlock(block, index, edid.findings));
+        } else if (index > 0) {
+            info.fields = extensionFields(block, info.tag);
         }
         edid.blocks.append(info);
         if (const DataBlock *eeodb = index == 1 ? extensionOverride(edid) : nullptr)
@@ -255,6 +282,7 @@ DecodedEdid decodeEdid(QByteArrayView bytes)
     }
     checkExtensionCount(edid, extensionCount);
     checkNativeDtdCounts(edid);
+    preferDisplayIdTiming(edid);
     // In image order, so a reader meets them as it meets the bytes.
     std::stable_sort(edid.findings.begin(), edid.findings.end(),
                      [](const Finding &a, const Finding &b) { return a.offset < b.offset; });

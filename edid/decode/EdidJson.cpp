@@ -2,6 +2,7 @@
 
 #include "EdidImage.h"
 #include "decode/CtaDataBlocks.h"
+#include "decode/DisplayIdJson.h"
 #include "decode/EdidSummary.h"
 
 #include <QJsonArray>
@@ -555,6 +556,16 @@ QJsonObject findingJson(const Finding &f)
                        {"message", f.message}};
 }
 
+// The CTA-861 data blocks a DisplayID section carries, in the form of a
+// CTA extension without header fields or timings.
+CtaBlock embeddedCta(const DisplayIdSection &section)
+{
+    CtaBlock cta;
+    cta.block = section.block;
+    cta.dataBlocks = section.ctaBlocks;
+    return cta;
+}
+
 } // namespace
 
 QJsonObject toJson(const DecodedEdid &edid)
@@ -579,8 +590,18 @@ QJsonObject toJson(const DecodedEdid &edid)
             extension["cta"] = ctaJson(edid.cta[info.ctaIndex]);
             if (firstCta.isNull())
                 firstCta = extension["cta"];
-        } else
+        } else if (info.displayIdIndex >= 0) {
+            const DisplayIdSection &section = edid.displayId[info.displayIdIndex];
+            QJsonObject displayId = displayIdJson(section);
+            displayId["cta"] = section.ctaBlocks.isEmpty()
+                                   ? QJsonValue()
+                                   : QJsonValue(ctaJson(embeddedCta(section)));
+            extension["displayId"] = displayId;
+        } else {
             extension["bytes"] = hex(edid.bytes.mid(info.index * EdidBlockSize, EdidBlockSize));
+            if (!info.fields.isEmpty())
+                extension["fields"] = extensionFieldsJson(info.fields);
+        }
         extensions.append(extension);
     }
     const EdidSummary summary = summarize(edid);

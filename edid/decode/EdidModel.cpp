@@ -214,4 +214,19 @@ int DecodedEdid::count(Severity severity) const
                              [severity](const Finding &f) { return f.severity == severity; }));
 }
 
+const DetailedTiming *DecodedEdid::displayIdPreferredTiming() const
+{
+    for (const DisplayIdSection &section : displayId) {
+        if (const DetailedTiming *t = section.preferredTiming())
+            return t;
+    }
+    // Without a flag, sources take the first detailed timing of the first
+    // section as the preferred one, as they take the base block's first.
+    for (const DisplayIdSection &section : displayId) {
+        if (!section.timings.isEmpty())
+            return &section.timings.first();
+    }
+    return nullptr;
+}
+
 } // namespace varnex::edid

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decode/CtaModel.h"
+#include "decode/DisplayIdModel.h"
 #include "decode/Finding.h"
 #include "spec/ByteRange.h"
 #include "spec/DetailedTiming.h"
@@ -129,6 +130,10 @@ struct BlockInfo
     bool counted = true;
     // Index into DecodedEdid::cta for a CTA-861 block, else -1.
     int ctaIndex = -1;
+    // Index into DecodedEdid::displayId for a DisplayID block, else -1.
+    int displayIdIndex = -1;
+    // The named parts of a VTB, DI-EXT or block map block.
+    QList<ExtensionField> fields;
 
     bool checksumValid() const { return storedChecksum == computedChecksum; }
 };
@@ -145,10 +150,14 @@ struct DecodedEdid
     // nullopt when the input is shorter than one block.
     std::optional<BaseBlock> base;
     QList<CtaBlock> cta;
+    QList<DisplayIdSection> displayId;
     Findings findings;
 
     const CtaBlock *firstCta() const { return cta.isEmpty() ? nullptr : &cta.first(); }
     int count(Severity severity) const;
+    // The first DisplayID detailed timing flagged preferred, else the first
+    // DisplayID detailed timing; nullptr when DisplayID holds none.
+    const DetailedTiming *displayIdPreferredTiming() const;
 };
 
 } // namespace varnex::edid

@@ -41,6 +41,10 @@ EdidSummary summarize(const DecodedEdid &edid)
             s.preferredMode = modeText(t.hActive, t.frameHeight(), t.refreshHz(), t.interlaced);
         }
     }
+    if (s.preferredMode.isEmpty()) {
+        if (const DetailedTiming *t = edid.displayIdPreferredTiming())
+            s.preferredMode = modeText(t->hActive, t->frameHeight(), t->refreshHz(), t->interlaced);
+    }
     s.errors = edid.count(Severity::Error);
     s.warnings = edid.count(Severity::Warning);
     s.notes = edid.count(Severity::Note);

@@ -12,8 +12,9 @@ struct EdidSummary
     // "SAM SAMSUNG": manufacturer id and product name, or the product code
     // when the table has no name; empty without a base block.
     QString product;
-    // "1920x1080 @ 60 Hz" from the preferred detailed timing; empty when the
-    // table has none.
+    // "1920x1080 @ 60 Hz" from the preferred detailed timing: the base
+    // block's first, else a DisplayID timing flagged preferred; empty when
+    // the table has none.
     QString preferredMode;
     int errors = 0;
     int warnings = 0;

@@ -91,7 +91,22 @@ struct Facts
     QList<CtaFacts> cta;
     // Pixel clocks of the standard timings edid-decode computes by GTF.
     QList<int> gtfPixelClocksKHz;
+    // Detailed timings (Type I, VII) of the DisplayID blocks, in order.
+    QList<Dtd> displayIdTimings;
 };
+
+// A DisplayID detailed timing line of block `block`: edid-decode prints
+// them as "DTD:" without a number.
+inline std::optional<Dtd> displayIdTiming(const QString &line, int block)
+{
+    static const QRegularExpression timing(
+        QStringLiteral("^\\s+DTD:\\s+(\\d+)x(\\d+)(i?)\\s.*\\s([\\d.]+) MHz"));
+    const auto m = timing.match(line);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return Dtd{block, m.captured(1).toInt(), m.captured(2).toInt(), !m.captured(3).isEmpty(),
+               int(qRound(m.captured(4).toDouble() * 1000.0))};
+}
 
 // edid-decode's names of the audio formats, and ours.
 inline QString audioFormat(const QString &oracleName)
@@ -133,6 +148,7 @@ inline Facts parse(const QString &output)
     Facts facts;
     int block = -1;
     bool ctaBlock = false;
+    bool displayIdBlock = false;
     QString section;
     QString subsection;
     QString audioFormatName;
@@ -140,6 +156,7 @@ inline Facts parse(const QString &output)
         if (const auto m = blockLine.match(line); m.hasMatch()) {
             block = m.captured(1).toInt();
             ctaBlock = m.captured(2).startsWith(QLatin1String("CTA-861"));
+            displayIdBlock = m.captured(2).startsWith(QLatin1String("DisplayID"));
             if (ctaBlock) {
                 facts.cta.append(CtaFacts{});
                 facts.cta.last().block = block;
@@ -163,6 +180,11 @@ inline Facts parse(const QString &output)
             facts.dtds.append(Dtd{block, m.captured(1).toInt(), m.captured(2).toInt(),
                                   !m.captured(3).isEmpty(),
                                   int(qRound(m.captured(4).toDouble() * 1000.0))});
+            continue;
+        }
+        if (displayIdBlock) {
+            if (const auto t = displayIdTiming(line, block))
+                facts.displayIdTimings.append(*t);
             continue;
         }
         if (block == 0) {
