@@ -98,7 +98,9 @@ void checkRangeLimits(DecodedEdid &edid, const BaseBlock &base)
     // Name a few; the rest are counted.
     constexpr int Named = 4;
     const RangeLimits &r = *limits->rangeLimits;
-    addFinding(edid.findings, Severity::Warning, QStringLiteral("range-limits-exclude-timing"), 0,
+    // A note: most sources take a timing the table lists whatever the limits
+    // say; the preferred timing outside them is a warning of its own.
+    addFinding(edid.findings, Severity::Note, QStringLiteral("range-limits-exclude-timing"), 0,
                limits->at.offset,
                QStringLiteral("%1 timing(s) the table offers lie outside the display range limits "
                               "(%2-%3 Hz, %4-%5 kHz%6): %7%8; sources that honour the limits "
