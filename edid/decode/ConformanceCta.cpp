@@ -31,11 +31,13 @@ int flagsOffset(const CtaBlock &cta)
     return cta.block * EdidBlockSize + CtaLayout::Flags;
 }
 
+// Notes: without the block or its QS bit a source falls back to CTA-861's
+// default range for each format, which is what most displays expect.
 void checkVideoCapability(DecodedEdid &edid, const CtaBlock &cta, const DataBlock *vcdb)
 {
     const VideoCapability *caps = vcdb ? std::get_if<VideoCapability>(&vcdb->content) : nullptr;
     if (!caps) {
-        addFinding(edid.findings, Severity::Warning, QStringLiteral("vcdb-missing"), cta.block,
+        addFinding(edid.findings, Severity::Note, QStringLiteral("vcdb-missing"), cta.block,
                    cta.block * EdidBlockSize + CtaLayout::DataBlocks,
                    QStringLiteral("Block %1 has no Video Capability Data Block, so sources cannot "
                                   "tell whether RGB quantization (full or limited range) is "
@@ -45,15 +47,15 @@ void checkVideoCapability(DecodedEdid &edid, const CtaBlock &cta, const DataBloc
         return;
     }
     if (!caps->rgbQuantSelectable)
-        addFinding(edid.findings, Severity::Warning, QStringLiteral("vcdb-missing"), cta.block,
-                   vcdb->at.offset,
+        addFinding(edid.findings, Severity::Note, QStringLiteral("vcdb-missing"),
+                   vcdb->at.offset / EdidBlockSize, vcdb->at.offset,
                    QStringLiteral("The Video Capability Data Block does not set Selectable RGB "
                                   "Quantization (QS); sources may send the wrong range. Set it "
                                   "if the display follows the range InfoFrame."));
     else if (!caps->ycbcrQuantSelectable &&
              (cta.ycbcr444.value_or(false) || cta.ycbcr422.value_or(false)))
-        addFinding(edid.findings, Severity::Note, QStringLiteral("vcdb-missing"), cta.block,
-                   vcdb->at.offset,
+        addFinding(edid.findings, Severity::Note, QStringLiteral("vcdb-missing"),
+                   vcdb->at.offset / EdidBlockSize, vcdb->at.offset,
                    QStringLiteral("The Video Capability Data Block does not set Selectable YCbCr "
                                   "Quantization (QY) though the display takes YCbCr. Set it if "
                                   "the display follows the range InfoFrame."));

@@ -49,9 +49,9 @@ void TestConformance::findings_data()
 
     const QString base = QString::fromLatin1(Base);
     // One fault patched into a real table, and the finding it must give.
-    QTest::newRow("vcdb-missing: QS clear") << base << "0xB5=0x0F"
-                                            << "vcdb-missing"
-                                            << "warning" << 0xB3;
+    QTest::newRow("vcdb-missing: VCDB retagged") << base << "0xB4=0x04"
+                                                 << "vcdb-missing"
+                                                 << "note" << 0x84;
     QTest::newRow("serial-duplicated: name made a serial string") << base << "0x6F=0xFF"
                                                                   << "serial-duplicated"
                                                                   << "note" << 0x0C;
