@@ -1,48 +1,44 @@
 #include "MainWindow.h"
 
-#include "DeviceConnection.h"
-#include "DeviceSession.h"
+#include "DetailsLauncher.h"
+#include "DeviceActions.h"
+#include "EditorPanel.h"
+#include "FileActions.h"
 #include "ProcessState.h"
-#include "QtUserDialogs.h"
+#include "TableUpload.h"
+#include "UserDialogs.h"
+#include "WindowFeedback.h"
 #include "ui_DoctorForm.h"
 
 #include <QCloseEvent>
-#include <QLabel>
-#include <QProgressBar>
 #include <QStatusBar>
-#include <QTextDocument>
 
 #include <cstdlib>
+
+using varnex::splitter::Outcome;
+using varnex::splitter::recordedModeGuard;
+using varnex::splitter::resetReminder;
 
 MainWindow::MainWindow(QWidget *parent) : MainWindow(MainWindowServices{}, parent) {}
 
 MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
-    : QMainWindow(parent), ui(new Ui::MainWindow), m_services(std::move(services))
+    : QMainWindow(parent), ui(new Ui::MainWindow), m_endProcess(std::move(services.endProcess))
 {
     ui->setupUi(this);
-    if (m_services.connection) {
-        m_session = std::make_unique<varnex::edid::DeviceSession>(
-            m_services.connection->bridge(), *m_services.connection, processState().deviceSettings);
-    }
-    setupDeviceMenu();
     // The window has a fixed size; a grip would promise otherwise.
     statusBar()->setSizeGripEnabled(false);
-    m_deviceLabel = new QLabel(statusBar());
-    m_deviceLabel->setObjectName(QStringLiteral("deviceLabel"));
-    // Clear of the window's right edge, as the other texts are of the left one.
-    m_deviceLabel->setContentsMargins(0, 0, 6, 0);
-    statusBar()->addPermanentWidget(m_deviceLabel, 0);
-    updateDeviceLabel();
-    connect(ui->EDIDtext->document(), &QTextDocument::contentsChange, this,
-            [this](int, int removed, int added) {
-                if (m_programEdits == 0 && (removed > 0 || added > 0))
-                    m_typedSinceStored = true;
-            });
-    setUpFileImport();
-    connect(ui->actionDetails, &QAction::triggered, this, &MainWindow::showDetails);
-    setUpPresetsMenu();
+    m_feedback = new WindowFeedback(this, services.dialogs);
+    m_editor = new EditorPanel(ui->EDIDtext, *m_feedback, this);
+    m_device = new DeviceActions(this, ui->dynamicEDID, ui->staticEDID, ui->menuHelp->menuAction(),
+                                 *m_editor, *m_feedback, services.connection);
+    m_files = new FileActions(*m_editor, *m_feedback, ui->menuLoadFromDisplay, ui->menuPresets,
+                              ui->actionSaveHexText);
+    connect(m_device, &DeviceActions::compareWithFileRequested, m_files,
+            &FileActions::compareWithFile);
+    new DetailsLauncher(this, ui->actionDetails, *m_editor, *m_feedback);
+    setAcceptDrops(true);
     InitEDIDMode();
-    forgetDeviceHandle();
+    m_device->forgetHandle();
 }
 
 MainWindow::~MainWindow()
@@ -50,39 +46,39 @@ MainWindow::~MainWindow()
     delete ui;
 }
 
-UserDialogs &MainWindow::dialogs()
+QProgressBar *MainWindow::progressIndicator() const
 {
-    if (m_services.dialogs)
-        return *m_services.dialogs;
-    if (!m_ownDialogs)
-        m_ownDialogs = std::make_unique<QtUserDialogs>();
-    return *m_ownDialogs;
+    return m_device->progressIndicator();
 }
 
-void MainWindow::warnUser(const QString &text, const QString &informativeText)
+bool MainWindow::loadEdidFile(const QString &fileName)
 {
-    dialogs().warning(this, tr("Varnex EDID Utility"), text, informativeText);
-}
-
-bool MainWindow::confirmUser(const QString &text, const QString &informativeText)
-{
-    return dialogs().confirmWarning(this, tr("Varnex EDID Utility"), text, informativeText);
-}
-
-bool MainWindow::discardTypedChangesOk()
-{
-    return !m_typedSinceStored ||
-           confirmUser(tr("Discard the changes in the editor?"),
-                       tr("What was typed since the table was last read, loaded, saved or "
-                          "written will be lost."));
+    return m_files->loadFile(fileName);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (discardTypedChangesOk())
+    if (m_editor->discardTypedChangesOk())
         event->accept();
     else
         event->ignore();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (FileActions::acceptsDrag(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (FileActions::acceptsDrag(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    m_files->takeFileDrop(event);
 }
 
 void MainWindow::clearEdidTextBuffer()
@@ -90,26 +86,9 @@ void MainWindow::clearEdidTextBuffer()
     processState().EdidTextBuffer.fill(0);
 }
 
-void MainWindow::createProgressIndicator()
-{
-    auto *bar = new QProgressBar(statusBar());
-    bar->setTextVisible(false);
-    bar->hide();
-    statusBar()->addPermanentWidget(bar, 0);
-    m_progressIndicator = bar;
-}
-
 void MainWindow::on_ProgressChange(int a, int b)
 {
-    if (!m_progressIndicator)
-        return;
-    if (a <= 0 || b <= 0) {
-        m_progressIndicator->hide();
-        return;
-    }
-    m_progressIndicator->show();
-    m_progressIndicator->setRange(0, b);
-    m_progressIndicator->setValue(a);
+    m_device->showProgress(a, b);
 }
 
 void MainWindow::SaveEDIDtoFile()
@@ -121,18 +100,18 @@ void MainWindow::SaveEDIDtoFile()
 void MainWindow::LoadEDIDfromFile()
 {
     clearEdidTextBuffer();
-    if (!discardTypedChangesOk())
+    if (!m_editor->discardTypedChangesOk())
         return;
     ReadEDIDfromFile();
 }
 
 void MainWindow::FileExit()
 {
-    if (!discardTypedChangesOk())
+    if (!m_editor->discardTypedChangesOk())
         return;
-    closeDevice();
+    m_device->closeDevice();
     // Take what is needed before the window is gone.
-    std::function<void(int)> endProcess = m_services.endProcess;
+    std::function<void(int)> endProcess = m_endProcess;
     delete this;
     if (endProcess)
         endProcess(0);
@@ -142,17 +121,18 @@ void MainWindow::FileExit()
 
 void MainWindow::FileAbout()
 {
-    dialogs().about(this, tr("About Varnex EDID Utility"),
-                    tr("<h2>Varnex EDID Utility Version 1.0</h2>"
-                       "<p>Reads, edits, verifies and writes the EDID table that a Varnex "
-                       "video splitter presents to its source, and switches the splitter "
-                       "between AUTOMIX and CUSTOM mode.</p>"));
+    m_feedback->dialogs().about(
+        this, tr("About Varnex EDID Utility"),
+        tr("<h2>Varnex EDID Utility Version 1.0</h2>"
+           "<p>Reads, edits, verifies and writes the EDID table that a Varnex "
+           "video splitter presents to its source, and switches the splitter "
+           "between AUTOMIX and CUSTOM mode.</p>"));
 }
 
 void MainWindow::ReadEDID()
 {
     clearEdidTextBuffer();
-    if (!discardTypedChangesOk())
+    if (!m_editor->discardTypedChangesOk())
         return;
     ReadEDIDfromDevice();
 }
@@ -161,16 +141,13 @@ void MainWindow::WriteEDID()
 {
     clearEdidTextBuffer();
     ProcessState &state = processState();
-    if (state.deviceSettings.automix == 1) {
-        warnUser(tr("Writing is disabled in AUTOMIX mode.\nChoose CUSTOM mode to "
-                    "upload an EDID table\n"));
+    if (const Outcome guard = recordedModeGuard(state.deviceSettings); !guard.done()) {
+        m_feedback->warn(guard.message + QLatin1Char('\n') + guard.advice + QLatin1Char('\n'));
         return;
     }
     WriteEDIDtoDevice();
     if (!state.ResetReminderShown) {
-        dialogs().information(
-            this, tr("Varnex EDID Utility"),
-            tr("Press the reset button on the Varnex after every EDID table write\n"));
+        m_feedback->inform(resetReminder() + QLatin1Char('\n'));
         state.ResetReminderShown = true;
     }
 }
@@ -188,4 +165,50 @@ void MainWindow::CalculateChkSum()
 {
     clearEdidTextBuffer();
     VerifyEDIDChecksum();
+}
+
+void MainWindow::CheckEDIDStatus()
+{
+    m_device->switchMode();
+}
+
+void MainWindow::InitEDIDMode()
+{
+    if (m_device->startUp())
+        ReadEDID();
+}
+
+bool MainWindow::ReadEDIDfromDevice()
+{
+    return m_device->read();
+}
+
+bool MainWindow::WriteEDIDtoDevice()
+{
+    return m_device->write();
+}
+
+bool MainWindow::ReadEDIDfromFile()
+{
+    return m_files->load();
+}
+
+bool MainWindow::WriteEDIDtoFile()
+{
+    return m_files->save();
+}
+
+bool MainWindow::VerifyEDIDChecksum()
+{
+    return m_editor->verifyChecksums();
+}
+
+int MainWindow::ParseEDIDText(varnex::edid::EdidImage &image) const
+{
+    return m_editor->parse(image);
+}
+
+void MainWindow::DisplayEDID(const varnex::edid::EdidImage &image)
+{
+    m_editor->display(image);
 }

@@ -3,6 +3,7 @@
 #include "BridgeFactory.h"
 #include "Command.h"
 #include "Console.h"
+#include "ConsoleMessageSink.h"
 #include "ExitStatus.h"
 
 #include <QCoreApplication>
@@ -128,7 +129,8 @@ QString globalHelp(const GlobalOptions &global)
         "and C arrays, hexdump -C, od -An -tx1, base64, the EDID of xrandr --verbose,\n"
         "an \"EDID BYTES:\" report. A 128-byte table is followed by 128 zero bytes; of\n"
         "a longer one the first 256 bytes are taken, with a note of what is left\n"
-        "out. '-' is standard input, and '-o -' standard output.\n"
+        "out. '-' is standard input, and '-o -' standard output; lib:NAME is the\n"
+        "library's entry NAME (see 'library').\n"
         "decode and verify take every block of a raw file. 'varnex-edid COMMAND\n"
         "--help' shows the options of a command.\n"
         "\n"
@@ -136,7 +138,8 @@ QString globalHelp(const GlobalOptions &global)
         "sim, the simulated Varnex; siusbxp:PATH). The simulated Varnex reads\n"
         "VARNEX_SIM_STATE, VARNEX_SIM_TRACE, VARNEX_SIM_DEVICES and VARNEX_SIM_FAULTS.\n"
         "VARNEX_DRM_DIR is the folder that displays and --from-display read\n"
-        "(default /sys/class/drm).\n"
+        "(default /sys/class/drm). VARNEX_LIBRARY_DIR is the library's folder\n"
+        "(default $XDG_DATA_HOME/varnex-edid-utility/library).\n"
         "\n"
         "Exit status: 0 success; 1 the device or a file failed (a write that is\n"
         "not read back as sent included); 2 usage error; 3 the EDID data is\n"
@@ -234,8 +237,9 @@ int runCommandLine(const QStringList &arguments)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (parser.isSet(global.bridge))
         environment.insert(QLatin1String(device::BridgeVariable), parser.value(global.bridge));
-    CommandContext context{parser, commandArguments, console, environment,
-                           parser.value(global.device).toUtf8()};
+    ConsoleMessageSink deviceMessages(console);
+    CommandContext context{parser,         commandArguments, console,
+                           deviceMessages, environment,      parser.value(global.device).toUtf8()};
     return command->run(context);
 }
 

@@ -5,15 +5,16 @@
 #include "DisplayCommands.h"
 #include "EditCommands.h"
 #include "FileCommands.h"
+#include "LibraryCommands.h"
 
 namespace varnex::cli {
 
 const QList<Command> &allCommands()
 {
     static const QList<Command> commands = {
-        devicesCommand(), displaysCommand(), readCommand(), writeCommand(),
-        modeCommand(),    verifyCommand(),   fixCommand(),  decodeCommand(),
-        convertCommand(), diffCommand(),     editCommand(), presetCommand(),
+        devicesCommand(), displaysCommand(), readCommand(),    writeCommand(),   modeCommand(),
+        verifyCommand(),  fixCommand(),      decodeCommand(),  convertCommand(), diffCommand(),
+        editCommand(),    presetCommand(),   libraryCommand(),
     };
     return commands;
 }

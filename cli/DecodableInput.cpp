@@ -4,22 +4,15 @@
 #include "EdidFile.h"
 #include "ExitStatus.h"
 #include "HexText.h"
-#include "OutputFile.h"
 #include "TableInput.h"
 
 namespace varnex::cli {
 
 std::optional<QByteArray> loadDecodable(const QString &path, Console &console, int *exitStatus)
 {
-    QString error;
-    const std::optional<QByteArray> data = path == QLatin1String(StandardStream)
-                                               ? readStandardInput(&error)
-                                               : edid::readEdidFile(path, &error);
-    if (!data) {
-        console.message(QStringLiteral("cannot read %1: %2").arg(inputName(path), error));
-        *exitStatus = ExitFailure;
+    const std::optional<QByteArray> data = readInput(path, console, exitStatus);
+    if (!data)
         return std::nullopt;
-    }
 
     const edid::EdidFileContents contents = edid::interpretEdidFile(*data);
     switch (contents.kind) {

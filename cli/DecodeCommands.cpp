@@ -54,12 +54,14 @@ QString findingLine(const QString &name, const edid::Finding &finding)
 
 int runVerify(CommandContext &context)
 {
+    bool badName = false;
     bool unreadable = false;
     bool invalid = false;
     for (const QString &path : context.arguments) {
         int status = ExitSuccess;
         const std::optional<QByteArray> bytes = loadDecodable(path, context.console, &status);
         if (!bytes) {
+            badName = badName || status == ExitUsage;
             unreadable = unreadable || status == ExitFailure;
             invalid = invalid || status == ExitInvalidData;
             continue;
@@ -74,7 +76,10 @@ int runVerify(CommandContext &context)
         writeStandardOutput(lines.toUtf8());
         invalid = invalid || summary.errors > 0;
     }
-    // A file that could not be checked outweighs one that was checked and failed.
+    // A file that could not be checked outweighs one that was checked and
+    // failed; a lib:NAME that cannot be a name is a usage error.
+    if (badName)
+        return ExitUsage;
     if (unreadable)
         return ExitFailure;
     return invalid ? ExitInvalidData : ExitSuccess;

@@ -5,7 +5,6 @@
 #include "DisplayEdids.h"
 #include "ExitStatus.h"
 #include "OutputFile.h"
-#include "TableInput.h"
 
 namespace varnex::cli {
 
@@ -42,21 +41,27 @@ int runDisplays(CommandContext &context)
 
 } // namespace
 
-int readFromDisplay(CommandContext &context, TableFormat format)
+std::optional<TableInput> loadDisplayTable(CommandContext &context, const QString &connector,
+                                           int *exitStatus)
 {
-    const QString connector = context.parser.value(FromDisplayOptionName);
     const std::optional<edid::DisplayEdid> display =
         edid::findDisplayEdid(edid::listDisplayEdids(edid::drmDirectory()), connector);
     if (!display) {
         context.console.message(QStringLiteral("no display with an EDID on connector \"%1\"; "
                                                "'varnex-edid displays' lists them")
                                     .arg(connector));
-        return ExitFailure;
+        *exitStatus = ExitFailure;
+        return std::nullopt;
     }
+    return interpretTable(display->edid, QStringLiteral("display %1").arg(display->connector),
+                          context.console, exitStatus);
+}
+
+int readFromDisplay(CommandContext &context, TableFormat format)
+{
     int status = ExitSuccess;
     const std::optional<TableInput> table =
-        interpretTable(display->edid, QStringLiteral("display %1").arg(display->connector),
-                       context.console, &status);
+        loadDisplayTable(context, context.parser.value(FromDisplayOptionName), &status);
     if (!table)
         return status;
     const QString path = context.parser.isSet(OutputOptionName)

@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "ExitStatus.h"
 #include "HexText.h"
+#include "LibraryInput.h"
 #include "OutputFile.h"
 #include "import/ImportResult.h"
 
@@ -38,18 +39,31 @@ QString inputName(const QString &path)
     return path == QLatin1String(StandardStream) ? QStringLiteral("standard input") : path;
 }
 
-std::optional<TableInput> loadTable(const QString &path, Console &console, int *exitStatus)
+std::optional<QByteArray> readInput(const QString &path, Console &console, int *exitStatus)
 {
+    QString file = path;
+    if (isLibraryInput(path)) {
+        const std::optional<QString> entryFile = libraryInputFile(path, console, exitStatus);
+        if (!entryFile)
+            return std::nullopt;
+        file = *entryFile;
+    }
     QString error;
-    const std::optional<QByteArray> data = path == QLatin1String(StandardStream)
-                                               ? readStandardInput(&error)
-                                               : edid::readEdidFile(path, &error);
+    std::optional<QByteArray> data = path == QLatin1String(StandardStream)
+                                         ? readStandardInput(&error)
+                                         : edid::readEdidFile(file, &error);
     if (!data) {
         console.message(QStringLiteral("cannot read %1: %2").arg(inputName(path), error));
         *exitStatus = ExitFailure;
-        return std::nullopt;
     }
+    return data;
+}
 
+std::optional<TableInput> loadTable(const QString &path, Console &console, int *exitStatus)
+{
+    const std::optional<QByteArray> data = readInput(path, console, exitStatus);
+    if (!data)
+        return std::nullopt;
     return interpretTable(*data, inputName(path), console, exitStatus);
 }
 

@@ -22,13 +22,20 @@ struct TableInput
 // over in pieces). Nothing, with *error set, when it cannot be read.
 std::optional<QByteArray> readStandardInput(QString *error);
 
-// Reads `path` ("-": standard input) through the window's loader: raw when
+// The bytes of a FILE argument, as much as readEdidFile takes: "-" is
+// standard input, "lib:NAME" the file of that library entry, anything else
+// a file. Every command reads its FILE arguments through here. Nothing,
+// after telling the user why, with *exitStatus ExitFailure (cannot be read,
+// no such entry) or ExitUsage (NAME cannot be a library name).
+std::optional<QByteArray> readInput(const QString &path, Console &console, int *exitStatus);
+
+// Reads `path` (as readInput does) through the window's loader: raw when
 // the first byte is 0, EDID hex text, or another tool's dump it imports.
 // Taken are a table of 256 bytes, one of 128 bytes (followed by 128 zero
 // bytes) and a longer whole table (its first 256 bytes, with a note naming
 // what is left out). Otherwise tells the user why and returns nothing, with
-// *exitStatus ExitFailure (cannot be read) or ExitInvalidData (not a table,
-// or the wrong size).
+// *exitStatus set as readInput does or ExitInvalidData (not a table, or the
+// wrong size).
 std::optional<TableInput> loadTable(const QString &path, Console &console, int *exitStatus);
 
 // The rules of loadTable for bytes read elsewhere (a display's EDID);

@@ -1,15 +1,8 @@
 // The window's device actions (start-up, read, write, mode switch) on the
 // simulated Varnex, with its fault injection.
 #include "BridgeFactory.h"
-#include "Checksum.h"
-#include "EdidHeader.h"
 #include "EdidTestData.h"
-#include "FakeUserDialogs.h"
-#include "HexText.h"
-#include "MainWindow.h"
-#include "MainWindowTestAccess.h"
-#include "ProcessState.h"
-#include "SimulatedRig.h"
+#include "SimulatedWindowRig.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -49,26 +42,12 @@ struct BarState
     bool operator==(const BarState &) const = default;
 };
 
-// A valid table that differs from the simulator's own.
-EdidImage validTable()
-{
-    EdidImage image = EdidTestData::countingImage();
-    std::copy(EdidHeaderBytes.begin(), EdidHeaderBytes.end(), image.begin());
-    correctChecksums(image);
-    return image;
-}
-
-QString textOf(const EdidImage &image)
-{
-    return QString::fromLatin1(formatHexText(image));
-}
-
-// The simulated splitter, the window on it, and recorded dialogs. The window
-// is created by start(), so that a test can prepare the splitter first.
-struct Rig
+// The window on the simulated splitter, with what the progress bar showed
+// at each frame.
+struct Rig : SimulatedWindowRig
 {
     explicit Rig(QList<SimulatedBridgeDevice> devices = {SimulatedBridgeDevice{}})
-        : device(processState().deviceSettings, std::move(devices))
+        : SimulatedWindowRig(std::move(devices))
     {
         device.probe.onWrite = [this](const quint8 *frame, quint32 length) {
             lastFrame = QByteArray(reinterpret_cast<const char *>(frame), int(length));
@@ -78,16 +57,8 @@ struct Rig
             }
         };
     }
-    ~Rig() { delete window.data(); }
 
-    void start()
-    {
-        window = new MainWindow({&dialogs, &device.connection, [](int) {}});
-        window->show();
-    }
-    Ui::MainWindow &ui() { return MainWindowTestAccess(*window).ui(); }
     QAction *verifyAction() { return window->findChild<QAction *>("actionVerifyAfterWrite"); }
-    MainWindowTestAccess access() { return MainWindowTestAccess(*window); }
     void press(QAbstractButton *button)
     {
         QTest::mousePress(button, Qt::LeftButton);
@@ -111,7 +82,6 @@ struct Rig
             result << call.operation;
         return result;
     }
-    int count(BridgeOperation operation) const { return device.count(operation); }
     QStringList warnings() const
     {
         QStringList texts;
@@ -120,7 +90,6 @@ struct Rig
                 texts << call.text;
         return texts;
     }
-    QString status() const { return window->statusBar()->currentMessage(); }
     QString deviceLabel() const
     {
         return window->statusBar()->findChild<QLabel *>("deviceLabel")->text();
@@ -140,9 +109,6 @@ struct Rig
         return result;
     }
 
-    SimulatedRig device;
-    FakeUserDialogs dialogs;
-    QPointer<MainWindow> window;
     QByteArray lastFrame;
     QList<BarState> bars;
     // The simulator counts frames and calls from its start; faults are

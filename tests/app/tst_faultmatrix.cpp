@@ -2,15 +2,7 @@
 // every position of the window's start-up, read, write and mode switch, on
 // the simulated Varnex: the window never reports a failure as success, never
 // loses the editor's text and always closes the device.
-#include "Checksum.h"
-#include "EdidHeader.h"
-#include "EdidTestData.h"
-#include "FakeUserDialogs.h"
-#include "HexText.h"
-#include "MainWindow.h"
-#include "MainWindowTestAccess.h"
-#include "ProcessState.h"
-#include "SimulatedRig.h"
+#include "SimulatedWindowRig.h"
 
 #include <QProgressBar>
 #include <QStatusBar>
@@ -68,25 +60,11 @@ const char *actionName(Action action)
     return "";
 }
 
-// A valid table that differs from the simulator's own.
-EdidImage validTable()
-{
-    EdidImage image = EdidTestData::countingImage();
-    std::copy(EdidHeaderBytes.begin(), EdidHeaderBytes.end(), image.begin());
-    correctChecksums(image);
-    return image;
-}
-
-QString textOf(const EdidImage &image)
-{
-    return QString::fromLatin1(formatHexText(image));
-}
-
 // The window on a simulated Varnex in CUSTOM mode, one action on it, and
 // what the action did.
-struct Run
+struct Run : SimulatedWindowRig
 {
-    Run() : device(processState().deviceSettings)
+    Run()
     {
         device.sim.splitter().setMode(SplitterMode::Custom);
         device.probe.onWrite = [this](const quint8 *, quint32) { ++framesInAction; };
@@ -95,8 +73,6 @@ struct Run
                 *waiting = 0;
         };
     }
-    ~Run() { delete window; }
-
     // Makes the fault happen inside the action about to start.
     void arm()
     {
@@ -130,10 +106,8 @@ struct Run
     {
         if (action == Action::StartUp)
             arm();
-        window = new MainWindow({&dialogs, &device.connection, [](int) {}});
-        window->show();
-        MainWindowTestAccess access(*window);
-        Ui::MainWindow &ui = access.ui();
+        start();
+        Ui::MainWindow &ui = this->ui();
         switch (action) {
         case Action::StartUp:
             break;
@@ -185,9 +159,6 @@ struct Run
         return !device.sink.messages.isEmpty() || dialogs.count(FakeUserDialogs::Kind::Warning) > 0;
     }
 
-    SimulatedRig device;
-    FakeUserDialogs dialogs;
-    MainWindow *window = nullptr;
     Fault fault = Fault::None;
     BridgeOperation operation = BridgeOperation::GetDeviceCount;
     int position = 0;
@@ -250,9 +221,8 @@ private slots:
         const EdidImage before = run.device.sim.splitter().memory(DefaultEdidAddress);
         run.perform(action);
 
-        MainWindowTestAccess access(*run.window);
-        const QString editor = access.ui().EDIDtext->toPlainText();
-        const QString status = run.window->statusBar()->currentMessage();
+        const QString editor = run.ui().EDIDtext->toPlainText();
+        const QString status = run.status();
         const QString table = textOf(run.device.sim.splitter().memory(DefaultEdidAddress));
 
         // Success is claimed only for the exact table; a failure is told.

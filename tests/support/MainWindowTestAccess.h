@@ -1,9 +1,10 @@
 #pragma once
 
+#include "DeviceActions.h"
 #include "MainWindow.h"
 #include "ui_DoctorForm.h"
 
-// The one door through which tests reach the window's form and private members.
+// The one door through which tests reach the window's form, its bodies and its parts.
 class MainWindowTestAccess
 {
 public:
@@ -19,7 +20,7 @@ public:
     int ParseEDIDText(varnex::edid::EdidImage &image) { return m_window.ParseEDIDText(image); }
     void DisplayEDID(const varnex::edid::EdidImage &image) { m_window.DisplayEDID(image); }
     void SelectEdid(int index) { m_window.SelectEdid(index); }
-    void createProgressIndicator() { m_window.createProgressIndicator(); }
+    void createProgressIndicator() { m_window.m_device->createProgressIndicator(); }
 
 private:
     MainWindow &m_window;

@@ -1,0 +1,266 @@
+#include "FileActions.h"
+
+#include "DisplayEdids.h"
+#include "EdidFile.h"
+#include "EditorComparison.h"
+#include "EditorPanel.h"
+#include "HexText.h"
+#include "UserDialogs.h"
+#include "WindowFeedback.h"
+#include "edit/Presets.h"
+#include "import/ImportResult.h"
+
+#include <QAction>
+#include <QColor>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMimeData>
+#include <QTextEdit>
+#include <QUrl>
+
+using namespace varnex::edid;
+
+namespace {
+
+// How long the form of an imported dump stays in the status bar: a longer
+// text than the other confirmations, worth reading.
+constexpr int ImportMessageMs = 6000;
+// Names offered by the save dialogs; bare names, so the dialog's default folder is used.
+const char ProposedSaveName[] = "Varnex_edid0.bin";
+const char ProposedHexTextName[] = "Varnex_edid0.txt";
+
+} // namespace
+
+FileActions::FileActions(EditorPanel &editor, WindowFeedback &feedback, QMenu *displayMenu,
+                         QMenu *presetsMenu, QAction *saveHexTextAction)
+    : QObject(feedback.window()), m_editor(editor), m_feedback(feedback), m_displayMenu(displayMenu)
+{
+    connect(m_displayMenu, &QMenu::aboutToShow, this, &FileActions::fillDisplayMenu);
+    connect(saveHexTextAction, &QAction::triggered, this, &FileActions::saveHexText);
+    setUpPresetsMenu(presetsMenu);
+    // Drops on the editor reach its viewport, where QTextEdit would insert
+    // the file's name as text.
+    m_editor.editor()->viewport()->installEventFilter(this);
+}
+
+std::optional<QByteArray> FileActions::readOrWarn(const QString &fileName)
+{
+    QString error;
+    std::optional<QByteArray> data = readEdidFile(fileName, &error);
+    if (!data)
+        m_feedback.warn(tr("Cannot read file %1:\n%2.").arg(fileName, error));
+    return data;
+}
+
+bool FileActions::load()
+{
+    // "*" and not "*.*": on Linux many files have no dot in their name.
+    const QString fileName = m_feedback.dialogs().getOpenFileName(
+        m_feedback.window(), tr("Open file"), QString(), tr("Binary Files (*.bin);;All files (*)"));
+    if (fileName.isEmpty())
+        return false;
+    return loadFile(fileName);
+}
+
+bool FileActions::loadFile(const QString &fileName)
+{
+    const std::optional<QByteArray> data = readOrWarn(fileName);
+    if (!data)
+        return false;
+    showLoadedContents(interpretEdidFile(*data), tr("File loaded"));
+    return true;
+}
+
+void FileActions::showLoadedContents(const EdidFileContents &contents, const QString &loadedMessage,
+                                     qsizetype tableSize)
+{
+    if (contents.kind == EdidFileKind::HexText)
+        m_editor.showWholeTable(QString::fromLatin1(contents.text), QColor(0, 0, 255, 255));
+    else
+        m_editor.display(contents.image);
+    m_editor.markStored();
+
+    if (contents.kind != EdidFileKind::Imported) {
+        m_feedback.showStatus(loadedMessage);
+    } else {
+        m_feedback.showStatus(tr("Imported from %1").arg(contents.imported.formName()),
+                              ImportMessageMs);
+        tableSize = contents.imported.table.size();
+    }
+    if (const QString leftOut = leftOutDescription(tableSize); !leftOut.isEmpty()) {
+        m_feedback.inform(tr("The table has %1 bytes. The Varnex takes the first %2; "
+                             "left out: %3.")
+                              .arg(tableSize)
+                              .arg(EdidImageSize)
+                              .arg(leftOut));
+    }
+}
+
+bool FileActions::save()
+{
+    return saveEditorTable(tr("Save File"), QString::fromLatin1(ProposedSaveName),
+                           tr("Binary file (*.bin)"), writeEdidFile);
+}
+
+bool FileActions::saveHexText()
+{
+    return saveEditorTable(tr("Save as Hex Text"), QString::fromLatin1(ProposedHexTextName),
+                           tr("Text files (*.txt);;All files (*)"), writeEdidHexFile);
+}
+
+bool FileActions::saveEditorTable(const QString &caption, const QString &proposedName,
+                                  const QString &filter,
+                                  bool (*write)(const QString &, const EdidImage &, QString *,
+                                                const std::function<void()> &))
+{
+    EdidImage image;
+    if (m_editor.parseOrWarn(image) < 0)
+        return false;
+
+    const QString fileName =
+        m_feedback.dialogs().getSaveFileName(m_feedback.window(), caption, proposedName, filter);
+    if (fileName.isEmpty())
+        return false;
+
+    QString error;
+    const auto opened = [this] { m_feedback.showStatus(tr("Saving file...")); };
+    if (!write(fileName, image, &error, opened)) {
+        m_feedback.warn(tr("Cannot write file %1:\n%2.").arg(fileName, error));
+        return false;
+    }
+    m_editor.markStored();
+    m_feedback.showStatus(tr("File saved"));
+    return true;
+}
+
+void FileActions::compareWithFile()
+{
+    const std::optional<EdidImage> editor = editorTableToCompare(m_editor);
+    if (!editor)
+        return;
+    const QString fileName =
+        m_feedback.dialogs().getOpenFileName(m_feedback.window(), tr("Compare with File"),
+                                             QString(), tr("Binary Files (*.bin);;All files (*)"));
+    if (fileName.isEmpty())
+        return;
+
+    // The file is read as Load from File reads it.
+    const std::optional<QByteArray> data = readOrWarn(fileName);
+    if (!data)
+        return;
+    const EdidFileContents contents = interpretEdidFile(*data);
+    EdidImage other = contents.image;
+    if (contents.kind == EdidFileKind::HexText &&
+        parseHexText(hexTextAsEdited(contents.text), other) != EdidImageSize) {
+        m_feedback.warn(tr("The file %1 holds no EDID table of %2 bytes to compare with.")
+                            .arg(fileName)
+                            .arg(EdidImageSize));
+        return;
+    }
+    showComparison(m_feedback, *editor, other,
+                   tr("the file %1").arg(QFileInfo(fileName).fileName()));
+}
+
+void FileActions::fillDisplayMenu()
+{
+    m_displayMenu->clear();
+    const QList<DisplayEdid> displays = listDisplayEdids(drmDirectory(), decodedProductName);
+    if (displays.isEmpty()) {
+        m_displayMenu->addAction(tr("No display with an EDID found"))->setEnabled(false);
+        return;
+    }
+    for (const DisplayEdid &display : displays) {
+        // A product name may hold '&', which a menu takes for a mnemonic.
+        QString title = display.title();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        connect(m_displayMenu->addAction(title), &QAction::triggered, this,
+                [this, display] { loadDisplayEdid(display); });
+    }
+}
+
+bool FileActions::loadDisplayEdid(const DisplayEdid &display)
+{
+    if (!m_editor.discardTypedChangesOk())
+        return false;
+    showLoadedContents(interpretEdidFile(display.edid), tr("Loaded from %1").arg(display.connector),
+                       display.edid.size());
+    return true;
+}
+
+void FileActions::setUpPresetsMenu(QMenu *menu)
+{
+    for (const QString &name : presetNames()) {
+        QAction *action = menu->addAction(presetTitle(name));
+        action->setObjectName(QStringLiteral("preset_") + name);
+        connect(action, &QAction::triggered, this, [this, name] { loadPreset(name); });
+    }
+}
+
+bool FileActions::loadPreset(const QString &name)
+{
+    const std::optional<EdidImage> image = buildPreset(name);
+    if (!image || !m_editor.discardTypedChangesOk())
+        return false;
+    m_editor.display(*image);
+    m_editor.markStored();
+    m_feedback.showStatus(tr("Preset loaded"));
+    return true;
+}
+
+QString FileActions::draggedFile(const QMimeData *mime)
+{
+    if (!mime || !mime->hasUrls())
+        return QString();
+    const QList<QUrl> urls = mime->urls();
+    // Several files give no one table to load.
+    if (urls.size() != 1 || !urls.constFirst().isLocalFile())
+        return QString();
+    return urls.constFirst().toLocalFile();
+}
+
+bool FileActions::acceptsDrag(const QMimeData *mime)
+{
+    return !draggedFile(mime).isEmpty();
+}
+
+bool FileActions::takeFileDrop(QDropEvent *event)
+{
+    const QString fileName = draggedFile(event->mimeData());
+    if (fileName.isEmpty())
+        return false;
+    event->acceptProposedAction();
+    // Once the drop is over: the discard question must not hold up the
+    // program the file was dragged from.
+    QMetaObject::invokeMethod(
+        this,
+        [this, fileName] {
+            if (m_editor.discardTypedChangesOk())
+                loadFile(fileName);
+        },
+        Qt::QueuedConnection);
+    return true;
+}
+
+bool FileActions::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool editorDrag = watched == m_editor.editor()->viewport() &&
+                            (event->type() == QEvent::DragEnter ||
+                             event->type() == QEvent::DragMove || event->type() == QEvent::Drop);
+    if (!editorDrag)
+        return QObject::eventFilter(watched, event);
+    // QDragEnterEvent and QDragMoveEvent are QDropEvents.
+    auto *drop = static_cast<QDropEvent *>(event);
+    // Text dragged within or into the editor stays the editor's business.
+    if (!drop->mimeData() || !drop->mimeData()->hasUrls())
+        return false;
+    // Files are never inserted as their names: one is loaded, several are refused.
+    if (event->type() == QEvent::Drop)
+        takeFileDrop(drop);
+    else if (acceptsDrag(drop->mimeData()))
+        drop->acceptProposedAction();
+    else
+        drop->ignore();
+    return true;
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "EdidImage.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+
+class EditorPanel;
+class QAction;
+class QDropEvent;
+class QMenu;
+class QMimeData;
+class QWidget;
+class WindowFeedback;
+namespace varnex::edid {
+struct DisplayEdid;
+struct EdidFileContents;
+} // namespace varnex::edid
+
+// Tables in and out of files and other sources: Load from File, Save, Save
+// as Hex Text, files dropped on the window, File, Load from Display, File,
+// New from Preset, and Device, Compare with File. What comes in replaces the
+// editor's table only after the editor's discard question; failures are told
+// to the user here, and the bool results only say whether the action succeeded.
+class FileActions : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The menus and the action belong to the window (`feedback`'s), the
+    // parent of this; `editor` and `feedback` are not owned and must outlive this.
+    FileActions(EditorPanel &editor, WindowFeedback &feedback, QMenu *displayMenu,
+                QMenu *presetsMenu, QAction *saveHexTextAction);
+
+    // ReadEDIDfromFile: asks for a file and loads it.
+    bool load();
+    // Loads a named file as load() does once the name is chosen. False,
+    // after telling the user, when it cannot be read.
+    bool loadFile(const QString &fileName);
+    // WriteEDIDtoFile: the editor's table into a raw file the user names.
+    bool save();
+    // File, Save as Hex Text...
+    bool saveHexText();
+    // Device, Compare with File...
+    void compareWithFile();
+
+    // A drag the window should accept: it carries one local file.
+    static bool acceptsDrag(const QMimeData *mime);
+    // Accepts a drop of one file and loads it once the drop is over; false
+    // for any other drop.
+    bool takeFileDrop(QDropEvent *event);
+
+protected:
+    // Takes file drags from the editor's viewport, where QTextEdit would
+    // insert the file's name.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // The file's bytes, or nothing after telling the user why it cannot be read.
+    std::optional<QByteArray> readOrWarn(const QString &fileName);
+    // Puts loaded contents into the editor: hex text as it is, any table as
+    // DisplayEDID draws it. The status bar says `loadedMessage`, or names the
+    // form of an imported dump. When the whole table had more than 256 bytes
+    // (`tableSize`, 0 when unknown, or an import's own), the user is told
+    // what was left out.
+    void showLoadedContents(const varnex::edid::EdidFileContents &contents,
+                            const QString &loadedMessage, qsizetype tableSize = 0);
+    // Saves the editor's table through `write` (writeEdidFile or
+    // writeEdidHexFile) to a file the user names in a save dialog.
+    bool saveEditorTable(const QString &caption, const QString &proposedName, const QString &filter,
+                         bool (*write)(const QString &, const varnex::edid::EdidImage &, QString *,
+                                       const std::function<void()> &));
+    // Refilled from the DRM folder each time the menu opens.
+    void fillDisplayMenu();
+    bool loadDisplayEdid(const varnex::edid::DisplayEdid &display);
+    void setUpPresetsMenu(QMenu *menu);
+    bool loadPreset(const QString &name);
+    // The one local file a drag carries, or an empty string.
+    static QString draggedFile(const QMimeData *mime);
+
+    EditorPanel &m_editor;
+    WindowFeedback &m_feedback;
+    QMenu *m_displayMenu;
+};
