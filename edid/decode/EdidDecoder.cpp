@@ -3,6 +3,7 @@
 #include "Checksum.h"
 #include "decode/BaseBlockDecoder.h"
 #include "decode/ByteView.h"
+#include "decode/ConformanceChecks.h"
 #include "decode/CtaDecoder.h"
 #include "decode/DisplayIdDecoder.h"
 #include "decode/ExtensionFields.h"
@@ -283,6 +284,7 @@ DecodedEdid decodeEdid(QByteArrayView bytes)
     checkExtensionCount(edid, extensionCount);
     checkNativeDtdCounts(edid);
     preferDisplayIdTiming(edid);
+    checkConformance(edid);
     // In image order, so a reader meets them as it meets the bytes.
     std::stable_sort(edid.findings.begin(), edid.findings.end(),
                      [](const Finding &a, const Finding &b) { return a.offset < b.offset; });

@@ -245,8 +245,11 @@ void TestLibraryCli::libraryNamesAreFiles()
 
     const Run result = run(arguments);
     QCOMPARE(result.exitCode, exitCode);
+    // verify prints the table's advisory notes before its verdict line.
     if (!output.isEmpty())
-        QCOMPARE(result.out, output);
+        QVERIFY2(result.out == output ||
+                     (output.endsWith('\n') && result.out.endsWith('\n' + output)),
+                 result.out.left(200));
     if (arguments.constFirst() == QLatin1String("write")) {
         const Run read = run({"read", "--format", "raw"});
         QCOMPARE(read.out, sample(Sample));
