@@ -1,5 +1,6 @@
 #include "ApplicationIdentity.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QIcon>
 
@@ -14,5 +15,9 @@ void setApplicationIdentity()
 
 void applyWindowIcon()
 {
-    QGuiApplication::setWindowIcon(QIcon(QString::fromLatin1(WindowIconResource)));
+    QIcon icon;
+    const QDir folder(QString::fromLatin1(WindowIconFolder), QStringLiteral("*.png"));
+    for (const QString &name : folder.entryList(QDir::Files))
+        icon.addFile(folder.filePath(name));
+    QGuiApplication::setWindowIcon(icon);
 }

@@ -2,8 +2,10 @@
 
 #include "DetailsLauncher.h"
 #include "DeviceActions.h"
+#include "EditMenu.h"
 #include "EditorPanel.h"
 #include "FileActions.h"
+#include "HelpContents.h"
 #include "ProcessState.h"
 #include "UserDialogs.h"
 #include "WindowFeedback.h"
@@ -30,7 +32,10 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
                               ui->actionSaveHexText);
     connect(m_device, &DeviceActions::compareWithFileRequested, m_files,
             &FileActions::compareWithFile);
-    new DetailsLauncher(this, ui->actionDetails, *m_editor, *m_feedback);
+    auto *edit = new EditMenu(this, ui->EDIDtext, ui->menuView->menuAction());
+    new DetailsLauncher(this, ui->actionDetails, *m_editor, *m_feedback, edit->undoAction(),
+                        edit->redoAction());
+    new HelpContents(this, ui->menuHelp);
     setAcceptDrops(true);
     InitEDIDMode();
     m_device->forgetHandle();
