@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 
 void setApplicationIdentity()
 {
@@ -17,7 +19,14 @@ void applyWindowIcon()
 {
     QIcon icon;
     const QDir folder(QString::fromLatin1(WindowIconFolder), QStringLiteral("*.png"));
-    for (const QString &name : folder.entryList(QDir::Files))
-        icon.addFile(folder.filePath(name));
+    for (const QString &name : folder.entryList(QDir::Files)) {
+        // Read as PNG outright: QIcon::addFile would first ask every image
+        // plugin whether it reads the file, loading them all.
+        QImageReader reader(folder.filePath(name), "png");
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
     QGuiApplication::setWindowIcon(icon);
 }

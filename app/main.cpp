@@ -4,6 +4,7 @@
 #include "DeviceConnection.h"
 #include "DeviceLinkMessageBox.h"
 #include "DialogFont.h"
+#include "LeanStyle.h"
 #include "MainWindow.h"
 #include "ProcessState.h"
 #include "UsbBridge.h"
@@ -46,6 +47,7 @@ int main(int argc, char *argv[])
         return CommandLineErrorStatus;
     }
     applyDialogFont(app);
+    applyLeanStyle(app);
     applyWindowIcon();
     DeviceLinkMessageBox messageBox;
     UsbBridge bridge(*backend.library, messageBox);

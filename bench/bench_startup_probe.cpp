@@ -9,6 +9,7 @@
 #include "DeviceConnection.h"
 #include "DeviceLinkMessageBox.h"
 #include "DialogFont.h"
+#include "LeanStyle.h"
 #include "MainWindow.h"
 #include "ProcessState.h"
 #include "UsbBridge.h"
@@ -97,6 +98,7 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     applyDialogFont(app);
+    applyLeanStyle(app);
     applyWindowIcon();
     DeviceLinkMessageBox messageBox;
     UsbBridge bridge(*backend.library, messageBox);
