@@ -8,6 +8,11 @@ namespace varnex::device {
 // tell failures apart only from success.
 using BridgeStatus = qint32;
 inline constexpr BridgeStatus BridgeSuccess = 0;
+// The one failure that callers tell apart: the system denied this user access
+// to the device (the permissions of its device node). A backend returns it
+// only for that cause; the value lies above the vendor library's one-byte
+// codes and the USB backend's own.
+inline constexpr BridgeStatus BridgeAccessDenied = 0x1000;
 
 // Opaque handle of an open bridge device, as the library hands it out.
 using BridgeHandle = quintptr;

@@ -78,6 +78,14 @@ void DeviceConnection::show(const char *text) const
 
 bool DeviceConnection::openDevice()
 {
+    m_bridge.forgetDeniedAccess();
+    const bool opened = findAndOpen();
+    m_openDeniedAccess = !opened && m_bridge.deniedAccess();
+    return opened;
+}
+
+bool DeviceConnection::findAndOpen()
+{
     const AcceptedSerials serials = acceptedSerials(m_settings.serialNumber);
     // A handle left open would keep the interface claimed, and the bridge
     // refuses a second open of the same device.
@@ -188,10 +196,25 @@ TransactResult DeviceConnection::exchange(quint8 *reply, const quint8 *frame, qu
         show(messages::InvalidHandle);
         return {TransactResult::Failed};
     }
+    // Bytes waiting before the frame goes out answer no request of this
+    // exchange: a reply that came late or twice after the check behind the
+    // previous one. Taken as this frame's reply they would shift every later
+    // one, so the link is out of step and the frame is not sent.
+    quint32 stale = 0;
+    quint32 queueStatus = 0;
+    if (m_bridge.bridgeCheckRxQueue(m_handle, &stale, &queueStatus) != BridgeSuccess) {
+        show(messages::QueueError);
+        return {TransactResult::Failed};
+    }
+    if (stale != 0)
+        return {TransactResult::OutOfStep};
+
     quint32 written = 0;
     if (m_bridge.bridgeWrite(m_handle, frame, frameLength, &written) != BridgeSuccess) {
         show(messages::SendError);
-        return {TransactResult::Failed};
+        // A write that failed part-way has put some bytes on the wire: the
+        // Varnex may act on them, so the frame counts as sent.
+        return {TransactResult::Failed, 0, written != 0};
     }
 
     quint32 waiting = 0;
@@ -210,7 +233,6 @@ TransactResult DeviceConnection::exchange(quint8 *reply, const quint8 *frame, qu
     // Bytes behind the reply belong to no request; taken as the start of the
     // next reply they would shift every later one while all seem to arrive.
     quint32 surplus = 0;
-    quint32 queueStatus = 0;
     if (m_bridge.bridgeCheckRxQueue(m_handle, &surplus, &queueStatus) != BridgeSuccess) {
         show(messages::QueueError);
         return {TransactResult::Failed, returned, true};

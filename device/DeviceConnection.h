@@ -18,10 +18,11 @@ class UsbBridge;
 // if that succeeded, then closeDevice; no handle outlives one action.
 // Failures are shown through the bridge's message sink.
 // What became of one request: a failure (a message has been shown), no reply
-// within the time limit, a reply of `received` bytes, or a reply of
-// `received` bytes with more bytes still queued behind it. The last means the
-// replies are out of step with the requests (a longer or repeated reply), so
-// neither this reply nor any later one can be trusted.
+// within the time limit, a reply of `received` bytes, or the replies out of
+// step with the requests: bytes were already waiting before the frame was to
+// be written (it is then not sent, and `received` is 0), or more bytes are
+// queued behind a reply of `received` bytes (a longer, repeated or late
+// reply). Out of step, neither this reply nor any later one can be trusted.
 struct TransactResult
 {
     enum Outcome
@@ -33,8 +34,9 @@ struct TransactResult
     };
     Outcome outcome = Failed;
     quint32 received = 0;
-    // The bridge accepted the frame's write; false when the failure came
-    // before or at the write, so the Varnex never saw the frame.
+    // At least one byte of the frame was written; false when the exchange
+    // ended before the write or the write moved nothing, so the Varnex never
+    // saw the frame.
     bool frameSent = false;
 };
 
@@ -74,14 +76,21 @@ public:
     // failures on the way, but none when no device matches. A handle still
     // open from before is closed first, so the device is never claimed twice.
     bool openDevice();
+    // After an openDevice that returned false: true when the system denied
+    // this user access to a bridge device on the way (its serial could not
+    // be fetched or it could not be opened), so the Varnex may be there after
+    // all. The front ends then add messages::AccessDenied to their "Hardware
+    // not found". False after a successful openDevice.
+    bool openDeniedAccess() const { return m_openDeniedAccess; }
     // Closes handle() if a device is open and forgets it in every case.
     void closeDevice();
-    // Writes `frameLength` bytes of `frame`, waits up to ReplyTimeoutMs for a
-    // reply, reads up to `replyLength` bytes into `reply` and checks that no
-    // byte is left queued behind them. False exactly when a message was
-    // shown; a time-out returns true with `reply` untouched. Bytes left behind
-    // stay queued: the caller ends its sequence and the next openDevice
-    // flushes them.
+    // Checks that no byte is waiting, writes `frameLength` bytes of `frame`,
+    // waits up to ReplyTimeoutMs for a reply, reads up to `replyLength` bytes
+    // into `reply` and checks that no byte is left queued behind them. False
+    // exactly when a message was shown; a time-out, or bytes waiting before
+    // the write (nothing is sent then), return true with `reply` untouched.
+    // Bytes out of step stay queued: the caller ends its sequence and the
+    // next openDevice flushes them.
     bool transact(quint8 *reply, const quint8 *frame, quint32 replyLength, quint32 frameLength);
     bool transact(quint8 *reply, const CommandFrame &frame, quint32 replyLength);
     // transact, telling a reply that never came or came out of step apart
@@ -106,6 +115,8 @@ public:
     void setLinkNameFilter(const QByteArray &linkName) { m_linkNameFilter = linkName; }
 
 private:
+    // openDevice without the note of a denied access.
+    bool findAndOpen();
     // Shows the close message on failure; forgets the handle in every case.
     void closeHandle();
     // Waits for the first byte of a reply; false when a queue check failed
@@ -122,6 +133,7 @@ private:
     Nap m_nap;
     BridgeHandle m_handle = NoDeviceHandle;
     QByteArray m_linkNameFilter;
+    bool m_openDeniedAccess = false;
 };
 
 // True when `serial`, a serial-number string, is that of the Varnex whose

@@ -16,53 +16,60 @@ UsbBridge::UsbBridge(BridgeLibrary &library, DeviceMessageSink &sink)
 BridgeStatus UsbBridge::bridgeGetDeviceCount(quint32 *count)
 {
     const QMutexLocker locker(&UsbBridgeLock::mutex());
-    return m_library.getDeviceCount(count);
+    return noted(m_library.getDeviceCount(count));
 }
 
 BridgeStatus UsbBridge::bridgeGetDeviceString(quint32 index, char *buffer, quint32 option)
 {
     const QMutexLocker locker(&UsbBridgeLock::mutex());
-    return m_library.getDeviceString(index, buffer, option);
+    return noted(m_library.getDeviceString(index, buffer, option));
 }
 
 BridgeStatus UsbBridge::bridgeOpen(quint32 index, BridgeHandle *handle)
 {
     const QMutexLocker locker(&UsbBridgeLock::mutex());
-    return m_library.open(index, handle);
+    return noted(m_library.open(index, handle));
 }
 
 BridgeStatus UsbBridge::bridgeClose(BridgeHandle handle)
 {
     const QMutexLocker locker(&UsbBridgeLock::mutex());
-    return m_library.close(handle);
+    return noted(m_library.close(handle));
 }
 
 BridgeStatus UsbBridge::bridgeRead(BridgeHandle handle, quint8 *buffer, quint32 toRead,
                                    quint32 *returned)
 {
     const QMutexLocker locker(&UsbBridgeLock::mutex());
-    return m_library.read(handle, buffer, toRead, returned);
+    return noted(m_library.read(handle, buffer, toRead, returned));
 }
 
 BridgeStatus UsbBridge::bridgeWrite(BridgeHandle handle, const quint8 *buffer, quint32 toWrite,
                                     quint32 *written)
 {
     const QMutexLocker locker(&UsbBridgeLock::mutex());
-    return m_library.write(handle, buffer, toWrite, written);
+    return noted(m_library.write(handle, buffer, toWrite, written));
 }
 
 BridgeStatus UsbBridge::bridgeFlushBuffers(BridgeHandle handle, quint8 flushTransmit,
                                            quint8 flushReceive)
 {
     const QMutexLocker locker(&UsbBridgeLock::mutex());
-    return m_library.flushBuffers(handle, flushTransmit, flushReceive);
+    return noted(m_library.flushBuffers(handle, flushTransmit, flushReceive));
 }
 
 BridgeStatus UsbBridge::bridgeCheckRxQueue(BridgeHandle handle, quint32 *bytesWaiting,
                                            quint32 *queueStatus)
 {
     const QMutexLocker locker(&UsbBridgeLock::mutex());
-    return m_library.checkRxQueue(handle, bytesWaiting, queueStatus);
+    return noted(m_library.checkRxQueue(handle, bytesWaiting, queueStatus));
+}
+
+BridgeStatus UsbBridge::noted(BridgeStatus status)
+{
+    if (status == BridgeAccessDenied)
+        m_deniedAccess = true;
+    return status;
 }
 
 bool UsbBridge::fetchSerialString(quint32 index, char *buffer)

@@ -34,9 +34,18 @@ public:
     // Where every device-link message goes.
     DeviceMessageSink &messageSink() const { return m_sink; }
 
+    // True when a call since the last forgetDeniedAccess() (or since the
+    // bridge was made) returned BridgeAccessDenied.
+    bool deniedAccess() const { return m_deniedAccess; }
+    void forgetDeniedAccess() { m_deniedAccess = false; }
+
 private:
+    // Passes `status` through, noting a denied access.
+    BridgeStatus noted(BridgeStatus status);
+
     BridgeLibrary &m_library;
     DeviceMessageSink &m_sink;
+    bool m_deniedAccess = false;
 };
 
 } // namespace varnex::device

@@ -62,8 +62,14 @@ EdidReadResult readEdidTable(DeviceConnection &connection, quint8 address,
         result.arrived[std::size_t(chunk)] = true;
     }
     std::array<quint8, ReplyAreaSize> statusReply{};
-    connection.exchange(statusReply.data(), device::statusFrame(address),
-                        device::StatusReplyLength);
+    const TransactResult status = connection.exchange(
+        statusReply.data(), device::statusFrame(address), device::StatusReplyLength);
+    // A late or repeated reply that came after the check behind its chunk
+    // passes every later chunk on to the next request's bytes while each seems
+    // whole; the status exchange is the first to see it, and then no chunk
+    // can be trusted.
+    if (status.outcome == TransactResult::OutOfStep)
+        return EdidReadResult{.outOfStep = true};
     return result;
 }
 

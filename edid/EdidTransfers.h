@@ -29,6 +29,9 @@ struct EdidReadResult
     EdidImage image{}; // chunks that did not arrive stay 0
     // A chunk counts only when exactly its 16 bytes came and nothing after them.
     std::array<bool, ReadChunkCount> arrived{};
+    // The status exchange after the chunks found the link out of step: a
+    // chunk may hold another's bytes, so none counts as arrived.
+    bool outOfStep = false;
     // Offset of the first chunk that did not arrive, or -1 when all did. The
     // read ends at that chunk: after a lost reply the replies may be out of
     // step with the requests, so nothing later could be trusted.
@@ -62,7 +65,9 @@ struct ModeRequestResult
 
 // 16 read requests at offsets 0x00 to 0xF0, then the status request, whose
 // reply is not used; the status request is sent only when every chunk
-// arrived. Progress: (offset, 255) before each request.
+// arrived. When it finds the link out of step, the read fails as a whole
+// (outOfStep); any other outcome of it leaves the read as it is.
+// Progress: (offset, 255) before each request.
 EdidReadResult readEdidTable(device::DeviceConnection &connection, quint8 address,
                              const TransferProgress &progress);
 

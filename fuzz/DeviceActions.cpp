@@ -21,8 +21,8 @@ namespace {
 // request then gives up after a few readings instead of thousands.
 constexpr quint32 DefaultClockStepMs = 500;
 
-// Passes every call on and counts the writes that succeeded, the frames a
-// write sequence may count as sent.
+// Passes every call on and counts the writes that succeeded or moved at
+// least one byte, the frames a write sequence may count as sent.
 class WriteCounter final : public ForwardingBridge
 {
 public:
@@ -33,7 +33,7 @@ public:
                        quint32 *written) override
     {
         const BridgeStatus status = ForwardingBridge::write(handle, buffer, toWrite, written);
-        acceptedWrites += status == BridgeSuccess ? 1 : 0;
+        acceptedWrites += status == BridgeSuccess || *written != 0 ? 1 : 0;
         return status;
     }
 };

@@ -111,9 +111,9 @@ std::function<bool(QStringView, SimulatedFaults &)> numberInto(int SimulatedFaul
     };
 }
 
-const std::array<FaultSwitch, 7> &faultSwitches()
+const std::array<FaultSwitch, 8> &faultSwitches()
 {
-    static const std::array<FaultSwitch, 7> switches = {{
+    static const std::array<FaultSwitch, 8> switches = {{
         {"latency-ms", false, "latency-ms=N with N a whole number of milliseconds",
          numberInto(&SimulatedFaults::latencyMs)},
         {"silent-after", false, "silent-after=N with N a whole number of frames",
@@ -124,6 +124,14 @@ const std::array<FaultSwitch, 7> &faultSwitches()
          numberInto(&SimulatedFaults::longReplies)},
         {"unplug-after", false, "unplug-after=N with N a whole number of frames",
          numberInto(&SimulatedFaults::unplugAfter)},
+        {"late-duplicate", false, "late-duplicate=N with N a frame number from 1",
+         [](QStringView value, SimulatedFaults &faults) {
+             const std::optional<int> frame = parseNumber(value);
+             if (!frame || *frame < 1)
+                 return false;
+             faults.lateDuplicate = *frame;
+             return true;
+         }},
         {"fail", true, "fail=OPERATION@K with K a call number from 1",
          [](QStringView value, SimulatedFaults &faults) {
              const qsizetype at = value.indexOf(QLatin1Char('@'));
@@ -238,6 +246,8 @@ void applySimulatedFaults(SimulatedVarnex &simulator, const SimulatedFaults &fau
         simulator.lengthenReplies(faults.longReplies);
     if (faults.unplugAfter >= 0)
         simulator.unplugAfter(faults.unplugAfter);
+    if (faults.lateDuplicate >= 1)
+        simulator.repeatReplyLate(faults.lateDuplicate);
     for (const auto &[operation, nth] : faults.failures)
         simulator.failCall(operation, nth);
     for (const quint8 offset : faults.stuckOffsets)

@@ -27,6 +27,7 @@ struct SimulatedFaults
     QList<quint8> stuckOffsets;                  // stuck=OFFSET, in the order given
     int longReplies = 0;                         // long-replies=N: N bytes more per reply
     int unplugAfter = -1;                        // unplug-after=N; -1: never unplugged
+    int lateDuplicate = -1;                      // late-duplicate=N; -1: no reply repeated
 
     bool operator==(const SimulatedFaults &) const = default;
 };

@@ -15,6 +15,63 @@ constexpr BridgeHandle HandleBase = 0x5A00;
 // Informational queue status: nothing waiting / a reply waiting.
 constexpr quint32 QueueEmpty = 0;
 constexpr quint32 QueueReady = 2;
+// Identifies a state file of several splitters: the magic, then per splitter
+// its state (SimulatedSplitter::saveState) behind its length in 4 bytes, most
+// significant first. A single splitter is saved as its state alone.
+constexpr char SplittersMagic[] = "VNXSIMS1";
+constexpr qsizetype SplittersMagicSize = sizeof(SplittersMagic) - 1;
+constexpr qsizetype RecordLengthSize = 4;
+
+QByteArray saveSplitters(const std::vector<SimulatedSplitter> &splitters)
+{
+    if (splitters.size() == 1)
+        return splitters.front().saveState();
+    QByteArray state(SplittersMagic, SplittersMagicSize);
+    for (const SimulatedSplitter &splitter : splitters) {
+        const QByteArray record = splitter.saveState();
+        const auto length = quint32(record.size());
+        for (int shift = 24; shift >= 0; shift -= 8)
+            state.append(char((length >> shift) & 0xFF));
+        state.append(record);
+    }
+    return state;
+}
+
+// Fills `splitters` from `state`, either format; those the state does not
+// hold get the defaults. Leaves them unchanged and returns false when the
+// state is malformed.
+bool restoreSplitters(const QByteArray &state, std::vector<SimulatedSplitter> &splitters)
+{
+    std::vector<SimulatedSplitter> restored(splitters.size());
+    if (!state.startsWith(QByteArray(SplittersMagic, SplittersMagicSize))) {
+        if (!restored.front().restoreState(state))
+            return false;
+    } else {
+        std::size_t index = 0;
+        for (qsizetype at = SplittersMagicSize; at < state.size(); ++index) {
+            if (state.size() - at < RecordLengthSize)
+                return false;
+            quint32 length = 0;
+            for (qsizetype i = 0; i < RecordLengthSize; ++i)
+                length = (length << 8) | quint8(state[at + i]);
+            at += RecordLengthSize;
+            if (length > quint32(state.size() - at))
+                return false;
+            SimulatedSplitter splitter;
+            if (!splitter.restoreState(state.mid(at, qsizetype(length))))
+                return false;
+            if (index < restored.size())
+                restored[index] = std::move(splitter);
+            at += qsizetype(length);
+        }
+        if (index == 0)
+            return false;
+    }
+    // Stuck bytes are no part of the state: those set before stay.
+    for (std::size_t i = 0; i < splitters.size(); ++i)
+        splitters[i].restoreState(restored[i].saveState());
+    return true;
+}
 
 BridgeCall startCall(BridgeOperation operation)
 {
@@ -99,8 +156,9 @@ SimulatedVarnex::SimulatedVarnex() : SimulatedVarnex({SimulatedBridgeDevice{}}) 
 SimulatedVarnex::SimulatedVarnex(QList<SimulatedBridgeDevice> devices)
 {
     m_clock.start();
+    m_splitters.resize(std::max<std::size_t>(1, std::size_t(devices.size())));
     for (SimulatedBridgeDevice &device : devices)
-        m_devices.push_back({std::move(device), false, {}, {}});
+        m_devices.push_back({std::move(device), false, {}, {}, {}, false});
 }
 
 SimulatedVarnex::~SimulatedVarnex() = default;
@@ -108,15 +166,17 @@ SimulatedVarnex::~SimulatedVarnex() = default;
 bool SimulatedVarnex::useStateFile(const QString &path, QString *error)
 {
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly) && m_splitter.restoreState(file.readAll())) {
+    if (file.open(QIODevice::ReadOnly) && restoreSplitters(file.readAll(), m_splitters)) {
         m_statePath = path;
         return true;
     }
-    // Missing, short or corrupt: start from the default memories and mode and
+    // Missing, short or corrupt: start from the default memories and modes and
     // write them. Only the state is reset: stuck bytes set before stay stuck.
-    m_splitter.restoreState(SimulatedSplitter().saveState());
+    for (SimulatedSplitter &splitter : m_splitters)
+        splitter.restoreState(SimulatedSplitter().saveState());
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(m_splitter.saveState()) < 0 || !out.commit()) {
+    if (!out.open(QIODevice::WriteOnly) || out.write(saveSplitters(m_splitters)) < 0 ||
+        !out.commit()) {
         if (error)
             *error = QStringLiteral("cannot write the simulator state file %1: %2")
                          .arg(path, out.errorString());
@@ -146,8 +206,14 @@ void SimulatedVarnex::saveState()
     // A state that cannot be saved costs only persistence; the simulated
     // device keeps working as if nothing happened.
     QSaveFile out(m_statePath);
-    if (out.open(QIODevice::WriteOnly) && out.write(m_splitter.saveState()) >= 0)
+    if (out.open(QIODevice::WriteOnly) && out.write(saveSplitters(m_splitters)) >= 0)
         out.commit();
+}
+
+void SimulatedVarnex::ignoreWritesAt(quint8 offset)
+{
+    for (SimulatedSplitter &splitter : m_splitters)
+        splitter.ignoreWritesAt(offset);
 }
 
 void SimulatedVarnex::failCall(BridgeOperation operation, int nth)
@@ -246,8 +312,8 @@ BridgeStatus SimulatedVarnex::getDeviceString(quint32 index, char *buffer, quint
     BridgeCall call = startCall(BridgeOperation::GetDeviceString);
     call.index = index;
     call.option = option;
-    if (injectFailure(call.operation) || index >= m_devices.size()) {
-        call.status = FailureStatus;
+    if (injectFailure(call.operation) || index >= m_devices.size() || m_accessDenied) {
+        call.status = m_accessDenied ? BridgeAccessDenied : FailureStatus;
         return finish(call);
     }
     const SimulatedBridgeDevice &device = m_devices[index].device;
@@ -281,13 +347,17 @@ BridgeStatus SimulatedVarnex::open(quint32 index, BridgeHandle *handle)
     BridgeCall call = startCall(BridgeOperation::Open);
     call.index = index;
     // Like the real bridge, a device is opened by one handle at a time.
-    if (injectFailure(call.operation) || index >= m_devices.size() || m_devices[index].open) {
-        call.status = FailureStatus;
+    if (injectFailure(call.operation) || index >= m_devices.size() || m_devices[index].open ||
+        m_accessDenied) {
+        call.status = m_accessDenied ? BridgeAccessDenied : FailureStatus;
         return finish(call);
     }
-    m_devices[index].open = true;
-    m_devices[index].receiveQueue.clear();
-    m_devices[index].delayed.clear();
+    DeviceState &device = m_devices[index];
+    device.open = true;
+    device.receiveQueue.clear();
+    device.delayed.clear();
+    device.duplicate.clear();
+    device.duplicateDue = false;
     call.handle = HandleBase + index;
     *handle = call.handle;
     return finish(call);
@@ -321,6 +391,8 @@ BridgeStatus SimulatedVarnex::read(BridgeHandle handle, quint8 *buffer, quint32 
     call.bytes = device->receiveQueue.left(qsizetype(toRead));
     device->receiveQueue.remove(0, call.bytes.size());
     std::memcpy(buffer, call.bytes.constData(), std::size_t(call.bytes.size()));
+    if (!device->duplicate.isEmpty() && device->receiveQueue.isEmpty() && device->delayed.isEmpty())
+        device->duplicateDue = true;
     *returned = quint32(call.bytes.size());
     return finish(call);
 }
@@ -340,7 +412,8 @@ BridgeStatus SimulatedVarnex::write(BridgeHandle handle, const quint8 *buffer, q
     *written = toWrite;
     ++m_framesWritten;
     if (m_answerLimit < 0 || m_framesWritten <= m_answerLimit) {
-        const SimulatedSplitter::Answer answer = m_splitter.answer({buffer, toWrite});
+        SimulatedSplitter &splitter = m_splitters[std::size_t(handle - HandleBase)];
+        const SimulatedSplitter::Answer answer = splitter.answer({buffer, toWrite});
         if (answer.reply) {
             const QByteArray lengthenedReply = lengthened(*answer.reply, m_replyExtension);
             const QByteArray reply =
@@ -349,6 +422,8 @@ BridgeStatus SimulatedVarnex::write(BridgeHandle handle, const quint8 *buffer, q
                 device->delayed.append({m_clock.elapsed() + m_latencyMs, reply});
             else
                 device->receiveQueue.append(reply);
+            if (m_framesWritten == m_lateDuplicateFrame)
+                device->duplicate = reply;
         }
         if (answer.stateChanged)
             saveState();
@@ -369,6 +444,8 @@ BridgeStatus SimulatedVarnex::flushBuffers(BridgeHandle handle, quint8 flushTran
     else if (flushReceive) {
         device->receiveQueue.clear();
         device->delayed.clear();
+        device->duplicate.clear();
+        device->duplicateDue = false;
     }
     return finish(call);
 }
@@ -386,6 +463,11 @@ BridgeStatus SimulatedVarnex::checkRxQueue(BridgeHandle handle, quint32 *bytesWa
     deliverDueReplies(*device);
     *bytesWaiting = quint32(device->receiveQueue.size());
     *queueStatus = *bytesWaiting ? QueueReady : QueueEmpty;
+    if (device->duplicateDue) {
+        device->receiveQueue.append(device->duplicate);
+        device->duplicate.clear();
+        device->duplicateDue = false;
+    }
     return finish(call);
 }
 

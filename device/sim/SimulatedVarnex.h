@@ -51,10 +51,10 @@ struct BridgeCall
     BridgeStatus status = BridgeSuccess;
 };
 
-// A Varnex on a USB bridge, without hardware: any number of bridge devices
-// (by default one with the serial "2020"), all leading to one simulated
-// splitter. A written frame's reply waits in the device's receive queue until
-// it is read or flushed. For tests it injects faults and logs every call; for
+// Varnexes on USB bridges, without hardware: any number of bridge devices
+// (by default one with the serial "2020"), each leading to a simulated
+// splitter of its own. A written frame's reply waits in the device's receive
+// queue until it is read or flushed. For tests it injects faults and logs every call; for
 // the program it can keep the splitter in a state file and trace to a file.
 class SimulatedVarnex final : public BridgeLibrary
 {
@@ -66,11 +66,16 @@ public:
     explicit SimulatedVarnex(QList<SimulatedBridgeDevice> devices);
     ~SimulatedVarnex() override;
 
-    SimulatedSplitter &splitter() { return m_splitter; }
+    // The splitter behind device `index`. A simulator without devices still
+    // has splitter 0, which no call reaches.
+    SimulatedSplitter &splitter(quint32 index = 0) { return m_splitters.at(index); }
+    int splitterCount() const { return int(m_splitters.size()); }
 
-    // Loads the splitter from `path`, or writes the defaults there when the
-    // file is missing, short or corrupt; every later change of memory or mode
-    // is saved there. False, with a reason, if the file cannot be written.
+    // Loads the splitters from `path`, or writes the defaults there when the
+    // file is missing, short or corrupt; every later change of a memory or
+    // mode is saved there. A file of one splitter (as a single device saves
+    // it) fills splitter 0; splitters the file does not hold start from the
+    // defaults. False, with a reason, if the file cannot be written.
     bool useStateFile(const QString &path, QString *error);
     // Appends one line per bridge call to `path`. False, with a reason, if the
     // file cannot be opened for appending.
@@ -96,8 +101,16 @@ public:
     // A reply can be read only `milliseconds` after its frame was written
     // (real time); until then the receive queue does not show it.
     void delayReplies(int milliseconds);
-    // The byte at `offset` of the EDID memories ignores writes.
-    void ignoreWritesAt(quint8 offset) { m_splitter.ignoreWritesAt(offset); }
+    // The reply to the `frame`th frame written (counted from 1 across all
+    // devices, like stopAnsweringAfter) comes once more, right after the
+    // first queue check that follows its reading: a late repeated reply that
+    // the check behind the reply could not see.
+    void repeatReplyLate(int frame) { m_lateDuplicateFrame = frame; }
+    // The strings and the open of every device fail with BridgeAccessDenied,
+    // as for a user whom the system does not let use the bridge.
+    void denyAccess() { m_accessDenied = true; }
+    // The byte at `offset` of the EDID memories of every splitter ignores writes.
+    void ignoreWritesAt(quint8 offset);
 
     // The log of every call since the last clearCalls(), for tests. A
     // simulator that the program talks to for hours keeps none: a wait for
@@ -134,6 +147,10 @@ private:
         bool open = false;
         QByteArray receiveQueue;
         QList<DelayedReply> delayed;
+        // The reply to come once more (repeatReplyLate), and whether it has
+        // been read, so that the next queue check lets it come.
+        QByteArray duplicate;
+        bool duplicateDue = false;
     };
 
     // Counts the call and tells whether it is one chosen to fail.
@@ -145,7 +162,7 @@ private:
     void deliverDueReplies(DeviceState &device) const;
     void saveState();
 
-    SimulatedSplitter m_splitter;
+    std::vector<SimulatedSplitter> m_splitters; // one per device, at least one
     std::vector<DeviceState> m_devices;
     std::map<BridgeOperation, int> m_callCounts;
     std::multimap<BridgeOperation, int> m_failures;
@@ -155,6 +172,8 @@ private:
     int m_unplugAfter = -1;
     int m_framesWritten = 0;
     int m_latencyMs = 0;
+    int m_lateDuplicateFrame = -1;
+    bool m_accessDenied = false;
     QElapsedTimer m_clock;
     QList<BridgeCall> m_calls;
     bool m_keepCallLog = true;

@@ -49,6 +49,8 @@ BridgeStatus bridgeStatusFromUsb(int usbCode)
 {
     if (usbCode == UsbCode::Success)
         return BridgeSuccess;
+    if (usbCode == UsbCode::Access)
+        return BridgeAccessDenied;
     const qint64 magnitude = usbCode < 0 ? -qint64(usbCode) : qint64(usbCode);
     return UsbErrorStatusBase + BridgeStatus(qMin<qint64>(magnitude, LargestUsbErrorMagnitude));
 }
@@ -70,6 +72,8 @@ QString usbBridgeStatusText(BridgeStatus status)
         return QStringLiteral("device has no such string");
     case IncompleteWriteStatus:
         return QStringLiteral("incomplete write");
+    case BridgeAccessDenied:
+        return usbCodeName(UsbCode::Access);
     default:
         if (status > UsbErrorStatusBase && status <= UsbErrorStatusBase + LargestUsbErrorMagnitude)
             return usbCodeName(-(status - UsbErrorStatusBase));

@@ -21,7 +21,8 @@ enum UsbBridgeStatus : BridgeStatus
 };
 
 // The one mapping from a UsbCode to a bridge status: 0 stays success, every
-// error becomes a distinct non-zero status.
+// error becomes a distinct non-zero status, and Access becomes
+// BridgeAccessDenied.
 BridgeStatus bridgeStatusFromUsb(int usbCode);
 
 // Short English description of a status, for log lines.

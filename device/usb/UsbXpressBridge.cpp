@@ -144,7 +144,8 @@ void UsbXpressBridge::noteUsbFailure(const char *operation, int usbCode)
     if (usbCode == UsbCode::Access && !m_accessHintGiven) {
         m_accessHintGiven = true;
         qCWarning(lcUsbBridge, "USB bridge: no permission to use the device; install the udev "
-                               "rule 70-varnex-edid-utility.rules, reload the rules and re-plug");
+                               "rule 70-varnex-edid-utility.rules (over SSH or from a service, "
+                               "enable its group line), reload the rules and re-plug");
     }
 }
 

@@ -468,6 +468,18 @@ void TestCli::deviceChoosesByLinkString()
     QCOMPARE(first.exitCode, 0);
     QVERIFY(trace().contains("open index=0 "));
 
+    // Each splitter has its own memory and mode, also across runs.
+    const QString file = putFile(QStringLiteral("table.bin"), sample(Sample));
+    const QStringList onSecond{QStringLiteral("--device"), QStringLiteral("sim:1")};
+    QCOMPARE(
+        run(onSecond + QStringList{QStringLiteral("write"), file, QStringLiteral("--custom")}, two)
+            .exitCode,
+        0);
+    QCOMPARE(run(onSecond + QStringList{QStringLiteral("read")}, two).out, hexText(sample(Sample)));
+    QCOMPARE(run(onSecond + QStringList{QStringLiteral("mode")}, two).out, QByteArray("custom\n"));
+    QCOMPARE(run({QStringLiteral("read")}, two).out, hexText(defaultTable()));
+    QCOMPARE(run({QStringLiteral("mode")}, two).out, QByteArray("automix\n"));
+
     // A link string that is not a Varnex, or no device at all.
     for (const QString &link : {QStringLiteral("sim:1"), QStringLiteral("sim:9")}) {
         const Run none = run({QStringLiteral("mode"), QStringLiteral("--device"), link},

@@ -92,6 +92,9 @@ void TestSimEnvironment::parsesFaults_data()
     longAndUnplugged.longReplies = 1;
     longAndUnplugged.unplugAfter = 3;
     QTest::newRow("long replies and unplug") << "long-replies=1,unplug-after=3" << longAndUnplugged;
+    SimulatedFaults lateDuplicate;
+    lateDuplicate.lateDuplicate = 16;
+    QTest::newRow("late duplicate") << "late-duplicate=16" << lateDuplicate;
 }
 
 void TestSimEnvironment::parsesFaults()
@@ -144,6 +147,8 @@ void TestSimEnvironment::rejectsMalformedFaults_data()
                                      << "oops";
     QTest::newRow("unplug without count") << "unplug-after"
                                           << "unplug-after";
+    QTest::newRow("late duplicate of frame 0") << "late-duplicate=0"
+                                               << "late-duplicate=0";
     QTest::newRow("trailing comma") << "latency-ms=1,"
                                     << "\"\"";
 }

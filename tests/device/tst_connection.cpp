@@ -1,5 +1,6 @@
 #include "DeviceConnection.h"
 #include "DeviceSettings.h"
+#include "ForwardingBridge.h"
 #include "ProbingBridge.h"
 #include "RecordingMessageSink.h"
 #include "StepClock.h"
@@ -115,6 +116,11 @@ private slots:
     void exchangeOutcomes_data();
     void exchangeOutcomes();
     void surplusIsFlushedByTheNextOpen();
+    void bytesWaitingBeforeTheFrameKeepItUnsent();
+    void partWrittenFrameCountsAsSent_data();
+    void partWrittenFrameCountsAsSent();
+    void openTellsOfDeniedAccess_data();
+    void openTellsOfDeniedAccess();
     void waitNapsAfterSpinning_data();
     void waitNapsAfterSpinning();
 };
@@ -334,11 +340,12 @@ void TestConnection::transactReadsTheReply()
     QCOMPARE(replyBytes(reply), memoryBytes(rig.sim.splitter().memory(0xA0), 0x70, 16));
     QVERIFY(rig.sink.messages.isEmpty());
     QCOMPARE(rig.sim.writtenFrames(), QList<QByteArray>{QByteArray::fromHex("1110A070")});
-    // The reply is there at once: one queue check, the read, then one check
-    // that nothing is left behind it.
+    // A check that nothing waits before the frame; the reply is there at
+    // once: one queue check, the read, then one check that nothing is left
+    // behind it.
     using Op = BridgeOperation;
-    QCOMPARE(rig.operations(),
-             (QList<Op>{Op::Write, Op::CheckRxQueue, Op::Read, Op::CheckRxQueue}));
+    QCOMPARE(rig.operations(), (QList<Op>{Op::CheckRxQueue, Op::Write, Op::CheckRxQueue, Op::Read,
+                                          Op::CheckRxQueue}));
     QCOMPARE(rig.first(BridgeOperation::Read)->length, 16u);
     QVERIFY(rig.naps.isEmpty());
 }
@@ -346,26 +353,34 @@ void TestConnection::transactReadsTheReply()
 void TestConnection::transactFailures_data()
 {
     QTest::addColumn<int>("failing");
+    QTest::addColumn<int>("failingCall");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("queueChecks");
+    QTest::addColumn<int>("writes");
     QTest::addColumn<int>("reads");
 
-    QTest::newRow("write") << int(BridgeOperation::Write) << "Error Sending Code" << 0 << 0;
-    QTest::newRow("queue check") << int(BridgeOperation::CheckRxQueue) << "Error Checking Queue"
-                                 << 1 << 0;
-    QTest::newRow("read") << int(BridgeOperation::Read) << "Error Reading Data" << 1 << 1;
+    const int queue = int(BridgeOperation::CheckRxQueue);
+    QTest::newRow("write") << int(BridgeOperation::Write) << 1 << "Error Sending Code" << 1 << 1
+                           << 0;
+    QTest::newRow("queue check before the frame")
+        << queue << 1 << "Error Checking Queue" << 1 << 0 << 0;
+    QTest::newRow("queue check for the reply")
+        << queue << 2 << "Error Checking Queue" << 2 << 1 << 0;
+    QTest::newRow("read") << int(BridgeOperation::Read) << 1 << "Error Reading Data" << 2 << 1 << 1;
 }
 
 void TestConnection::transactFailures()
 {
     QFETCH(int, failing);
+    QFETCH(int, failingCall);
     QFETCH(QString, message);
     QFETCH(int, queueChecks);
+    QFETCH(int, writes);
     QFETCH(int, reads);
 
     Rig rig;
     QVERIFY(rig.connection.openDevice());
-    rig.sim.failCall(BridgeOperation(failing), 1);
+    rig.sim.failCall(BridgeOperation(failing), failingCall);
     rig.sim.clearCalls();
     std::array<quint8, 16> reply;
     reply.fill(Untouched);
@@ -373,6 +388,7 @@ void TestConnection::transactFailures()
     QVERIFY(!rig.connection.transact(reply.data(), edidReadFrame(0xA0, 0), ReadReplyLength));
     QCOMPARE(rig.sink.messages, QStringList{message});
     QCOMPARE(rig.count(BridgeOperation::CheckRxQueue), queueChecks);
+    QCOMPARE(rig.count(BridgeOperation::Write), writes);
     QCOMPARE(rig.count(BridgeOperation::Read), reads);
     QCOMPARE(replyBytes(reply), QByteArray(16, char(Untouched)));
     QVERIFY(!rig.sink.lockHeldDuringMessage);
@@ -388,13 +404,14 @@ void TestConnection::silentDeviceTimesOut_data()
     QTest::addColumn<int>("queueChecks");
 
     // The time is read once at the start and once before every check; the
-    // wait ends at the first reading 3000 ms or more after the start.
-    QTest::newRow("100 ms steps") << 0u << 100u << 29;
-    QTest::newRow("2999 ms: one check more") << 0u << 2999u << 1;
-    QTest::newRow("3000 ms: no check") << 0u << 3000u << 0;
-    QTest::newRow("counter wraps during the wait") << 0xFFFFFF00u << 100u << 29;
-    QTest::newRow("counter wraps at once") << 0xFFFFFFFFu << 1000u << 2;
-    QTest::newRow("past the sign bit") << 0x7FFFFFF0u << 100u << 29;
+    // wait ends at the first reading 3000 ms or more after the start. One
+    // more check comes before the frame.
+    QTest::newRow("100 ms steps") << 0u << 100u << 30;
+    QTest::newRow("2999 ms: one check more") << 0u << 2999u << 2;
+    QTest::newRow("3000 ms: no check") << 0u << 3000u << 1;
+    QTest::newRow("counter wraps during the wait") << 0xFFFFFF00u << 100u << 30;
+    QTest::newRow("counter wraps at once") << 0xFFFFFFFFu << 1000u << 3;
+    QTest::newRow("past the sign bit") << 0x7FFFFFF0u << 100u << 30;
 }
 
 void TestConnection::silentDeviceTimesOut()
@@ -455,8 +472,11 @@ void TestConnection::exchangeOutcomes_data()
     QTest::newRow("write fails") << 0 << none << int(BridgeOperation::Write) << 1
                                  << int(TransactResult::Failed) << 0u << false
                                  << QStringList{"Error Sending Code"};
+    QTest::newRow("check before the frame fails")
+        << 0 << none << queue << 1 << int(TransactResult::Failed) << 0u << false
+        << QStringList{"Error Checking Queue"};
     QTest::newRow("check behind the reply fails")
-        << 0 << none << queue << 2 << int(TransactResult::Failed) << 16u << true
+        << 0 << none << queue << 3 << int(TransactResult::Failed) << 16u << true
         << QStringList{"Error Checking Queue"};
     QTest::newRow("silent") << 0 << 0 << none << 0 << int(TransactResult::TimedOut) << 0u << true
                             << QStringList();
@@ -512,6 +532,107 @@ void TestConnection::surplusIsFlushedByTheNextOpen()
     QCOMPARE(replyBytes(reply), memoryBytes(rig.sim.splitter().memory(0xA0), 0x10, 16));
 }
 
+// A reply repeated after the check behind it is caught before the next frame.
+void TestConnection::bytesWaitingBeforeTheFrameKeepItUnsent()
+{
+    Rig rig;
+    rig.sim.repeatReplyLate(1);
+    QVERIFY(rig.connection.openDevice());
+    std::array<quint8, 16> reply{};
+    QCOMPARE(rig.connection.exchange(reply.data(), edidReadFrame(0xA0, 0), 16).outcome,
+             TransactResult::Replied);
+    reply.fill(Untouched);
+
+    const TransactResult next =
+        rig.connection.exchange(reply.data(), edidReadFrame(0xA0, 0x10), ReadReplyLength);
+    QCOMPARE(next.outcome, TransactResult::OutOfStep);
+    QCOMPARE(next.received, 0u);
+    QVERIFY(!next.frameSent);
+    QCOMPARE(rig.sim.writtenFrames().size(), 1);
+    QCOMPARE(replyBytes(reply), QByteArray(16, char(Untouched)));
+    QVERIFY(rig.sink.messages.isEmpty());
+}
+
+void TestConnection::partWrittenFrameCountsAsSent_data()
+{
+    QTest::addColumn<quint32>("moved");
+    QTest::addColumn<bool>("frameSent");
+
+    // As the USB backend reports a bulk transfer that timed out part-way.
+    QTest::newRow("nothing moved") << 0u << false;
+    QTest::newRow("part of the frame") << 5u << true;
+    QTest::newRow("all of it, then a failure") << WriteFrameLength << true;
+}
+
+void TestConnection::partWrittenFrameCountsAsSent()
+{
+    QFETCH(quint32, moved);
+    QFETCH(bool, frameSent);
+
+    // Fails every write after moving `moved` bytes.
+    struct CutWrite final : ForwardingBridge
+    {
+        CutWrite(BridgeLibrary &inner, quint32 moved) : ForwardingBridge(inner), moved(moved) {}
+        BridgeStatus write(BridgeHandle, const quint8 *, quint32, quint32 *written) override
+        {
+            *written = moved;
+            return SimulatedVarnex::FailureStatus;
+        }
+        quint32 moved;
+    };
+    SimulatedVarnex sim;
+    CutWrite cut(sim, moved);
+    RecordingMessageSink sink;
+    UsbBridge bridge(cut, sink);
+    DeviceSettings settings;
+    DeviceConnection connection(
+        bridge, settings, StepClock().function(), [](quint32) {}, [](quint32) {});
+    QVERIFY(connection.openDevice());
+    const quint8 data[WriteDataLength] = {};
+    std::array<quint8, 16> reply{};
+
+    const TransactResult result =
+        connection.exchange(reply.data(), writeFrame(0xA0, 0x08, data), WriteReplyLength);
+    QCOMPARE(result.outcome, TransactResult::Failed);
+    QCOMPARE(result.frameSent, frameSent);
+    QCOMPARE(sink.messages, QStringList{"Error Sending Code"});
+}
+
+void TestConnection::openTellsOfDeniedAccess_data()
+{
+    QTest::addColumn<QList<QByteArray>>("serials");
+    QTest::addColumn<bool>("denied");
+    QTest::addColumn<bool>("opened");
+    QTest::addColumn<bool>("deniedAccess");
+
+    QTest::newRow("access denied") << QList<QByteArray>{"2020"} << true << false << true;
+    QTest::newRow("no device") << QList<QByteArray>{} << false << false << false;
+    QTest::newRow("other devices only") << QList<QByteArray>{"1999"} << false << false << false;
+    QTest::newRow("opened") << QList<QByteArray>{"2020"} << false << true << false;
+}
+
+void TestConnection::openTellsOfDeniedAccess()
+{
+    QFETCH(QList<QByteArray>, serials);
+    QFETCH(bool, denied);
+    QFETCH(bool, opened);
+    QFETCH(bool, deniedAccess);
+
+    Rig rig(devicesWithSerials(serials));
+    if (denied)
+        rig.sim.denyAccess();
+    QCOMPARE(rig.connection.openDevice(), opened);
+    QCOMPARE(rig.connection.openDeniedAccess(), deniedAccess);
+    // The device link says only what it always says; the advice is the front ends'.
+    QCOMPARE(rig.sink.messages.size(), denied ? 1 : 0);
+    rig.connection.closeDevice();
+
+    // Each open judges afresh.
+    rig.sim.failCall(BridgeOperation::GetDeviceCount, 2);
+    QVERIFY(!rig.connection.openDevice());
+    QVERIFY(!rig.connection.openDeniedAccess());
+}
+
 void TestConnection::waitNapsAfterSpinning_data()
 {
     QTest::addColumn<int>("hiddenChecks"); // checks that find the queued reply not yet there
@@ -538,7 +659,11 @@ void TestConnection::waitNapsAfterSpinning()
     QVERIFY(rig.connection.openDevice());
     int checks = 0;
     int napsAtReply = -1;
+    bool written = false;
+    rig.probe.onWrite = [&](const quint8 *, quint32) { written = true; };
     rig.probe.onCheckRxQueue = [&](quint32 *waiting) {
+        if (!written)
+            return;
         if (++checks <= hiddenChecks)
             *waiting = 0;
         else if (napsAtReply < 0)

@@ -52,6 +52,24 @@ QByteArray exchange(SimulatedVarnex &sim, BridgeHandle handle, const QByteArray 
     return reply.left(returned);
 }
 
+// A state file of several splitters holding `records`.
+QByteArray splittersFile(const QList<QByteArray> &records)
+{
+    QByteArray file("VNXSIMS1");
+    for (const QByteArray &record : records) {
+        const auto length = quint32(record.size());
+        for (int shift = 24; shift >= 0; shift -= 8)
+            file.append(char((length >> shift) & 0xFF));
+        file.append(record);
+    }
+    return file;
+}
+
+QList<SimulatedBridgeDevice> varnexes(int count)
+{
+    return QList<SimulatedBridgeDevice>(count, SimulatedBridgeDevice{});
+}
+
 quint8 blockSum(const EdidMemory &edid, int block)
 {
     quint8 sum = 0;
@@ -79,6 +97,7 @@ private slots:
     void lengthenedReplyRepeatsItself_data();
     void lengthenedReplyRepeatsItself();
     void unpluggedBridgeFailsEveryCallButClose();
+    void stateFileIsCreatedAndKept_data();
     void stateFileIsCreatedAndKept();
     void corruptStateFileFallsBackToDefaults_data();
     void corruptStateFileFallsBackToDefaults();
@@ -287,26 +306,52 @@ void TestSimulator::unpluggedBridgeFailsEveryCallButClose()
     QVERIFY(sim.open(0, &again) != BridgeSuccess);
 }
 
+void TestSimulator::stateFileIsCreatedAndKept_data()
+{
+    QTest::addColumn<int>("devices");
+    QTest::addColumn<int>("changed"); // the device written to and put in CUSTOM mode
+    QTest::addColumn<int>("devicesNext");
+
+    QTest::newRow("one splitter") << 1 << 0 << 1;
+    QTest::newRow("second of two") << 2 << 1 << 2;
+    QTest::newRow("first of three") << 3 << 0 << 3;
+    QTest::newRow("one-splitter file, two splitters") << 1 << 0 << 2;
+    QTest::newRow("more splitters in the file") << 3 << 1 << 2;
+}
+
+// Each splitter keeps its own memories and mode, in memory and in the file.
 void TestSimulator::stateFileIsCreatedAndKept()
 {
+    QFETCH(int, devices);
+    QFETCH(int, changed);
+    QFETCH(int, devicesNext);
+
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("state.bin"));
     const std::array<quint8, 8> data = {9, 8, 7, 6, 5, 4, 3, 2};
+    EdidMemory written = defaultSimulatedEdid();
+    std::copy(data.begin(), data.end(), written.begin() + 0x10);
     {
-        SimulatedVarnex sim;
+        SimulatedVarnex sim(varnexes(devices));
         QString error;
         QVERIFY2(sim.useStateFile(path, &error), qPrintable(error));
         QVERIFY(QFile::exists(path));
-        const BridgeHandle handle = openFirst(sim);
+        BridgeHandle handle = NoDeviceHandle;
+        QCOMPARE(sim.open(quint32(changed), &handle), BridgeSuccess);
         exchange(sim, handle, toBytes(writeFrame(0xA0, 0x10, data)));
         exchange(sim, handle, toBytes(modeFrame(ModeSelector::SelectCustom)));
+        for (int i = 0; i < devices; ++i)
+            QCOMPARE(sim.splitter(quint32(i)).memory(0xA0),
+                     i == changed ? written : defaultSimulatedEdid());
     }
-    SimulatedVarnex next;
+    SimulatedVarnex next(varnexes(devicesNext));
     QVERIFY(next.useStateFile(path, nullptr));
-    QCOMPARE(next.splitter().mode(), SplitterMode::Custom);
-    EdidMemory expected = defaultSimulatedEdid();
-    std::copy(data.begin(), data.end(), expected.begin() + 0x10);
-    QCOMPARE(next.splitter().memory(0xA0), expected);
+    for (int i = 0; i < devicesNext; ++i) {
+        QCOMPARE(next.splitter(quint32(i)).mode(),
+                 i == changed ? SplitterMode::Custom : SplitterMode::Automix);
+        QCOMPARE(next.splitter(quint32(i)).memory(0xA0),
+                 i == changed ? written : defaultSimulatedEdid());
+    }
 }
 
 void TestSimulator::corruptStateFileFallsBackToDefaults_data()
@@ -321,6 +366,10 @@ void TestSimulator::corruptStateFileFallsBackToDefaults_data()
     QTest::newRow("truncated memory") << valid.chopped(1);
     QTest::newRow("trailing byte") << valid + char(0);
     QTest::newRow("text") << QByteArray("not a state file\n");
+    QTest::newRow("several: no splitter") << splittersFile({});
+    QTest::newRow("several: record cut") << splittersFile({valid}).chopped(1);
+    QTest::newRow("several: length cut") << splittersFile({valid}) + char(0);
+    QTest::newRow("several: bad record") << splittersFile({valid, valid.left(8)});
 }
 
 void TestSimulator::corruptStateFileFallsBackToDefaults()

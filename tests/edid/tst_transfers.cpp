@@ -143,6 +143,51 @@ private slots:
             QCOMPARE(result.image[std::size_t(i)], quint8(i < kept ? memory[std::size_t(i)] : 0));
     }
 
+    // A reply repeated after the check behind it, which every later chunk
+    // would take for its own, ends the sequence at the next request.
+    void lateRepeatedReplyEndsTheSequence_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("repeatedFrame");
+        QTest::addColumn<int>("failedOffset");
+        QTest::addColumn<bool>("outOfStep");
+        QTest::addColumn<int>("framesWritten");
+        QTest::newRow("read, fourth chunk") << false << 4 << 0x40 << false << 4;
+        // Only the status request sees it: the whole table is in doubt.
+        QTest::newRow("read, last chunk") << false << 16 << 0x00 << true << 16;
+        QTest::newRow("read, status reply") << false << 17 << -1 << false << 17;
+        QTest::newRow("write, fifth frame") << true << 5 << 0x28 << false << 5;
+        QTest::newRow("write, last frame") << true << 32 << -1 << false << 32;
+    }
+
+    void lateRepeatedReplyEndsTheSequence()
+    {
+        QFETCH(bool, write);
+        QFETCH(int, repeatedFrame);
+        QFETCH(int, failedOffset);
+        QFETCH(bool, outOfStep);
+        QFETCH(int, framesWritten);
+        DeviceSettings settings;
+        SimulatedRig rig(settings);
+        QVERIFY(rig.connection.openDevice());
+        rig.sim.repeatReplyLate(repeatedFrame);
+
+        if (write) {
+            const EdidWriteResult result =
+                writeEdidTable(rig.connection, 0xA0, countingImage(0), [](int, int) {});
+            QCOMPARE(result.firstFailedOffset(), failedOffset);
+            QCOMPARE(result.framesSent, framesWritten);
+        } else {
+            const EdidReadResult result = readEdidTable(rig.connection, 0xA0, [](int, int) {});
+            QCOMPARE(result.firstMissingOffset(), failedOffset);
+            QCOMPARE(result.outOfStep, outOfStep);
+            if (outOfStep)
+                QVERIFY(result.image == EdidImage{});
+        }
+        QCOMPARE(rig.sim.writtenFrames().size(), framesWritten);
+        QVERIFY(rig.sink.messages.isEmpty());
+    }
+
     // A silent Varnex costs one time-out, not one per request.
     void silentDeviceCostsOneTimeOut_data()
     {
@@ -168,9 +213,10 @@ private slots:
         else
             readEdidTable(rig.connection, 0xA0, [](int, int) {});
         QCOMPARE(rig.sim.writtenFrames().size(), answeredFrames + 1);
-        // Each answered request: one check finds the reply, one finds nothing
-        // behind it. The silent one: 29 checks at 100 ms a reading.
-        QCOMPARE(rig.count(BridgeOperation::CheckRxQueue), 2 * answeredFrames + 29);
+        // Each answered request: one check finds nothing before the frame, one
+        // finds the reply, one nothing behind it. The silent one: the check
+        // before it and 29 checks at 100 ms a reading.
+        QCOMPARE(rig.count(BridgeOperation::CheckRxQueue), 3 * answeredFrames + 30);
         QCOMPARE(rig.pauses.size(), write ? answeredFrames : 0);
         QVERIFY(rig.sink.messages.isEmpty());
     }

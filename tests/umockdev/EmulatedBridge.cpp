@@ -93,6 +93,26 @@ void EmulatedBridge::setSilent(bool silent)
     m_silent = silent;
 }
 
+void EmulatedBridge::delayReplies(int transfers)
+{
+    QMutexLocker lock(&m_mutex);
+    m_replyDelay = transfers;
+}
+
+void EmulatedBridge::releaseDelayedReplies()
+{
+    QMutexLocker lock(&m_mutex);
+    for (const DelayedReply &reply : m_delayed)
+        send(reply.packets);
+    m_delayed.clear();
+}
+
+void EmulatedBridge::repeatReplyLate(int frame)
+{
+    QMutexLocker lock(&m_mutex);
+    m_repeatFrame = frame;
+}
+
 void EmulatedBridge::unplug()
 {
     QMutexLocker lock(&m_mutex);
@@ -300,16 +320,45 @@ bool EmulatedBridge::takeOut(QByteArrayView data, bool zeroPacketFlag)
 void EmulatedBridge::passOn(const QByteArray &frame)
 {
     m_frames.append(frame);
+    ++m_framesPassed;
     const SimulatedSplitter::Answer answer = m_splitter.answer(
         {reinterpret_cast<const quint8 *>(frame.constData()), size_t(frame.size())});
     if (!answer.reply || m_silent)
         return;
     const QByteArray &reply = *answer.reply;
+    std::deque<QByteArray> packets;
     for (qsizetype at = 0; at < reply.size(); at += m_setup.packetSize)
-        m_inPackets.push_back(reply.mid(at, m_setup.packetSize));
+        packets.push_back(reply.mid(at, m_setup.packetSize));
     // A reply that fills its last packet is ended by a zero-length one.
     if (reply.size() % m_setup.packetSize == 0)
-        m_inPackets.push_back({});
+        packets.push_back({});
+    if (m_framesPassed == m_repeatFrame)
+        m_repeat = packets;
+    if (m_replyDelay > 0)
+        m_delayed.push_back({m_replyDelay, std::move(packets)});
+    else
+        send(packets);
+}
+
+void EmulatedBridge::send(const std::deque<QByteArray> &packets)
+{
+    m_inPackets.insert(m_inPackets.end(), packets.begin(), packets.end());
+}
+
+void EmulatedBridge::abandonIn()
+{
+    QMutexLocker lock(&m_mutex);
+    for (DelayedReply &reply : m_delayed)
+        --reply.transfersLeft;
+    while (!m_delayed.empty() && m_delayed.front().transfersLeft <= 0) {
+        send(m_delayed.front().packets);
+        m_delayed.pop_front();
+    }
+    // The repeat comes once the reply itself has gone to the host.
+    if (!m_repeat.empty() && m_inPackets.empty() && m_delayed.empty()) {
+        send(m_repeat);
+        m_repeat.clear();
+    }
 }
 
 EmulatedBridge::InProgress EmulatedBridge::giveIn(int room, QByteArray *received)

@@ -59,6 +59,16 @@ public:
     // Test switches. A silent bridge takes frames and never answers; an
     // unplugged one refuses everything as a disconnected device does.
     void setSilent(bool silent);
+    // Each later reply waits until the host has given up on `transfers` IN
+    // transfers after its frame; releaseDelayedReplies() lets the waiting
+    // ones come at once.
+    void delayReplies(int transfers);
+    void releaseDelayedReplies();
+    // The reply to the `frame`th frame passed on (counted from 1 since the
+    // bridge was plugged in) comes once more, as soon as the host gives up on
+    // an IN transfer after taking it: a late repeat that the host's check
+    // behind the reply cannot see.
+    void repeatReplyLate(int frame);
     void unplug();
     bool isUnplugged() const;
     // Runs `change` on the splitter behind the bridge.
@@ -96,11 +106,21 @@ public:
     // device NAKs it). A transfer that ends with a full packet is held until
     // a zero-length one completes it, as the firmware waits for the end.
     bool takeOut(QByteArrayView data, bool zeroPacketFlag);
+    // The host gave up on (discarded) an IN transfer.
+    void abandonIn();
     // Moves queued IN packets into a transfer with `room` bytes left.
     InProgress giveIn(int room, QByteArray *received);
 
 private:
+    // A reply held back by delayReplies, its packets in order.
+    struct DelayedReply
+    {
+        int transfersLeft = 0;
+        std::deque<QByteArray> packets;
+    };
+
     void passOn(const QByteArray &frame);
+    void send(const std::deque<QByteArray> &packets);
 
     const EmulatedBridgeSetup m_setup;
     mutable QMutex m_mutex;
@@ -113,6 +133,11 @@ private:
     // The IN endpoint's FIFO, one entry per packet. Neither the flush request
     // nor closing the device empties it, as on the real bridge.
     std::deque<QByteArray> m_inPackets;
+    int m_replyDelay = 0;
+    std::deque<DelayedReply> m_delayed;
+    int m_repeatFrame = 0;
+    int m_framesPassed = 0;
+    std::deque<QByteArray> m_repeat; // the packets to send once more
     QStringList m_log;
     QList<QByteArray> m_frames;
     qsizetype m_bytesSent = 0;

@@ -369,6 +369,8 @@ long UsbfsHandler::discard(UMockdevIoctlClient *client, UMockdevIoctlData *argum
         return -EINVAL;
     const usbdevfs_urb &raw = urbOf(found->data);
     m_bridge.note(QStringLiteral("discard %1").arg(hex(raw.endpoint, 2)));
+    if (raw.endpoint & DirectionIn)
+        m_bridge.abandonIn();
     // A URB killed by its owner ends with -ENOENT and keeps what it had received.
     complete(std::move(*found), -ENOENT);
     m_pending.erase(found);

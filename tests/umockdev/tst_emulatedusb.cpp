@@ -13,7 +13,9 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
+#include <tuple>
 
 using namespace varnex::device;
 using namespace varnex::edid;
@@ -93,6 +95,47 @@ struct UsbLink
 };
 
 const auto noProgress = [](int, int) {};
+
+// The bridge's endpoints and packet size as a data row gives them.
+EmulatedBridgeSetup endpointSetup()
+{
+    QFETCH(int, inEndpoint);
+    QFETCH(int, outEndpoint);
+    QFETCH(int, packetSize);
+    return {.inEndpoint = quint8(inEndpoint),
+            .outEndpoint = quint8(outEndpoint),
+            .packetSize = quint16(packetSize)};
+}
+
+void addEndpointColumns()
+{
+    QTest::addColumn<int>("inEndpoint");
+    QTest::addColumn<int>("outEndpoint");
+    QTest::addColumn<int>("packetSize");
+}
+
+// The factory's full-speed endpoints, and others with packets so small that
+// the 8-byte status frame and every 16-byte reply fill their last packet.
+void addEndpointRows()
+{
+    QTest::newRow("0x81/0x01/64") << 0x81 << 0x01 << 64;
+    QTest::newRow("0x82/0x02/8") << 0x82 << 0x02 << 8;
+}
+
+// Checks that every bulk IN transfer was whole packets and that each frame
+// filling its last packet was ended by a zero-length one.
+void checkPackets(const EmulatedBridge &bridge)
+{
+    const EmulatedBridgeSetup &setup = bridge.setup();
+    const QString in = QStringLiteral("in %1").arg(setup.inEndpoint, 2, 16, QLatin1Char('0'));
+    for (const QString &line : linesOf(bridge, {in}))
+        QVERIFY2(line.section(' ', 2).toInt() % setup.packetSize == 0, qPrintable(line));
+    const QString out = QStringLiteral("out %1").arg(setup.outEndpoint, 2, 16, QLatin1Char('0'));
+    const qsizetype fullFrames = std::count_if(
+        bridge.frames().cbegin(), bridge.frames().cend(),
+        [&](const QByteArray &frame) { return frame.size() % setup.packetSize == 0; });
+    QCOMPARE(linesOf(bridge, {out + QStringLiteral(" 0")}).size(), fullFrames);
+}
 
 } // namespace
 
@@ -228,9 +271,14 @@ private slots:
         QCOMPARE(queueStatus, 0x02u);
     }
 
+    void readsTheWholeTable_data()
+    {
+        addEndpointColumns();
+        addEndpointRows();
+    }
     void readsTheWholeTable()
     {
-        EmulatedBridge &bridge = m_bed->addBridge();
+        EmulatedBridge &bridge = m_bed->addBridge(endpointSetup());
         const EdidImage table = sampleTable("dell-p2415q-hdmi2.0");
         setTable(bridge, table);
         UsbLink &usb = link();
@@ -245,12 +293,18 @@ private slots:
         for (int chunk = 0; chunk < ReadChunkCount; ++chunk)
             QCOMPARE(frames[chunk], toBytes(edidReadFrame(EdidAddress, quint8(chunk * 16))));
         QCOMPARE(frames.last(), toBytes(statusFrame(EdidAddress)));
+        checkPackets(bridge);
         QVERIFY(usb.sink.messages.isEmpty());
     }
 
+    void writesTheWholeTable_data()
+    {
+        addEndpointColumns();
+        addEndpointRows();
+    }
     void writesTheWholeTable()
     {
-        EmulatedBridge &bridge = m_bed->addBridge();
+        EmulatedBridge &bridge = m_bed->addBridge(endpointSetup());
         const EdidImage table = sampleTable("acer-xv273k-dp1");
         UsbLink &usb = link();
         QVERIFY(usb.connection.openDevice());
@@ -261,6 +315,83 @@ private slots:
         QCOMPARE(result.firstFailedOffset(), -1);
         QCOMPARE(EdidTestData::toBytes(tableOf(bridge)), EdidTestData::toBytes(table));
         QCOMPARE(bridge.frames().size(), WriteFrameCount);
+        checkPackets(bridge);
+        QVERIFY(usb.sink.messages.isEmpty());
+    }
+
+    // Replies that come late or twice, as the bridge's firmware may send
+    // them: a delay within the wait does no harm; a repeat that comes after
+    // the check behind its reply ends the read before it can shift a chunk.
+    void lateRepliesNeverShiftTheTable_data()
+    {
+        addEndpointColumns();
+        QTest::addColumn<int>("delay"); // IN transfers given up on before each reply
+        QTest::addColumn<int>("repeatedFrame");
+        QTest::addColumn<int>("missingOffset");
+        QTest::addColumn<bool>("outOfStep");
+        QTest::addColumn<int>("frames");
+        for (const auto &[in, out, packet] :
+             {std::tuple(0x81, 0x01, 64), std::tuple(0x82, 0x02, 8)}) {
+            QTest::addRow("%d-byte packets, delayed replies", packet)
+                << in << out << packet << 2 << 0 << -1 << false << ReadChunkCount + 1;
+            QTest::addRow("%d-byte packets, fourth chunk repeated", packet)
+                << in << out << packet << 0 << 4 << 0x40 << false << 4;
+            QTest::addRow("%d-byte packets, last chunk repeated", packet)
+                << in << out << packet << 0 << ReadChunkCount << 0x00 << true << ReadChunkCount;
+        }
+    }
+    void lateRepliesNeverShiftTheTable()
+    {
+        QFETCH(int, delay);
+        QFETCH(int, repeatedFrame);
+        QFETCH(int, missingOffset);
+        QFETCH(bool, outOfStep);
+        QFETCH(int, frames);
+        EmulatedBridge &bridge = m_bed->addBridge(endpointSetup());
+        const EdidImage table = sampleTable("dell-p2415q-hdmi2.0");
+        setTable(bridge, table);
+        UsbLink &usb = link();
+        QVERIFY(usb.connection.openDevice());
+        bridge.delayReplies(delay);
+        bridge.repeatReplyLate(repeatedFrame);
+
+        const EdidReadResult result = readEdidTable(usb.connection, EdidAddress, noProgress);
+        usb.connection.closeDevice();
+        QCOMPARE(result.firstMissingOffset(), missingOffset);
+        QCOMPARE(result.outOfStep, outOfStep);
+        QCOMPARE(bridge.frames().size(), frames);
+        const int kept = missingOffset < 0 ? EdidImageSize : missingOffset;
+        QCOMPARE(EdidTestData::toBytes(result.image).left(kept),
+                 EdidTestData::toBytes(table).left(kept));
+        QVERIFY(usb.sink.messages.isEmpty());
+    }
+
+    // A reply that comes after its request gave up waits in the queue; the
+    // next request finds it there and is not sent.
+    void replyAfterTheTimeLimitFailsTheNextExchange_data()
+    {
+        addEndpointColumns();
+        addEndpointRows();
+    }
+    void replyAfterTheTimeLimitFailsTheNextExchange()
+    {
+        EmulatedBridge &bridge = m_bed->addBridge(endpointSetup());
+        // 100 ms a reading: the 3 s limit passes after 30 queue checks.
+        UsbLink &usb = link(StepClock(0, 100).function());
+        QVERIFY(usb.connection.openDevice());
+        bridge.clearLog();
+        bridge.delayReplies(1000);
+        quint8 reply[ReadReplyLength] = {};
+        QCOMPARE(
+            usb.connection.exchange(reply, modeFrame(ModeSelector::Query), ModeReplyLength).outcome,
+            TransactResult::TimedOut);
+        bridge.releaseDelayedReplies();
+
+        const TransactResult next =
+            usb.connection.exchange(reply, edidReadFrame(EdidAddress, 0x00), ReadReplyLength);
+        QCOMPARE(next.outcome, TransactResult::OutOfStep);
+        QVERIFY(!next.frameSent);
+        QCOMPARE(bridge.frames(), QList<QByteArray>{toBytes(modeFrame(ModeSelector::Query))});
         QVERIFY(usb.sink.messages.isEmpty());
     }
 
@@ -361,7 +492,9 @@ private slots:
         UsbLink &usb = link();
         QVERIFY(usb.connection.openDevice());
         m_bed->unplug(bridge);
-        QTest::ignoreMessage(QtWarningMsg, "USB bridge: writing failed: device disconnected");
+        // The check that nothing waits before the frame is the first to find out.
+        QTest::ignoreMessage(QtWarningMsg,
+                             "USB bridge: checking for received data failed: device disconnected");
         quint8 reply[ReadReplyLength] = {};
         QCOMPARE(
             usb.connection.exchange(reply, edidReadFrame(EdidAddress, 0), ReadReplyLength).outcome,

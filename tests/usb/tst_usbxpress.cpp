@@ -151,6 +151,8 @@ private slots:
         // The last two are out of libusb's range and share the catch-all status.
         QCOMPARE(seen.size(), codes.size() - 1);
         QCOMPARE(bridgeStatusFromUsb(UsbCode::Success), BridgeSuccess);
+        // The one failure the layers above tell apart, to advise the user.
+        QCOMPARE(bridgeStatusFromUsb(UsbCode::Access), BridgeAccessDenied);
     }
 
     void countsAcceptedDevicesInListOrder()
@@ -418,18 +420,20 @@ private slots:
     void deviceStringFailures_data()
     {
         QTest::addColumn<QString>("failingCall");
-        QTest::newRow("permission denied") << "open";
-        QTest::newRow("descriptor stalls") << "string";
+        QTest::addColumn<int>("code");
+        QTest::newRow("permission denied") << "open" << UsbCode::Access;
+        QTest::newRow("descriptor stalls") << "string" << UsbCode::Pipe;
     }
     void deviceStringFailures()
     {
         QFETCH(QString, failingCall);
+        QFETCH(int, code);
         m_usb.devices = {bridgeDevice("2020")};
-        m_usb.failures[failingCall] = UsbCode::Access;
+        m_usb.failures[failingCall] = code;
         makeBridge();
         BridgeStatus status = BridgeSuccess;
         QCOMPARE(deviceString(0, SerialNumberString, &status), QString());
-        QVERIFY(status != BridgeSuccess);
+        QCOMPARE(status, bridgeStatusFromUsb(code));
         QCOMPARE(m_usb.openHandles, 0);
     }
 
