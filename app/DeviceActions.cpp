@@ -2,6 +2,7 @@
 
 #include "Checksum.h"
 #include "DeviceConnection.h"
+#include "DeviceMessages.h"
 #include "DeviceSession.h"
 #include "EdidHeader.h"
 #include "EditorComparison.h"
@@ -52,6 +53,7 @@ void DeviceActions::setUpMenu(QAction *menuAfter)
     auto *menu = new QMenu(tr("Device"), m_window);
     menu->setObjectName(QStringLiteral("menuDevice"));
     m_window->menuBar()->insertMenu(menuAfter, menu);
+    m_menu = menu;
 
     // Not stored: every run starts with the safe choice.
     m_verifyAfterWrite = menu->addAction(tr("Verify after Writing"));
@@ -101,11 +103,35 @@ bool DeviceActions::foundOrWarn(SessionStatus status)
     updateDeviceLabel();
     if (m_varnexFound)
         return true;
+    // A bridge this user may not open may be the Varnex: say so, and what to do.
+    if (m_connection && m_connection->openDeniedAccess()) {
+        m_feedback.warn(tr("Hardware not found"),
+                        QString::fromUtf8(varnex::device::messages::AccessDenied));
+        return false;
+    }
     m_feedback.warn(tr("Hardware not found"),
                     tr("Check that the USB cable is connected and that the Varnex is powered. On "
                        "Linux, the udev rule of this utility must be installed (see \"Hardware "
                        "set-up\" in the README)."));
     return false;
+}
+
+QList<QByteArray> DeviceActions::attachedVarnexes()
+{
+    QList<QByteArray> links;
+    if (!m_session)
+        return links;
+    const std::optional<QList<BridgeDeviceInfo>> devices = m_session->listDevices();
+    for (const BridgeDeviceInfo &device : devices.value_or(QList<BridgeDeviceInfo>{}))
+        if (device.isVarnex && device.linkName)
+            links.append(*device.linkName);
+    return links;
+}
+
+void DeviceActions::chooseSplitter(const QByteArray &linkName)
+{
+    if (m_session)
+        m_session->chooseDevice(linkName);
 }
 
 void DeviceActions::updateDeviceLabel()

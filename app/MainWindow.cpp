@@ -7,14 +7,14 @@
 #include "FileActions.h"
 #include "HelpContents.h"
 #include "ProcessState.h"
+#include "SplitterMenu.h"
 #include "UserDialogs.h"
 #include "WindowFeedback.h"
 #include "ui_DoctorForm.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QStatusBar>
-
-#include <cstdlib>
 
 MainWindow::MainWindow(QWidget *parent) : MainWindow(MainWindowServices{}, parent) {}
 
@@ -37,6 +37,15 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
                         edit->redoAction());
     new HelpContents(this, ui->menuHelp);
     setAcceptDrops(true);
+    auto *splitters = new SplitterMenu(*m_device);
+    connect(splitters, &SplitterMenu::splitterChosen, this,
+            [this, splitters](const QByteArray &linkName) {
+                if (!m_editor->discardTypedChangesOk())
+                    return;
+                m_device->chooseSplitter(linkName);
+                splitters->setCurrent(linkName);
+                InitEDIDMode();
+            });
     InitEDIDMode();
     m_device->forgetHandle();
 }
@@ -116,7 +125,9 @@ void MainWindow::FileExit()
     if (endProcess)
         endProcess(0);
     else
-        std::exit(0);
+        // Back from the event loop, so that what main() holds is destroyed as
+        // when the window is closed: the USB backend gives the serial driver back.
+        QCoreApplication::exit(0);
 }
 
 void MainWindow::FileAbout()

@@ -1,12 +1,15 @@
 // What a new user tries first: the Edit menu and its keys, Alt keys over the
 // editor, Help, Contents, and why the Details window's edits are off in AUTOMIX.
+#include "DeviceMessages.h"
 #include "EdidDetailsWindow.h"
 #include "EdidTestData.h"
 #include "FakeUserDialogs.h"
 #include "HexText.h"
 #include "MainWindow.h"
 #include "MainWindowTestAccess.h"
+#include "SimulatedWindowRig.h"
 #include "decode/EdidDecoder.h"
+#include "sim/SimulatedSplitter.h"
 
 #include <QLabel>
 #include <QMenuBar>
@@ -16,6 +19,8 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <QtTest>
+
+#include <cstdlib>
 
 using namespace varnex::edid;
 
@@ -58,10 +63,8 @@ EdidImage sampleTable(const char *name)
     return EdidTestData::toImage(EdidTestData::readSample(QString::fromLatin1(name)));
 }
 
-QString textOf(const EdidImage &image)
-{
-    return QString::fromLatin1(formatHexText(image));
-}
+// Set while a test waits for the event loop to return: a std::exit then fails the run.
+bool awaitingReturn = false;
 
 } // namespace
 
@@ -258,6 +261,75 @@ private slots:
                 QFAIL(qPrintable(QStringLiteral("The guide does not mention \"%1\"").arg(plain)));
         }
         QVERIFY(f.dialogs.calls.isEmpty());
+    }
+
+    // Device, Splitter: with two Varnexes attached the window lists them by
+    // link string and works with the one chosen; with one it is hidden.
+    void severalSplitters()
+    {
+        using namespace varnex::device;
+        SimulatedWindowRig rig({sim::SimulatedBridgeDevice{}, sim::SimulatedBridgeDevice{}});
+        const EdidImage second = validTable();
+        rig.device.sim.splitter(1).setMemory(DefaultEdidAddress, second);
+        rig.device.sim.splitter(1).setMode(sim::SplitterMode::Custom);
+        rig.start();
+        const QString first = rig.ui().EDIDtext->toPlainText();
+        QVERIFY(first != textOf(second));
+        QVERIFY(rig.ui().dynamicEDID->isChecked());
+
+        auto *menu = rig.window->findChild<QMenu *>("menuSplitter");
+        QVERIFY(menu && menu->menuAction()->isVisible());
+        QStringList links;
+        for (const QAction *action : menu->actions())
+            links << action->text() + (action->isChecked() ? "*" : "");
+        QCOMPARE(links, QStringList({"sim:0*", "sim:1"}));
+
+        menu->actions().at(1)->trigger();
+        QCOMPARE(rig.ui().EDIDtext->toPlainText(), textOf(second));
+        QVERIFY(rig.ui().staticEDID->isChecked());
+        QVERIFY(menu->actions().at(1)->isChecked());
+        // The next read is the chosen one's too.
+        rig.ui().actionReadEDID->trigger();
+        QCOMPARE(rig.ui().EDIDtext->toPlainText(), textOf(second));
+        menu->actions().at(0)->trigger();
+        QCOMPARE(rig.ui().EDIDtext->toPlainText(), first);
+        QVERIFY(rig.dialogs.calls.isEmpty());
+
+        SimulatedWindowRig single;
+        single.start();
+        QVERIFY(!single.window->findChild<QMenu *>("menuSplitter")->menuAction()->isVisible());
+    }
+
+    // A bridge this user may not open: "Hardware not found" says so and what to do.
+    void accessDenied()
+    {
+        SimulatedWindowRig rig;
+        rig.device.sim.denyAccess();
+        rig.start();
+        rig.ui().actionReadEDID->trigger();
+        QCOMPARE(rig.dialogs.calls.size(), 1);
+        QCOMPARE(rig.dialogs.calls[0].text, QString("Hardware not found"));
+        QCOMPARE(rig.dialogs.calls[0].detail,
+                 QString::fromUtf8(varnex::device::messages::AccessDenied));
+    }
+
+    // File, Exit returns from the event loop, so that main() ends as when the
+    // window is closed (the USB backend's destructor gives the serial driver back).
+    void exitReturnsFromTheEventLoop()
+    {
+        std::atexit([] {
+            if (awaitingReturn)
+                std::_Exit(EXIT_FAILURE);
+        });
+        FakeUserDialogs dialogs;
+        QPointer<MainWindow> window = new MainWindow(MainWindowServices{&dialogs, nullptr, {}});
+        QTimer::singleShot(0, window,
+                           [window] { MainWindowTestAccess(*window).ui().actionExit->trigger(); });
+        awaitingReturn = true;
+        const int status = QCoreApplication::exec();
+        awaitingReturn = false;
+        QCOMPARE(status, 0);
+        QVERIFY(window.isNull());
     }
 
     // In AUTOMIX the Details window says why its edits are off; in CUSTOM it
