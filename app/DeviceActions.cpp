@@ -1,17 +1,15 @@
 #include "DeviceActions.h"
 
-#include "Checksum.h"
 #include "DeviceConnection.h"
 #include "DeviceMessages.h"
 #include "DeviceSession.h"
-#include "EdidHeader.h"
 #include "EditorComparison.h"
 #include "EditorPanel.h"
-#include "HexOffset.h"
 #include "HexText.h"
 #include "ProcessState.h"
+#include "TableUpload.h"
+#include "UploadChecks.h"
 #include "UserDialogs.h"
-#include "VerifiedWrite.h"
 #include "WindowFeedback.h"
 
 #include <QAbstractButton>
@@ -24,6 +22,7 @@
 #include <QStatusBar>
 
 using namespace varnex::edid;
+using namespace varnex::splitter;
 using varnex::device::ModeSelector;
 
 DeviceActions::DeviceActions(QMainWindow *window, QAbstractButton *automixButton,
@@ -103,16 +102,12 @@ bool DeviceActions::foundOrWarn(SessionStatus status)
     updateDeviceLabel();
     if (m_varnexFound)
         return true;
+    const Outcome notFound = hardwareNotFound();
     // A bridge this user may not open may be the Varnex: say so, and what to do.
-    if (m_connection && m_connection->openDeniedAccess()) {
-        m_feedback.warn(tr("Hardware not found"),
-                        QString::fromUtf8(varnex::device::messages::AccessDenied));
-        return false;
-    }
-    m_feedback.warn(tr("Hardware not found"),
-                    tr("Check that the USB cable is connected and that the Varnex is powered. On "
-                       "Linux, the udev rule of this utility must be installed (see \"Hardware "
-                       "set-up\" in the README)."));
+    const bool deniedAccess = m_connection && m_connection->openDeniedAccess();
+    m_feedback.warn(notFound.message,
+                    deniedAccess ? QString::fromUtf8(varnex::device::messages::AccessDenied)
+                                 : notFound.advice);
     return false;
 }
 
@@ -167,7 +162,7 @@ void DeviceActions::showModeState(bool automix)
 bool DeviceActions::startUp()
 {
     ProcessState &state = processState();
-    state.deviceSettings = varnex::device::DeviceSettings{};
+    state.deviceSettings = DeviceSettings{};
     m_editor.setEditable(false);
     m_automixButton->setChecked(true);
 
@@ -216,10 +211,8 @@ bool DeviceActions::read()
 
     // A table with a lost chunk would look like a real one; keep the editor as it was.
     if (result.status != SessionStatus::Done) {
-        m_feedback.warn(tr("The EDID could not be read completely: the bytes from offset %1 "
-                           "did not arrive.\nThe editor keeps its previous table. Check the "
-                           "connection to the Varnex and read again.")
-                            .arg(hexOffset(result.missingOffset)));
+        m_feedback.warn(result.message + QLatin1Char('\n') +
+                        tr("The editor keeps its previous table. ") + result.advice);
         return false;
     }
 
@@ -240,60 +233,52 @@ bool DeviceActions::write()
     if (!table)
         return false;
     const EdidImage &image = *table;
-    // An empty file loads as 256 zero bytes, whose checksums are right.
-    if (!hasEdidHeader(image) &&
-        !m_feedback.confirm(tr("The table in the editor has no EDID header (00 FF FF FF FF FF FF "
-                               "00), so the video source will not accept it."),
-                            tr("Write anyway?")))
-        return false;
-    if (!blockChecksumCorrect(image, 0) || !blockChecksumCorrect(image, 1)) {
-        if (!m_feedback.dialogs().askYesNo(QStringLiteral("Varnex EDID Utility"),
-                                           QStringLiteral("The EDID Checksum is not correct."),
-                                           QStringLiteral("Write anyway?")))
-            return false;
-    }
-    const SessionWriteResult result =
-        m_session ? m_session->writeTable(image, progressToBar()) : SessionWriteResult{};
-    if (!foundOrWarn(result.status))
+    if (!checksPassedOrAccepted(checksBeforeUpload(image)))
         return false;
 
-    if (result.status != SessionStatus::Done) {
-        const int failed = result.failedOffset;
-        if (result.framesSent == 0) {
-            m_feedback.warn(tr("Writing the EDID failed: nothing was sent to the Varnex.\nWrite "
-                               "the table again."));
-        } else {
-            // The write ends at the first unconfirmed frame: say how far it got.
-            const QString confirmed =
-                failed == 0 ? tr("No bytes were confirmed")
-                            : tr("The bytes 0x00 to %1 were confirmed").arg(hexOffset(failed - 1));
-            m_feedback.warn(tr("Writing the EDID failed: the Varnex did not confirm the bytes "
-                               "from offset %1.\n%2; the frames after offset %1 were not sent. "
-                               "Its EDID table may be incomplete. Write the table again.")
-                                .arg(hexOffset(failed), confirmed));
-        }
+    UploadOptions options;
+    // The flag follows the radio buttons; the slot has refused in AUTOMIX already.
+    options.guard = ModeGuard::Recorded;
+    options.readBack = m_verifyAfterWrite->isChecked();
+    options.progress = progressToBar();
+    const UploadOutcome outcome =
+        m_session ? uploadTable(*m_session, image, options) : UploadOutcome{};
+    if (outcome.step == UploadStep::Write && !foundOrWarn(outcome.write.status))
+        return false;
+    if (outcome.verification &&
+        outcome.verification->readBack.status == SessionStatus::HardwareNotFound) {
+        m_varnexFound = false;
+        updateDeviceLabel();
+    }
+    if (outcome.step == UploadStep::ReadBack && !outcome.done()) {
+        // The editor keeps the user's table: it is what should be on the Varnex.
+        m_feedback.warn(outcome.message, outcome.advice);
         return false;
     }
-    if (m_verifyAfterWrite->isChecked() && !verifyWrittenTable(image))
+    if (!outcome.done()) {
+        // A broken write is one sentence to act on at once, as a failed read is.
+        m_feedback.warn(outcome.message + QLatin1Char('\n') + outcome.advice);
         return false;
+    }
     m_editor.markStored();
     m_feedback.showStatus(tr("EDID values written..."));
     return true;
 }
 
-bool DeviceActions::verifyWrittenTable(const EdidImage &sent)
+bool DeviceActions::checksPassedOrAccepted(const QList<UploadCheck> &checks)
 {
-    const WriteVerification check =
-        varnex::edid::verifyWrittenTable(*m_session, sent, progressToBar());
-    if (check.readBack.status == SessionStatus::HardwareNotFound) {
-        m_varnexFound = false;
-        updateDeviceLabel();
-    }
-    if (check.outcome == WriteVerification::Equal)
-        return true;
-    // The editor keeps the user's table: it is what should be on the Varnex.
-    m_feedback.warn(check.message(), check.advice());
-    return false;
+    // An empty file loads as 256 zero bytes, whose checksums are right.
+    if (!checksOfKind(checks, UploadCheckKind::HeaderMissing).isEmpty() &&
+        !m_feedback.confirm(tr("The table in the editor has no EDID header (00 FF FF FF FF FF FF "
+                               "00), so the video source will not accept it."),
+                            tr("Write anyway?")))
+        return false;
+    if (!checksOfKind(checks, UploadCheckKind::ChecksumWrong).isEmpty() &&
+        !m_feedback.dialogs().askYesNo(QStringLiteral("Varnex EDID Utility"),
+                                       QStringLiteral("The EDID Checksum is not correct."),
+                                       QStringLiteral("Write anyway?")))
+        return false;
+    return true;
 }
 
 void DeviceActions::compareWithDevice()
@@ -307,10 +292,8 @@ void DeviceActions::compareWithDevice()
     if (!foundOrWarn(result.status))
         return;
     if (result.status != SessionStatus::Done) {
-        m_feedback.warn(tr("The EDID could not be read completely: the bytes from offset %1 did "
-                           "not arrive.\nNothing was compared. Check the connection to the Varnex "
-                           "and try again.")
-                            .arg(hexOffset(result.missingOffset)));
+        m_feedback.warn(result.message + QLatin1Char('\n') + tr("Nothing was compared. ") +
+                        result.advice);
         return;
     }
     showComparison(m_feedback, *editor, result.image, tr("the table of the Varnex"));

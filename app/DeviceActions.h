@@ -2,6 +2,7 @@
 
 #include "EdidImage.h"
 
+#include <QList>
 #include <QObject>
 
 #include <functional>
@@ -19,10 +20,11 @@ namespace varnex::device {
 class DeviceConnection;
 enum class ModeSelector : quint8;
 } // namespace varnex::device
-namespace varnex::edid {
+namespace varnex::splitter {
 class DeviceSession;
 enum class SessionStatus;
-} // namespace varnex::edid
+struct UploadCheck;
+} // namespace varnex::splitter
 
 // Everything the window does with the Varnex: the start-up query, the mode
 // switch, reading into the editor, uploading the editor's table (checks,
@@ -93,11 +95,10 @@ private:
     void updateDeviceLabel();
     // Notes whether a session action found the Varnex; when it did not, tells
     // the user "Hardware not found" and returns false.
-    bool foundOrWarn(varnex::edid::SessionStatus status);
-    // After a write whose every frame was acknowledged: reads the table back
-    // and compares. True when the Varnex holds `sent`; otherwise the user has
-    // been told what it holds or that it could not be read.
-    bool verifyWrittenTable(const varnex::edid::EdidImage &sent);
+    bool foundOrWarn(varnex::splitter::SessionStatus status);
+    // The questions the checks before an upload call for (a missing header,
+    // a wrong checksum); true when there are none or the user says Write anyway.
+    bool checksPassedOrAccepted(const QList<varnex::splitter::UploadCheck> &checks);
     std::function<void(int value, int maximum)> progressToBar();
 
     QMainWindow *m_window;
@@ -107,7 +108,7 @@ private:
     WindowFeedback &m_feedback;
     varnex::device::DeviceConnection *m_connection;
     // Over m_connection; null without one.
-    std::unique_ptr<varnex::edid::DeviceSession> m_session;
+    std::unique_ptr<varnex::splitter::DeviceSession> m_session;
     QProgressBar *m_progressIndicator = nullptr; // owned by the status bar
     QLabel *m_deviceLabel = nullptr;             // owned by the status bar
     QAction *m_verifyAfterWrite = nullptr;       // owned by the Device menu

@@ -8,6 +8,7 @@
 #include "HelpContents.h"
 #include "ProcessState.h"
 #include "SplitterMenu.h"
+#include "TableUpload.h"
 #include "UserDialogs.h"
 #include "WindowFeedback.h"
 #include "ui_DoctorForm.h"
@@ -15,6 +16,10 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QStatusBar>
+
+using varnex::splitter::Outcome;
+using varnex::splitter::recordedModeGuard;
+using varnex::splitter::resetReminder;
 
 MainWindow::MainWindow(QWidget *parent) : MainWindow(MainWindowServices{}, parent) {}
 
@@ -152,15 +157,13 @@ void MainWindow::WriteEDID()
 {
     clearEdidTextBuffer();
     ProcessState &state = processState();
-    if (state.deviceSettings.automix == 1) {
-        m_feedback->warn(tr("Writing is disabled in AUTOMIX mode.\nChoose CUSTOM mode to "
-                            "upload an EDID table\n"));
+    if (const Outcome guard = recordedModeGuard(state.deviceSettings); !guard.done()) {
+        m_feedback->warn(guard.message + QLatin1Char('\n') + guard.advice + QLatin1Char('\n'));
         return;
     }
     WriteEDIDtoDevice();
     if (!state.ResetReminderShown) {
-        m_feedback->inform(
-            tr("Press the reset button on the Varnex after every EDID table write\n"));
+        m_feedback->inform(resetReminder() + QLatin1Char('\n'));
         state.ResetReminderShown = true;
     }
 }

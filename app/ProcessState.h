@@ -12,7 +12,7 @@ inline constexpr int EdidTextBufferSize = 1000;
 // process; tests reset the record between cases.
 struct ProcessState
 {
-    varnex::device::DeviceSettings deviceSettings;
+    varnex::splitter::DeviceSettings deviceSettings;
     // Zero-filled by the five action slots before their body runs.
     std::array<char, EdidTextBufferSize> EdidTextBuffer{};
     // True once the reset reminder after a write has been shown in this run.

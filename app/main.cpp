@@ -1,13 +1,11 @@
 #include "ApplicationIdentity.h"
-#include "BridgeFactory.h"
 #include "CommandLine.h"
-#include "DeviceConnection.h"
 #include "DeviceLinkMessageBox.h"
+#include "DeviceStack.h"
 #include "DialogFont.h"
 #include "LeanStyle.h"
 #include "MainWindow.h"
 #include "ProcessState.h"
-#include "UsbBridge.h"
 
 #include <QApplication>
 
@@ -18,7 +16,8 @@ static constexpr int BadBackendStatus = 2;
 
 int main(int argc, char *argv[])
 {
-    using namespace varnex::device;
+    using varnex::splitter::DeviceStack;
+    using varnex::splitter::DeviceStackResult;
 
     // --help and --version are answered before anything needs a display.
     setApplicationIdentity();
@@ -33,9 +32,12 @@ int main(int argc, char *argv[])
 
     // Decided before any window exists, so that a wrong setting ends the
     // program with a clear word instead of a window that finds no device.
-    BridgeBackend backend = createBridgeBackend(QProcessEnvironment::systemEnvironment());
-    if (!backend.library) {
-        std::fprintf(stderr, "varnex-edid-utility: %s\n", qPrintable(backend.error));
+    // The boxes of the device link need the application only once they are shown.
+    DeviceLinkMessageBox messageBox;
+    const DeviceStackResult built = DeviceStack::create(QProcessEnvironment::systemEnvironment(),
+                                                        messageBox, &processState().deviceSettings);
+    if (!built.done()) {
+        std::fprintf(stderr, "varnex-edid-utility: %s\n", qPrintable(built.message));
         return BadBackendStatus;
     }
 
@@ -49,12 +51,9 @@ int main(int argc, char *argv[])
     applyDialogFont(app);
     applyLeanStyle(app);
     applyWindowIcon();
-    DeviceLinkMessageBox messageBox;
-    UsbBridge bridge(*backend.library, messageBox);
-    DeviceConnection connection(bridge, processState().deviceSettings);
 
     MainWindowServices services;
-    services.connection = &connection;
+    services.connection = &built.stack->connection();
     // The window is not destroyed when the event loop ends: closing it from
     // its frame only ends the loop, whose result is the exit status.
     auto *window = new MainWindow(services);

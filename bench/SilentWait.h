@@ -2,7 +2,7 @@
 
 #include "BridgeLibrary.h"
 #include "DeviceConnection.h"
-#include "DeviceSettings.h"
+#include "LinkSettings.h"
 #include "NullMessageSink.h"
 #include "UsbBridge.h"
 
@@ -32,7 +32,7 @@ inline void measureSilentWait(benchmark::State &state, varnex::device::BridgeLib
     using namespace varnex::device;
     NullMessageSink sink;
     UsbBridge bridge(library, sink);
-    DeviceSettings settings;
+    LinkSettings settings;
     DeviceConnection connection(bridge, settings);
     double cpu = 0;
     double wall = 0;

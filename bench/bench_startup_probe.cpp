@@ -5,14 +5,12 @@
 //   bench_startup_probe bare W H      a bare QMainWindow of W x H
 // Prints "shown_ms=... rss_kb=... size=WxH" and exits once the window is exposed.
 #include "ApplicationIdentity.h"
-#include "BridgeFactory.h"
-#include "DeviceConnection.h"
 #include "DeviceLinkMessageBox.h"
+#include "DeviceStack.h"
 #include "DialogFont.h"
 #include "LeanStyle.h"
 #include "MainWindow.h"
 #include "ProcessState.h"
-#include "UsbBridge.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -75,7 +73,7 @@ int showAndWatch(QWidget &window, qint64 startNs)
 
 int main(int argc, char *argv[])
 {
-    using namespace varnex::device;
+    using namespace varnex::splitter;
     const qint64 startNs = qEnvironmentVariableIsSet("VARNEX_BENCH_T0")
                                ? qEnvironmentVariable("VARNEX_BENCH_T0").toLongLong()
                                : monotonicNanoseconds();
@@ -91,20 +89,19 @@ int main(int argc, char *argv[])
 
     // The steps of the program's main() up to the shown window.
     setApplicationIdentity();
-    BridgeBackend backend = createBridgeBackend(QProcessEnvironment::systemEnvironment());
-    if (!backend.library) {
-        std::fprintf(stderr, "bench_startup_probe: %s\n", qPrintable(backend.error));
+    DeviceLinkMessageBox messageBox;
+    const DeviceStackResult built = DeviceStack::create(QProcessEnvironment::systemEnvironment(),
+                                                        messageBox, &processState().deviceSettings);
+    if (!built.done()) {
+        std::fprintf(stderr, "bench_startup_probe: %s\n", qPrintable(built.message));
         return 2;
     }
     QApplication app(argc, argv);
     applyDialogFont(app);
     applyLeanStyle(app);
     applyWindowIcon();
-    DeviceLinkMessageBox messageBox;
-    UsbBridge bridge(*backend.library, messageBox);
-    DeviceConnection connection(bridge, processState().deviceSettings);
     MainWindowServices services;
-    services.connection = &connection;
+    services.connection = &built.stack->connection();
     auto window = std::make_unique<MainWindow>(services);
     return showAndWatch(*window, startNs);
 }

@@ -1,12 +1,10 @@
 // The EDID read and write on the simulated Varnex with a reply latency, real
 // clock and real pauses, against their protocol floor; and the latency that
 // the wait's naps add to one reply, against a wait that only spins.
-#include "DeviceConnection.h"
-#include "DeviceSettings.h"
+#include "DeviceStack.h"
 #include "EdidTransfers.h"
 #include "ForwardingBridge.h"
 #include "NullMessageSink.h"
-#include "UsbBridge.h"
 #include "sim/SimulatedEnvironment.h"
 
 #include <benchmark/benchmark.h>
@@ -16,7 +14,7 @@
 
 using namespace varnex::device;
 using namespace varnex::device::sim;
-using namespace varnex::edid;
+using namespace varnex::splitter;
 
 namespace {
 
@@ -79,11 +77,10 @@ void replyLatency(benchmark::State &state, bool spin)
     SimulatedVarnex sim;
     PreciseLatencyBridge library(sim, std::chrono::milliseconds(LateReplyMs));
     NullMessageSink sink;
-    UsbBridge bridge(library, sink);
-    DeviceSettings settings;
-    DeviceConnection connection(bridge, settings, {}, {},
-                                spin ? DeviceConnection::Nap([](quint32) {})
-                                     : DeviceConnection::Nap());
+    DeviceStack stack(
+        library, sink, nullptr,
+        {{}, {}, spin ? DeviceConnection::Nap([](quint32) {}) : DeviceConnection::Nap()});
+    DeviceConnection &connection = stack.connection();
     if (!connection.openDevice()) {
         state.SkipWithError("no simulated Varnex");
         return;
@@ -112,14 +109,11 @@ BENCHMARK(BM_ReplyLatencyNap)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseR
 // Open, transfer, close, as each device action of the program does.
 struct SimulatedLink
 {
-    SimulatedLink() : sim(simulatorWithLatency()), bridge(*sim, sink), connection(bridge, settings)
-    {
-    }
-    std::unique_ptr<SimulatedVarnex> sim;
+    std::unique_ptr<SimulatedVarnex> sim = simulatorWithLatency();
     NullMessageSink sink;
-    UsbBridge bridge;
-    DeviceSettings settings;
-    DeviceConnection connection;
+    DeviceStack stack{*sim, sink};
+    DeviceConnection &connection = stack.connection();
+    const DeviceSettings &settings = stack.settings();
 };
 
 void BM_ReadTable(benchmark::State &state)

@@ -2,7 +2,6 @@
 // on each backend: the share of one core the process uses meanwhile.
 #include "BridgeFactory.h"
 #include "DeviceConnection.h"
-#include "DeviceSettings.h"
 #include "SilentWait.h"
 #include "UsbBridge.h"
 #include "UsbIds.h"

@@ -9,6 +9,10 @@
 
 #include <functional>
 
+namespace varnex::device {
+class DeviceMessageSink;
+}
+
 namespace varnex::cli {
 
 class Console;
@@ -19,8 +23,9 @@ struct CommandContext
     const QCommandLineParser &parser; // global and the command's own options, parsed
     QStringList arguments;            // the command's positional arguments
     Console &console;
-    QProcessEnvironment environment; // the process's, with --bridge in VARNEX_BRIDGE
-    QByteArray deviceLink;           // --device; empty: the first Varnex
+    device::DeviceMessageSink &deviceMessages; // the device link's messages, on the console
+    QProcessEnvironment environment;           // the process's, with --bridge in VARNEX_BRIDGE
+    QByteArray deviceLink;                     // --device; empty: the first Varnex
 };
 
 // One command of varnex-edid. The dispatcher checks options and argument

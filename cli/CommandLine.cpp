@@ -3,6 +3,7 @@
 #include "BridgeFactory.h"
 #include "Command.h"
 #include "Console.h"
+#include "ConsoleMessageSink.h"
 #include "ExitStatus.h"
 
 #include <QCoreApplication>
@@ -252,8 +253,9 @@ int runCommandLine(const QStringList &arguments)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (parser.isSet(global.bridge))
         environment.insert(QLatin1String(device::BridgeVariable), parser.value(global.bridge));
-    CommandContext context{parser, commandArguments, console, environment,
-                           parser.value(global.device).toUtf8()};
+    ConsoleMessageSink deviceMessages(console);
+    CommandContext context{parser,         commandArguments, console,
+                           deviceMessages, environment,      parser.value(global.device).toUtf8()};
     return command->run(context);
 }
 

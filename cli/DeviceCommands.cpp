@@ -1,16 +1,14 @@
 #include "DeviceCommands.h"
 
-#include "Checksum.h"
 #include "CommonOptions.h"
 #include "Console.h"
-#include "DeviceStack.h"
 #include "DisplayCommands.h"
-#include "EdidHeader.h"
 #include "ExitStatus.h"
 #include "OutputFile.h"
 #include "TableFormat.h"
 #include "TableInput.h"
-#include "VerifiedWrite.h"
+#include "TableUpload.h"
+#include "UploadChecks.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,31 +16,30 @@
 
 namespace varnex::cli {
 
-using edid::EdidMode;
-using edid::SessionStatus;
+using splitter::EdidMode;
+using splitter::SessionStatus;
+using splitter::UploadStep;
 
 namespace {
 
-// The reminder the window shows after a write; the splitter takes a new table
-// only after its reset button has been pressed.
-const char ResetReminder[] = "Press the reset button on the Varnex after every EDID table write";
 // Read progress: the 16 chunks and the status request.
-constexpr int ReadFrames = edid::ReadChunkCount + 1;
+constexpr int ReadFrames = splitter::ReadChunkCount + 1;
 const QStringList ReadFormats = {QStringLiteral("hex"), QStringLiteral("raw")};
 const QStringList ModeNames = {QStringLiteral("automix"), QStringLiteral("custom")};
 
-QString hexByte(quint8 value)
+// A transfer's progress on the console, in frames done as the bar counts
+// them: the read reports chunk offsets against 255, the write frames.
+void showProgress(Console &console, int value, int maximum)
 {
-    return QStringLiteral("0x%1").arg(QString::number(value, 16).toUpper().rightJustified(2, '0'));
+    if (maximum <= 0)
+        return;
+    console.setProgress(
+        maximum == splitter::ReadProgressMaximum ? value / int(device::EdidChunkLength) : value);
 }
 
-// The read's progress on the console: frames done, as the bar counts them.
-edid::TransferProgress readProgress(CommandContext &context)
+splitter::TransferProgress progressOn(Console &console)
 {
-    return [&context](int offset, int maximum) {
-        if (maximum > 0)
-            context.console.setProgress(offset / int(device::EdidChunkLength));
-    };
+    return [&console](int value, int maximum) { showProgress(console, value, maximum); };
 }
 
 QString modeName(EdidMode mode)
@@ -52,43 +49,39 @@ QString modeName(EdidMode mode)
 
 } // namespace
 
-std::unique_ptr<DeviceStack> openStack(CommandContext &context, int *exitStatus)
+std::unique_ptr<splitter::DeviceStack> openStack(CommandContext &context)
 {
-    QString error;
-    std::unique_ptr<DeviceStack> stack =
-        DeviceStack::create(context.environment, context.console, &error);
-    if (!stack) {
-        context.console.message(error);
-        *exitStatus = ExitUsage;
+    splitter::DeviceStackResult built =
+        splitter::DeviceStack::create(context.environment, context.deviceMessages);
+    if (!built.done()) {
+        context.console.message(built.message);
         return nullptr;
     }
-    stack->session().chooseDevice(context.deviceLink);
-    return stack;
+    built.stack->session().chooseDevice(context.deviceLink);
+    return std::move(built.stack);
 }
 
-int deviceFailure(CommandContext &context, SessionStatus status, const QString &message)
+int deviceFailure(CommandContext &context, const splitter::Outcome &outcome)
 {
-    if (status == SessionStatus::HardwareNotFound && !context.deviceLink.isEmpty()) {
+    if (outcome.status == SessionStatus::HardwareNotFound && !context.deviceLink.isEmpty()) {
         context.console.message(QStringLiteral("%1: no Varnex with the link string \"%2\"; "
                                                "'varnex-edid devices' lists the bridge devices")
-                                    .arg(message, QString::fromUtf8(context.deviceLink)));
+                                    .arg(outcome.message, QString::fromUtf8(context.deviceLink)));
     } else {
-        context.console.message(message);
+        context.console.message(outcome.message);
     }
     return ExitFailure;
 }
 
-std::optional<edid::EdidImage> readDeviceTable(CommandContext &context,
-                                               edid::DeviceSession &session, int *exitStatus)
+splitter::SessionReadResult readDeviceTable(CommandContext &context,
+                                            splitter::DeviceSession &session)
 {
     context.console.startProgress(QStringLiteral("Reading"), ReadFrames);
-    const edid::SessionReadResult result = session.readTable(readProgress(context));
-    context.console.endProgress(result.status == SessionStatus::Done);
-    if (result.status != SessionStatus::Done) {
-        *exitStatus = deviceFailure(context, result.status, result.message());
-        return std::nullopt;
-    }
-    return result.image;
+    const splitter::SessionReadResult result = session.readTable(progressOn(context.console));
+    context.console.endProgress(result.done());
+    if (!result.done())
+        deviceFailure(context, result);
+    return result;
 }
 
 namespace {
@@ -98,10 +91,10 @@ QString deviceString(const std::optional<QByteArray> &text)
     return text ? QString::fromUtf8(*text) : QString();
 }
 
-QByteArray devicesJson(const QList<edid::BridgeDeviceInfo> &devices)
+QByteArray devicesJson(const QList<splitter::BridgeDeviceInfo> &devices)
 {
     QJsonArray list;
-    for (const edid::BridgeDeviceInfo &device : devices) {
+    for (const splitter::BridgeDeviceInfo &device : devices) {
         QJsonObject entry;
         entry[QStringLiteral("index")] = qint64(device.index);
         entry[QStringLiteral("serial")] =
@@ -114,7 +107,7 @@ QByteArray devicesJson(const QList<edid::BridgeDeviceInfo> &devices)
     return QJsonDocument(list).toJson(QJsonDocument::Indented);
 }
 
-QByteArray devicesTable(const QList<edid::BridgeDeviceInfo> &devices)
+QByteArray devicesTable(const QList<splitter::BridgeDeviceInfo> &devices)
 {
     // A string that is missing or empty shows as "-", so that every column has a word.
     const auto cell = [](const std::optional<QByteArray> &text) {
@@ -122,7 +115,7 @@ QByteArray devicesTable(const QList<edid::BridgeDeviceInfo> &devices)
     };
     QList<QStringList> rows = {{QStringLiteral("INDEX"), QStringLiteral("SERIAL"),
                                 QStringLiteral("LINK"), QStringLiteral("VARNEX")}};
-    for (const edid::BridgeDeviceInfo &device : devices) {
+    for (const splitter::BridgeDeviceInfo &device : devices) {
         rows.append({QString::number(device.index), cell(device.serial), cell(device.linkName),
                      device.isVarnex ? QStringLiteral("yes") : QStringLiteral("no")});
     }
@@ -143,11 +136,10 @@ QByteArray devicesTable(const QList<edid::BridgeDeviceInfo> &devices)
 
 int runDevices(CommandContext &context)
 {
-    int status = ExitSuccess;
-    const std::unique_ptr<DeviceStack> stack = openStack(context, &status);
+    const std::unique_ptr<splitter::DeviceStack> stack = openStack(context);
     if (!stack)
-        return status;
-    const std::optional<QList<edid::BridgeDeviceInfo>> devices = stack->session().listDevices();
+        return ExitUsage;
+    const std::optional<QList<splitter::BridgeDeviceInfo>> devices = stack->session().listDevices();
     if (!devices) {
         context.console.message(QStringLiteral("cannot count the bridge devices"));
         return ExitFailure;
@@ -162,75 +154,55 @@ int runRead(CommandContext &context)
     const TableFormat format = chosenFormat(context.parser, ReadFormats);
     if (context.parser.isSet(FromDisplayOptionName))
         return readFromDisplay(context, format);
-    int status = ExitSuccess;
-    const std::unique_ptr<DeviceStack> stack = openStack(context, &status);
+    const std::unique_ptr<splitter::DeviceStack> stack = openStack(context);
     if (!stack)
-        return status;
+        return ExitUsage;
 
-    const std::optional<edid::EdidImage> image =
-        readDeviceTable(context, stack->session(), &status);
-    if (!image)
-        return status;
+    const splitter::SessionReadResult read = readDeviceTable(context, stack->session());
+    if (!read.done())
+        return ExitFailure;
 
     const QString path = context.parser.isSet(OutputOptionName)
                              ? context.parser.value(OutputOptionName)
                              : QLatin1String(StandardStream);
-    return writeOrReport(context.console, path, formatTable(*image, format));
+    return writeOrReport(context.console, path, formatTable(read.image, format));
 }
 
-// The checks of a table that need no device; false after telling the user.
+// The checks of a table that stop a write unless --force; false after
+// telling the user.
 bool acceptForWrite(CommandContext &context, const QString &path, const edid::EdidImage &image)
 {
-    if (context.parser.isSet(QStringLiteral("force")))
+    using splitter::UploadCheckKind;
+    const QList<splitter::UploadCheck> checks = splitter::checksBeforeUpload(image);
+    const QList<splitter::UploadCheck> header =
+        splitter::checksOfKind(checks, UploadCheckKind::HeaderMissing);
+    const QList<splitter::UploadCheck> checksums =
+        splitter::checksOfKind(checks, UploadCheckKind::ChecksumWrong);
+    if (header.isEmpty() && checksums.isEmpty())
         return true;
-    if (!edid::hasEdidHeader(image)) {
-        context.console.message(QStringLiteral("%1: the table has no EDID header (00 FF FF FF FF "
-                                               "FF FF 00) and the source will not accept it; "
-                                               "--force writes it anyway")
-                                    .arg(inputName(path)));
-        return false;
-    }
-    bool correct = true;
-    for (int block = 0; block < edid::EdidImageSize / edid::EdidBlockSize; ++block) {
-        if (edid::blockChecksumCorrect(image, block))
-            continue;
-        const int at = block * edid::EdidBlockSize;
-        context.console.message(
-            QStringLiteral("%1: the checksum of block %2 is not correct (%3, should be %4)")
-                .arg(inputName(path))
-                .arg(block)
-                .arg(hexByte(image[std::size_t(at + edid::EdidChecksumOffset)]),
-                     hexByte(edid::BlockChkSum(image.data() + at))));
-        correct = false;
-    }
-    if (!correct) {
+    for (const splitter::UploadCheck &check : header + checksums)
+        context.console.message(QStringLiteral("%1: %2").arg(inputName(path), check.message));
+    // fix mends checksums only; a table without its header needs more than that.
+    if (header.isEmpty()) {
         context.console.message(QStringLiteral("correct it with 'varnex-edid fix %1 -o FIXED', or "
                                                "write it anyway with --force")
                                     .arg(path));
+    } else {
+        context.console.message(QStringLiteral("write it anyway with --force"));
     }
-    return correct;
+    return false;
 }
 
-// Makes sure the Varnex is in CUSTOM mode, the only one in which it takes a table.
-int requireCustomMode(CommandContext &context, edid::DeviceSession &session)
+// What an upload that did not end Done tells the user; returns ExitFailure.
+int uploadFailure(CommandContext &context, const splitter::UploadOutcome &outcome)
 {
-    edid::SessionModeResult mode = session.queryMode();
-    if (mode.status == SessionStatus::Done && mode.mode == EdidMode::Automix) {
-        if (!context.parser.isSet(QStringLiteral("custom"))) {
-            context.console.message(QStringLiteral(
-                "The Varnex is in AUTOMIX mode, in which it takes no table; --custom selects "
-                "CUSTOM mode first"));
-            return ExitFailure;
-        }
-        mode = session.selectMode(EdidMode::Custom);
-    }
-    if (mode.status != SessionStatus::Done)
-        return deviceFailure(context, mode.status, mode.message());
-    if (mode.mode != EdidMode::Custom) {
-        context.console.message(QStringLiteral("The Varnex stayed in AUTOMIX mode"));
-        return ExitFailure;
-    }
-    return ExitSuccess;
+    deviceFailure(context, outcome);
+    if (!outcome.advice.isEmpty())
+        context.console.message(outcome.advice);
+    if (outcome.status == SessionStatus::Refused && outcome.step == UploadStep::ModeGuard &&
+        !context.parser.isSet(QStringLiteral("custom")))
+        context.console.message(QStringLiteral("--custom selects CUSTOM mode first"));
+    return ExitFailure;
 }
 
 int runWrite(CommandContext &context)
@@ -240,40 +212,37 @@ int runWrite(CommandContext &context)
     const std::optional<TableInput> table = loadTable(path, context.console, &status);
     if (!table)
         return status;
-    if (!acceptForWrite(context, path, table->image))
+    if (!context.parser.isSet(QStringLiteral("force")) &&
+        !acceptForWrite(context, path, table->image))
         return ExitInvalidData;
-    const std::unique_ptr<DeviceStack> stack = openStack(context, &status);
+    const std::unique_ptr<splitter::DeviceStack> stack = openStack(context);
     if (!stack)
-        return status;
-    edid::DeviceSession &session = stack->session();
-    if (const int modeStatus = requireCustomMode(context, session); modeStatus != ExitSuccess)
-        return modeStatus;
+        return ExitUsage;
 
-    context.console.startProgress(QStringLiteral("Writing"), edid::WriteFrameCount);
-    const edid::SessionWriteResult result =
-        session.writeTable(table->image, [&context](int frame, int maximum) {
-            if (maximum > 0)
-                context.console.setProgress(frame);
-        });
-    context.console.endProgress(result.status == SessionStatus::Done);
-    if (result.status == SessionStatus::HardwareNotFound)
-        return deviceFailure(context, result.status, result.message());
-    // Frames went out: whatever the Varnex stored, it shows only after a reset.
-    status = ExitSuccess;
-    if (result.status != SessionStatus::Done) {
-        status = deviceFailure(context, result.status, result.message());
-    } else if (!context.parser.isSet(QStringLiteral("no-verify"))) {
-        context.console.startProgress(QStringLiteral("Reading"), ReadFrames);
-        const edid::WriteVerification check =
-            edid::verifyWrittenTable(session, table->image, readProgress(context));
-        context.console.endProgress(check.readBack.status == SessionStatus::Done);
-        if (check.outcome != edid::WriteVerification::Equal) {
-            context.console.message(check.message());
-            context.console.message(check.advice());
-            status = ExitFailure;
-        }
-    }
-    context.console.message(QLatin1String(ResetReminder));
+    Console &console = context.console;
+    splitter::UploadOptions options;
+    // The command asks the Varnex: no earlier action of this process knows its mode.
+    options.guard = context.parser.isSet(QStringLiteral("custom"))
+                        ? splitter::ModeGuard::SelectCustom
+                        : splitter::ModeGuard::AskDevice;
+    options.readBack = !context.parser.isSet(QStringLiteral("no-verify"));
+    options.transferStarts = [&console](UploadStep step) {
+        if (step == UploadStep::Write)
+            console.startProgress(QStringLiteral("Writing"), splitter::WriteFrameCount);
+        else
+            console.startProgress(QStringLiteral("Reading"), ReadFrames);
+    };
+    options.progress = progressOn(console);
+    options.transferEnded = [&console](UploadStep, bool complete) {
+        console.endProgress(complete);
+    };
+    const splitter::UploadOutcome outcome =
+        splitter::uploadTable(stack->session(), table->image, options);
+    status = outcome.done() ? ExitSuccess : uploadFailure(context, outcome);
+    // Whatever the Varnex stored shows only after its reset: said after every
+    // write that reached it, not only once as the window does.
+    if (outcome.framesWentOut())
+        console.message(splitter::resetReminder());
     return status;
 }
 
@@ -291,21 +260,18 @@ int runMode(CommandContext &context)
         wanted =
             context.arguments.constFirst() == ModeNames[1] ? EdidMode::Custom : EdidMode::Automix;
     }
-    int status = ExitSuccess;
-    const std::unique_ptr<DeviceStack> stack = openStack(context, &status);
+    const std::unique_ptr<splitter::DeviceStack> stack = openStack(context);
     if (!stack)
-        return status;
-    const edid::SessionModeResult result =
+        return ExitUsage;
+    const splitter::SessionModeResult result =
         wanted ? stack->session().selectMode(*wanted) : stack->session().queryMode();
-    if (result.status != SessionStatus::Done)
-        return deviceFailure(context, result.status, result.message());
-    status = writeOrReport(context.console, QLatin1String(StandardStream),
-                           modeName(result.mode).toLatin1() + '\n');
-    if (status == ExitSuccess && wanted && result.mode != *wanted) {
-        context.console.message(
-            QStringLiteral("The Varnex stayed in %1 mode").arg(modeName(result.mode).toUpper()));
-        return ExitFailure;
-    }
+    // Refused: the Varnex answered, but kept its mode; that mode is printed.
+    if (!result.done() && result.status != SessionStatus::Refused)
+        return deviceFailure(context, result);
+    const int status = writeOrReport(context.console, QLatin1String(StandardStream),
+                                     modeName(result.mode).toLatin1() + '\n');
+    if (status == ExitSuccess && !result.done())
+        return deviceFailure(context, result);
     return status;
 }
 

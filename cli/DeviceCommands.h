@@ -2,26 +2,23 @@
 
 #include "Command.h"
 #include "DeviceSession.h"
-#include "EdidImage.h"
+#include "DeviceStack.h"
 
 #include <memory>
-#include <optional>
 
 namespace varnex::cli {
 
-class DeviceStack;
-
 // The device stack for a command, with --device applied. Null after telling
-// the user why, with *exitStatus set.
-std::unique_ptr<DeviceStack> openStack(CommandContext &context, int *exitStatus);
+// the user why: the environment names no usable backend (ExitUsage).
+std::unique_ptr<splitter::DeviceStack> openStack(CommandContext &context);
 
 // Tells the user what a failed device action came to; returns ExitFailure.
-int deviceFailure(CommandContext &context, edid::SessionStatus status, const QString &message);
+int deviceFailure(CommandContext &context, const splitter::Outcome &outcome);
 
-// Reads the splitter's table with the progress bar. Nothing after telling the
-// user why, with *exitStatus set.
-std::optional<edid::EdidImage> readDeviceTable(CommandContext &context,
-                                               edid::DeviceSession &session, int *exitStatus);
+// Reads the splitter's table with the progress bar; a failure has been told
+// to the user when the result is not Done.
+splitter::SessionReadResult readDeviceTable(CommandContext &context,
+                                            splitter::DeviceSession &session);
 
 // The commands that talk to the splitter.
 Command devicesCommand();

@@ -2,7 +2,6 @@
 
 #include "Console.h"
 #include "DeviceCommands.h"
-#include "DeviceStack.h"
 #include "EdidComparison.h"
 #include "OutputFile.h"
 #include "TableInput.h"
@@ -26,24 +25,25 @@ enum DiffStatus : int
 };
 
 std::optional<edid::EdidImage> loadSide(CommandContext &context, const QString &argument,
-                                        std::unique_ptr<DeviceStack> &stack)
+                                        std::unique_ptr<splitter::DeviceStack> &stack)
 {
-    int status = 0;
     if (argument != QLatin1String(DeviceWord)) {
+        int status = 0;
         const std::optional<TableInput> table = loadTable(argument, context.console, &status);
         return table ? std::optional(table->image) : std::nullopt;
     }
     // Both sides may be the device: one stack serves them.
     if (!stack)
-        stack = openStack(context, &status);
+        stack = openStack(context);
     if (!stack)
         return std::nullopt;
-    return readDeviceTable(context, stack->session(), &status);
+    const splitter::SessionReadResult read = readDeviceTable(context, stack->session());
+    return read.done() ? std::optional(read.image) : std::nullopt;
 }
 
 int runDiff(CommandContext &context)
 {
-    std::unique_ptr<DeviceStack> stack;
+    std::unique_ptr<splitter::DeviceStack> stack;
     const std::optional<edid::EdidImage> first = loadSide(context, context.arguments[0], stack);
     if (!first)
         return DiffTrouble;

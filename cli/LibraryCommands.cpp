@@ -155,12 +155,17 @@ std::optional<SourceTable> loadSource(CommandContext &context, const QString &so
                                       int *exitStatus)
 {
     if (source == DeviceSource) {
-        const std::unique_ptr<DeviceStack> stack = openStack(context, exitStatus);
-        if (!stack)
+        const std::unique_ptr<splitter::DeviceStack> stack = openStack(context);
+        if (!stack) {
+            *exitStatus = ExitUsage;
             return std::nullopt;
-        const std::optional<edid::EdidImage> image =
-            readDeviceTable(context, stack->session(), exitStatus);
-        return image ? std::optional(SourceTable{*image, source}) : std::nullopt;
+        }
+        const splitter::SessionReadResult read = readDeviceTable(context, stack->session());
+        if (!read.done()) {
+            *exitStatus = ExitFailure;
+            return std::nullopt;
+        }
+        return SourceTable{read.image, source};
     }
     std::optional<TableInput> table;
     QString recorded = source;

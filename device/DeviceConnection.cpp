@@ -2,7 +2,7 @@
 
 #include "DeviceMessageSink.h"
 #include "DeviceMessages.h"
-#include "DeviceSettings.h"
+#include "LinkSettings.h"
 #include "UsbBridge.h"
 
 #include <QElapsedTimer>
@@ -63,7 +63,7 @@ void realNap(quint32 microseconds)
 
 } // namespace
 
-DeviceConnection::DeviceConnection(UsbBridge &bridge, const DeviceSettings &settings, Clock clock,
+DeviceConnection::DeviceConnection(UsbBridge &bridge, const LinkSettings &settings, Clock clock,
                                    Pause pause, Nap nap)
     : m_bridge(bridge), m_settings(settings), m_clock(clock ? std::move(clock) : realClock()),
       m_pause(pause ? std::move(pause) : Pause(realPause)),

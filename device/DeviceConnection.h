@@ -9,7 +9,7 @@
 
 namespace varnex::device {
 
-struct DeviceSettings;
+struct LinkSettings;
 class UsbBridge;
 
 // Finds the Varnex among the bridge devices by its serial number, opens it,
@@ -68,7 +68,7 @@ public:
     // the serial number is read from `settings` at every openDevice. Empty
     // clock, pause or nap functions mean the real ones (a monotonic timer, a
     // sleep in milliseconds, a sleep in microseconds).
-    DeviceConnection(UsbBridge &bridge, const DeviceSettings &settings, Clock clock = {},
+    DeviceConnection(UsbBridge &bridge, const LinkSettings &settings, Clock clock = {},
                      Pause pause = {}, Nap nap = {});
 
     // True: the Varnex was found, opened and flushed, and handle() is open.
@@ -127,7 +127,7 @@ private:
     bool linkNameMatches(quint32 index);
 
     UsbBridge &m_bridge;
-    const DeviceSettings &m_settings;
+    const LinkSettings &m_settings;
     Clock m_clock;
     Pause m_pause;
     Nap m_nap;

@@ -4,9 +4,6 @@
 
 namespace varnex::edid {
 
-// Offset of the checksum byte inside a block: the block's last byte.
-inline constexpr int EdidChecksumOffset = EdidBlockSize - 1;
-
 // The checksum byte of the 128-byte block at `block`: the value that makes
 // the block's bytes sum to 0 modulo 256. Reads bytes 0 to 126 only.
 quint8 BlockChkSum(const quint8 *block);

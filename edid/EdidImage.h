@@ -1,13 +1,13 @@
 #pragma once
 
+#include "spec/EdidLayout.h"
+
 #include <QtGlobal>
 
 #include <array>
 
 namespace varnex::edid {
 
-// An EDID 1.x block: 127 data bytes and a checksum byte.
-inline constexpr int EdidBlockSize = 128;
 // The Varnex presents two blocks: the base block and one extension.
 inline constexpr int EdidImageSize = 2 * EdidBlockSize;
 

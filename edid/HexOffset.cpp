@@ -2,9 +2,14 @@
 
 namespace varnex::edid {
 
+QString hexValue(int value)
+{
+    return QStringLiteral("0x") + QString::number(value, 16).toUpper().rightJustified(2, '0');
+}
+
 QString hexOffset(int offset)
 {
-    return QStringLiteral("0x") + QString::number(offset, 16).toUpper().rightJustified(2, '0');
+    return hexValue(offset);
 }
 
 } // namespace varnex::edid

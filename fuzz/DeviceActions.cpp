@@ -14,6 +14,7 @@
 
 using namespace varnex::device;
 using namespace varnex::edid;
+using namespace varnex::splitter;
 
 namespace {
 

@@ -5,9 +5,10 @@
 #include "FuzzCheck.h"
 #include "edit/BaseBlockEdits.h"
 #include "edit/CtaEdits.h"
-#include "edit/DtdTiming.h"
 #include "edit/EditSequence.h"
 #include "edit/ShortAudioDescriptor.h"
+#include "spec/DetailedTiming.h"
+#include "spec/Units.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -27,23 +28,23 @@ QString textArgument(FuzzedDataProvider &input)
     return QString::fromLatin1(input.ConsumeRandomLengthString(LongestTextArgument));
 }
 
-DtdTiming timingArgument(FuzzedDataProvider &input)
+Timing timingArgument(FuzzedDataProvider &input)
 {
-    DtdTiming timing;
-    timing.pixelClockKhz = input.ConsumeIntegralInRange<quint32>(0, 2 * DtdMaxPixelClockKhz);
+    Timing timing;
+    timing.pixelClockKHz = int(input.ConsumeIntegralInRange<quint32>(0, 2 * DtdMaxPixelClockKHz));
     timing.hActive = input.ConsumeIntegralInRange(-1, 5000);
     timing.hFrontPorch = input.ConsumeIntegralInRange(-1, 1100);
-    timing.hSync = input.ConsumeIntegralInRange(-1, 1100);
+    timing.hSyncWidth = input.ConsumeIntegralInRange(-1, 1100);
     timing.hBackPorch = input.ConsumeIntegralInRange(-1, 5000);
     timing.vActive = input.ConsumeIntegralInRange(-1, 5000);
     timing.vFrontPorch = input.ConsumeIntegralInRange(-1, 70);
-    timing.vSync = input.ConsumeIntegralInRange(-1, 70);
+    timing.vSyncWidth = input.ConsumeIntegralInRange(-1, 70);
     timing.vBackPorch = input.ConsumeIntegralInRange(-1, 5000);
     timing.hSyncPositive = input.ConsumeBool();
     timing.vSyncPositive = input.ConsumeBool();
     timing.interlaced = input.ConsumeBool();
-    timing.hImageMm = input.ConsumeIntegralInRange(-1, 5000);
-    timing.vImageMm = input.ConsumeIntegralInRange(-1, 5000);
+    timing.widthMm = input.ConsumeIntegralInRange(-1, 5000);
+    timing.heightMm = input.ConsumeIntegralInRange(-1, 5000);
     return timing;
 }
 

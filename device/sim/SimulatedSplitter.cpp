@@ -1,7 +1,7 @@
 #include "SimulatedSplitter.h"
 
 #include "CommandFrame.h"
-#include "DeviceSettings.h"
+#include "LinkSettings.h"
 
 namespace varnex::device::sim {
 

@@ -1,8 +1,8 @@
 #include "decode/BaseBlockDecoder.h"
 
 #include "decode/DescriptorDecoder.h"
-#include "decode/EdidLayout.h"
 #include "decode/TimingCodes.h"
+#include "spec/EdidLayout.h"
 
 #include <array>
 
@@ -10,9 +10,6 @@ namespace varnex::edid {
 
 namespace {
 
-// The fixed EDID header (VESA E-EDID 1.4, section 3.3).
-constexpr std::array<quint8, BaseLayout::HeaderLength> EdidHeader{0x00, 0xFF, 0xFF, 0xFF,
-                                                                  0xFF, 0xFF, 0xFF, 0x00};
 // Byte 0x11 counts years from 1990.
 constexpr int YearBase = 1990;
 // Week byte 0xFF: the year is a model year (EDID 1.4; read so in 1.3 tables too).
@@ -25,7 +22,7 @@ void checkHeader(BaseBlock &base, const ByteView &b, Findings &findings)
     base.headerValid = true;
     for (int i = 0; i < BaseLayout::HeaderLength; ++i)
         base.headerValid =
-            base.headerValid && b.at(BaseLayout::Header + i) == EdidHeader[std::size_t(i)];
+            base.headerValid && b.at(BaseLayout::Header + i) == EdidHeaderBytes[std::size_t(i)];
     if (!base.headerValid)
         addFinding(findings, Severity::Error, QStringLiteral("header"), 0,
                    b.absolute(BaseLayout::Header),
@@ -221,7 +218,7 @@ BaseBlock decodeBaseBlock(const ByteView &b, Findings &findings)
     }
     for (int i = 0; i < BaseLayout::DescriptorCount; ++i) {
         Descriptor d = decodeDescriptor(
-            b.mid(BaseLayout::Descriptors + i * DetailedTimingSize, DetailedTimingSize),
+            b.mid(BaseLayout::Descriptors + i * DetailedDescriptorSize, DetailedDescriptorSize),
             aspect1to1);
         if (i == 0 && d.timing)
             d.timing->preferred = true;

@@ -1,8 +1,8 @@
 #include "decode/BaseTree.h"
 
 #include "EdidImage.h"
-#include "decode/EdidLayout.h"
 #include "decode/TreeNodes.h"
+#include "spec/EdidLayout.h"
 
 #include <QStringList>
 
@@ -195,7 +195,7 @@ DecodedNode baseBlockNode(const BaseBlock &b, const QByteArray &bytes)
     Nodes established = timingNodes(b.establishedTimings);
     if (b.manufacturerTimings)
         established.append(node(QStringLiteral("Manufacturer's timings"),
-                                hex2(b.manufacturerTimings), BaseLayout::EstablishedTimings + 2,
+                                hexValue(b.manufacturerTimings), BaseLayout::EstablishedTimings + 2,
                                 1));
     n.append(node(QStringLiteral("Established timings I & II"),
                   QStringLiteral("%1 timings").arg(b.establishedTimings.size()),

@@ -1,6 +1,8 @@
 #include "decode/CtaDataBlocks.h"
 
-#include "timing/CtaVideoFormats.h"
+#include "spec/CtaVideoFormats.h"
+#include "spec/Units.h"
+#include "spec/VendorBlocks.h"
 
 #include <array>
 #include <cmath>
@@ -9,34 +11,22 @@ namespace varnex::edid {
 
 namespace {
 
-// IEEE OUIs of the vendor-specific blocks we read or name.
-constexpr quint32 OuiHdmi = 0x000C03;
-constexpr quint32 OuiHdmiForum = 0xC45DD8;
-constexpr quint32 OuiAmd = 0x00001A;
-constexpr quint32 OuiDolby = 0x00D046;
-constexpr quint32 OuiHdr10Plus = 0x90848B;
-constexpr quint32 OuiNvidia = 0x00044B;
-constexpr quint32 OuiApple = 0x0010FA;
-
-// The HDMI VSDB TMDS clock and HF-VSDB character rate count in 5 MHz.
-constexpr int TmdsUnitMHz = 5;
-
 QString vendorName(quint32 oui)
 {
     switch (oui) {
-    case OuiHdmi:
+    case HdmiLlcOui:
         return QStringLiteral("HDMI");
-    case OuiHdmiForum:
+    case HdmiForumOui:
         return QStringLiteral("HDMI Forum");
-    case OuiAmd:
+    case AmdOui:
         return QStringLiteral("AMD");
-    case OuiDolby:
+    case DolbyOui:
         return QStringLiteral("Dolby");
-    case OuiHdr10Plus:
+    case Hdr10PlusOui:
         return QStringLiteral("HDR10+");
-    case OuiNvidia:
+    case NvidiaOui:
         return QStringLiteral("NVIDIA");
-    case OuiApple:
+    case AppleOui:
         return QStringLiteral("Apple");
     default:
         return QString();
@@ -47,47 +37,47 @@ QString extendedBlockName(int ext)
 {
     // CTA-861-H, table 56; 0x78 and 0x79 from HDMI 2.1.
     switch (ext) {
-    case 0:
+    case CtaExtendedTag::VideoCapability:
         return QStringLiteral("Video Capability Data Block");
-    case 1:
+    case CtaExtendedTag::VendorSpecificVideo:
         return QStringLiteral("Vendor-Specific Video Data Block");
-    case 2:
+    case CtaExtendedTag::VesaDisplayDevice:
         return QStringLiteral("VESA Display Device Data Block");
-    case 3:
+    case CtaExtendedTag::VesaVideoTimingBlock:
         return QStringLiteral("VESA Video Timing Block Extension");
-    case 5:
+    case CtaExtendedTag::Colorimetry:
         return QStringLiteral("Colorimetry Data Block");
-    case 6:
+    case CtaExtendedTag::HdrStaticMetadata:
         return QStringLiteral("HDR Static Metadata Data Block");
-    case 7:
+    case CtaExtendedTag::HdrDynamicMetadata:
         return QStringLiteral("HDR Dynamic Metadata Data Block");
-    case 8:
+    case CtaExtendedTag::NativeVideoResolution:
         return QStringLiteral("Native Video Resolution Data Block");
-    case 13:
+    case CtaExtendedTag::VideoFormatPreference:
         return QStringLiteral("Video Format Preference Data Block");
-    case 14:
+    case CtaExtendedTag::Ycbcr420Video:
         return QStringLiteral("YCbCr 4:2:0 Video Data Block");
-    case 15:
+    case CtaExtendedTag::Ycbcr420CapabilityMap:
         return QStringLiteral("YCbCr 4:2:0 Capability Map Data Block");
-    case 17:
+    case CtaExtendedTag::VendorSpecificAudio:
         return QStringLiteral("Vendor-Specific Audio Data Block");
-    case 18:
+    case CtaExtendedTag::HdmiAudio:
         return QStringLiteral("HDMI Audio Data Block");
-    case 19:
+    case CtaExtendedTag::RoomConfiguration:
         return QStringLiteral("Room Configuration Data Block");
-    case 20:
+    case CtaExtendedTag::SpeakerLocation:
         return QStringLiteral("Speaker Location Data Block");
-    case 32:
+    case CtaExtendedTag::InfoFrame:
         return QStringLiteral("InfoFrame Data Block");
-    case 34:
+    case CtaExtendedTag::DisplayIdTypeVII:
         return QStringLiteral("DisplayID Type VII Video Timing Data Block");
-    case 35:
+    case CtaExtendedTag::DisplayIdTypeVIII:
         return QStringLiteral("DisplayID Type VIII Video Timing Data Block");
-    case 42:
+    case CtaExtendedTag::DisplayIdTypeX:
         return QStringLiteral("DisplayID Type X Video Timing Data Block");
-    case 0x78:
+    case CtaExtendedTag::HdmiForumEdidExtensionOverride:
         return QStringLiteral("HDMI Forum EDID Extension Override Data Block");
-    case 0x79:
+    case CtaExtendedTag::HdmiForumSinkCapability:
         return QStringLiteral("HDMI Forum Sink Capability Data Block");
     default:
         return QStringLiteral("Unknown Extended Data Block (%1)").arg(ext);
@@ -97,17 +87,17 @@ QString extendedBlockName(int ext)
 QString tagName(int tag)
 {
     switch (tag) {
-    case CtaTagAudio:
+    case CtaTag::Audio:
         return QStringLiteral("Audio Data Block");
-    case CtaTagVideo:
+    case CtaTag::Video:
         return QStringLiteral("Video Data Block");
-    case CtaTagVendor:
+    case CtaTag::VendorSpecific:
         return QStringLiteral("Vendor-Specific Data Block");
-    case CtaTagSpeakers:
+    case CtaTag::SpeakerAllocation:
         return QStringLiteral("Speaker Allocation Data Block");
-    case 5:
+    case CtaTag::DisplayTransferCharacteristics:
         return QStringLiteral("VESA Display Transfer Characteristics Data Block");
-    case 6:
+    case CtaTag::VideoFormat:
         return QStringLiteral("Video Format Data Block");
     default:
         return QStringLiteral("Reserved Data Block (tag %1)").arg(tag);
@@ -136,8 +126,8 @@ VideoBlock decodeSvds(const ByteView &b, int first, int blockIndex, Findings &fi
         const int code = b.at(i);
         ShortVideo svd;
         svd.at = ByteRange{b.absolute(i), 1};
-        svd.native = code >= 129 && code <= 192;
-        svd.vic = svd.native ? code & 0x7F : code;
+        svd.native = svdIsNative(code);
+        svd.vic = svdToVic(code);
         svd.format = ctaVideoFormat(svd.vic);
         if (!svd.format)
             addFinding(findings, Severity::Warning, QStringLiteral("vic-unknown"), blockIndex,
@@ -250,34 +240,35 @@ HdmiVsdb decodeHdmiVsdb(const ByteView &b)
 {
     // HDMI 1.4b, table 8-16. Bytes 1 to 3 are the OUI.
     HdmiVsdb h;
-    h.physicalAddress = (b.at(4) << 8) | b.at(5);
-    const int flags = b.at(6);
+    h.physicalAddress =
+        b.at(HdmiVsdbLayout::PhysicalAddress) << 8 | b.at(HdmiVsdbLayout::PhysicalAddress + 1);
+    const int flags = b.at(HdmiVsdbLayout::Flags);
     h.supportsAi = flags & 0x80;
     h.deepColor48 = flags & 0x40;
     h.deepColor36 = flags & 0x20;
     h.deepColor30 = flags & 0x10;
     h.deepColorY444 = flags & 0x08;
     h.dviDual = flags & 0x01;
-    if (b.contains(7))
-        h.maxTmdsMHz = b.at(7) * TmdsUnitMHz;
-    const int present = b.at(8);
+    if (b.contains(HdmiVsdbLayout::MaxTmdsClock))
+        h.maxTmdsMHz = b.at(HdmiVsdbLayout::MaxTmdsClock) * TmdsUnitMHz;
+    const int present = b.at(HdmiVsdbLayout::VideoFlags);
     h.contentTypes = present & 0x0F;
-    int o = 9;
-    if (present & 0x80) {
+    int o = HdmiVsdbLayout::VideoFlags + 1;
+    if (present & HdmiVsdbLayout::LatencyPresent) {
         if (b.contains(o))
             h.videoLatency = b.at(o);
         if (b.contains(o + 1))
             h.audioLatency = b.at(o + 1);
         o += 2;
     }
-    if (present & 0x40) {
+    if (present & HdmiVsdbLayout::InterlacedLatencyPresent) {
         if (b.contains(o))
             h.interlacedVideoLatency = b.at(o);
         if (b.contains(o + 1))
             h.interlacedAudioLatency = b.at(o + 1);
         o += 2;
     }
-    if (present & 0x20) {
+    if (present & HdmiVsdbLayout::HdmiVideoPresent) {
         h.present3d = b.bit(o, 7);
         h.imageSize = b.bits(o, 3, 2);
         const int vicCount = b.bits(o + 1, 5, 3);
@@ -292,10 +283,10 @@ HdmiVsdb decodeHdmiVsdb(const ByteView &b)
 HdmiForumBlock decodeHdmiForum(const ByteView &b)
 {
     HdmiForumBlock f;
-    f.version = b.at(4);
-    if (b.at(5) != 0)
-        f.maxTmdsMHz = b.at(5) * TmdsUnitMHz;
-    const int caps = b.at(6);
+    f.version = b.at(HdmiForumLayout::Version);
+    if (b.at(HdmiForumLayout::MaxTmdsCharacterRate) != 0)
+        f.maxTmdsMHz = b.at(HdmiForumLayout::MaxTmdsCharacterRate) * TmdsUnitMHz;
+    const int caps = b.at(HdmiForumLayout::Capabilities);
     f.scdc = caps & 0x80;
     f.readRequest = caps & 0x40;
     f.cableStatus = caps & 0x20;
@@ -421,13 +412,13 @@ void decodeVendorBlock(DataBlock &d, const ByteView &b, int ouiOffset, int block
     const QString vendor = vendorName(oui);
     d.name += (vendor.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(vendor)) +
               QStringLiteral(", OUI ") + ouiText(oui);
-    if (d.tag == CtaTagVendor && oui == OuiHdmi) {
+    if (d.tag == CtaTag::VendorSpecific && oui == HdmiLlcOui) {
         // Physical address: the OUI and two bytes.
-        constexpr int MinLength = 5;
+        constexpr int MinLength = HdmiVsdbLayout::FixedSize - 1;
         if (b.size() - 1 < MinLength)
             shortBlock(findings, b, blockIndex, d.name, MinLength);
         d.content = decodeHdmiVsdb(b);
-    } else if (d.tag == CtaTagVendor && oui == OuiHdmiForum) {
+    } else if (d.tag == CtaTag::VendorSpecific && oui == HdmiForumOui) {
         // Version, character rate and the SCDC flags after the OUI.
         constexpr int MinLength = 6;
         if (b.size() - 1 < MinLength)
@@ -448,29 +439,29 @@ void decodeExtended(DataBlock &d, const ByteView &b, int blockIndex, Findings &f
             shortBlock(findings, b, blockIndex, d.name, length);
     };
     switch (ext) {
-    case CtaExtVideoCapability:
+    case CtaExtendedTag::VideoCapability:
         require(2);
         d.content = decodeVideoCapability(b);
         break;
-    case CtaExtVendorVideo:
-    case 17:
+    case CtaExtendedTag::VendorSpecificVideo:
+    case CtaExtendedTag::VendorSpecificAudio:
         decodeVendorBlock(d, b, 2, blockIndex, findings);
         break;
-    case CtaExtColorimetry:
+    case CtaExtendedTag::Colorimetry:
         require(3);
         d.content = decodeColorimetry(b);
         break;
-    case CtaExtHdrStatic:
+    case CtaExtendedTag::HdrStaticMetadata:
         require(3);
         d.content = decodeHdrStatic(b);
         break;
-    case CtaExtYcbcr420Video:
+    case CtaExtendedTag::Ycbcr420Video:
         d.content = decodeSvds(b, 2, blockIndex, findings);
         break;
-    case CtaExtYcbcr420Map:
+    case CtaExtendedTag::Ycbcr420CapabilityMap:
         d.content = decodeYcbcr420Map(b);
         break;
-    case CtaExtHdmiForumScdb:
+    case CtaExtendedTag::HdmiForumSinkCapability:
         require(6);
         d.content = decodeHdmiForum(b);
         break;
@@ -496,7 +487,7 @@ DataBlock decodeDataBlock(const ByteView &b, int blockIndex, bool overrun, Findi
     d.at = ByteRange{b.base(), b.size()};
     d.tag = b.bits(0, 5, 3);
     d.overrun = overrun;
-    const bool extended = d.tag == CtaTagExtended;
+    const bool extended = d.tag == CtaTag::Extended;
     if (extended && b.size() >= 2)
         d.extendedTag = b.at(1);
     d.payload = b.mid(extended && d.extendedTag ? 2 : 1, b.size()).toByteArray();
@@ -511,16 +502,16 @@ DataBlock decodeDataBlock(const ByteView &b, int blockIndex, bool overrun, Findi
     }
     d.name = tagName(d.tag);
     switch (d.tag) {
-    case CtaTagAudio:
+    case CtaTag::Audio:
         d.content = decodeSads(b, blockIndex, findings);
         break;
-    case CtaTagVideo:
+    case CtaTag::Video:
         d.content = decodeSvds(b, 1, blockIndex, findings);
         break;
-    case CtaTagVendor:
+    case CtaTag::VendorSpecific:
         decodeVendorBlock(d, b, 1, blockIndex, findings);
         break;
-    case CtaTagSpeakers:
+    case CtaTag::SpeakerAllocation:
         if (b.size() - 1 < 3)
             shortBlock(findings, b, blockIndex, d.name, 3);
         d.content = decodeSpeakers(b);

@@ -1,16 +1,14 @@
 #include "decode/CtaDecoder.h"
 
 #include "decode/CtaDataBlocks.h"
-#include "decode/EdidLayout.h"
+#include "decode/DescriptorDecoder.h"
+#include "spec/EdidLayout.h"
 
 namespace varnex::edid {
 
 namespace {
 
 using namespace CtaLayout;
-
-// The last byte of a block is its checksum; nothing else may use it.
-constexpr int ChecksumByte = 127;
 
 void decodeDataBlocks(CtaBlock &cta, const ByteView &b, int end, Findings &findings)
 {
@@ -55,15 +53,15 @@ void decodeDtds(CtaBlock &cta, const ByteView &b, int start, Findings &findings)
     // decoded but flagged.
     bool gap = false;
     int o = start;
-    for (; o + DetailedTimingSize <= ChecksumByte; o += DetailedTimingSize) {
+    for (; o + DetailedDescriptorSize <= EdidChecksumOffset; o += DetailedDescriptorSize) {
         if (b.le16(o) != 0) {
-            cta.detailedTimings.append(DetailedTiming::decode(b.mid(o, DetailedTimingSize)));
+            cta.detailedTimings.append(readDetailedTiming(b.mid(o, DetailedDescriptorSize)));
             checkDetailedTiming(cta.detailedTimings.last(), cta.block, findings);
             continue;
         }
-        if (zeroFrom(b, o, o + DetailedTimingSize))
+        if (zeroFrom(b, o, o + DetailedDescriptorSize))
             break;
-        cta.otherSlots.append(ByteRange{b.absolute(o), DetailedTimingSize});
+        cta.otherSlots.append(ByteRange{b.absolute(o), DetailedDescriptorSize});
         if (!gap)
             addFinding(findings, Severity::Warning, QStringLiteral("cta-dtd-gap"), cta.block,
                        b.absolute(o),
@@ -74,7 +72,7 @@ void decodeDtds(CtaBlock &cta, const ByteView &b, int start, Findings &findings)
                            .arg(b.absolute(o), 2, 16, QLatin1Char('0')));
         gap = true;
     }
-    for (; o < ChecksumByte; ++o) {
+    for (; o < EdidChecksumOffset; ++o) {
         if (b.at(o) == 0)
             continue;
         addFinding(findings, Severity::Warning, QStringLiteral("cta-padding"), cta.block,
@@ -124,15 +122,15 @@ CtaBlock decodeCtaBlock(const ByteView &b, int blockIndex, Findings &findings)
     // into the header and beyond 127 into the checksum.
     int collectionEnd = DataBlocks;
     int dtdStart = -1;
-    if (cta.dtdOffset != 0 && (cta.dtdOffset < DataBlocks || cta.dtdOffset > ChecksumByte)) {
+    if (cta.dtdOffset != 0 && (cta.dtdOffset < DataBlocks || cta.dtdOffset > EdidChecksumOffset)) {
         addFinding(findings, Severity::Error, QStringLiteral("cta-dtd-offset"), blockIndex,
                    b.absolute(DtdOffset),
                    QStringLiteral("The detailed timing offset %1 points outside the block's data "
                                   "area (4 to 127); sources cannot find the timings. Set byte 2 "
                                   "to where the timings start.")
                        .arg(cta.dtdOffset));
-        if (cta.dtdOffset > ChecksumByte)
-            collectionEnd = ChecksumByte;
+        if (cta.dtdOffset > EdidChecksumOffset)
+            collectionEnd = EdidChecksumOffset;
     } else if (cta.dtdOffset != 0) {
         collectionEnd = cta.dtdOffset;
         dtdStart = cta.dtdOffset;

@@ -16,7 +16,7 @@ QList<ShortVideo> CtaBlock::svds() const
     QList<ShortVideo> all;
     for (const DataBlock &block : dataBlocks) {
         if (const auto *video = std::get_if<VideoBlock>(&block.content);
-            video && block.tag == CtaTagVideo)
+            video && block.tag == CtaTag::Video)
             all.append(video->svds);
     }
     return all;
@@ -43,7 +43,7 @@ QList<int> CtaBlock::ycbcr420Vics() const
     const QList<ShortVideo> video = svds();
     for (const DataBlock &block : dataBlocks) {
         if (const auto *only = std::get_if<VideoBlock>(&block.content);
-            only && block.tag != CtaTagVideo) {
+            only && block.tag != CtaTag::Video) {
             for (const ShortVideo &svd : only->svds)
                 vics.append(svd.vic);
         } else if (const auto *map = std::get_if<Ycbcr420Map>(&block.content)) {

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "decode/ByteRange.h"
-#include "decode/DetailedTiming.h"
-#include "timing/VideoFormat.h"
+#include "spec/ByteRange.h"
+#include "spec/CtaTags.h"
+#include "spec/DetailedTiming.h"
+#include "spec/VideoFormat.h"
 
 #include <QByteArray>
 #include <QList>
@@ -171,28 +172,6 @@ struct Ycbcr420Map
 using DataBlockContent = std::variant<std::monostate, VideoBlock, AudioBlock, SpeakerAllocation,
                                       HdmiVsdb, HdmiForumBlock, VendorBlock, VideoCapability,
                                       Colorimetry, HdrStaticMetadata, Ycbcr420Map>;
-
-// Tag codes of the CTA-861 data block collection (CTA-861-H, table 55).
-enum CtaTag
-{
-    CtaTagAudio = 1,
-    CtaTagVideo = 2,
-    CtaTagVendor = 3,
-    CtaTagSpeakers = 4,
-    CtaTagExtended = 7
-};
-
-// Extended tag codes (CTA-861-H, table 56; HDMI 2.1 for 0x78 and 0x79).
-enum CtaExtendedTag
-{
-    CtaExtVideoCapability = 0,
-    CtaExtVendorVideo = 1,
-    CtaExtColorimetry = 5,
-    CtaExtHdrStatic = 6,
-    CtaExtYcbcr420Video = 14,
-    CtaExtYcbcr420Map = 15,
-    CtaExtHdmiForumScdb = 0x79
-};
 
 // One data block: where it is, what it is, its payload (the bytes after
 // the tag byte, and after the extended tag for extended blocks) and what

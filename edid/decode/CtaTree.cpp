@@ -1,10 +1,10 @@
 #include "decode/CtaTree.h"
 
 #include "EdidImage.h"
-#include "decode/EdidLayout.h"
 #include "decode/EdidSummary.h"
 #include "decode/TreeNodes.h"
-#include "timing/CtaVideoFormats.h"
+#include "spec/CtaVideoFormats.h"
+#include "spec/EdidLayout.h"
 
 #include <QStringList>
 
@@ -50,7 +50,7 @@ QString sadText(const ShortAudio &sad)
     if (sad.maxBitrateKbps)
         parts.append(QStringLiteral("up to %1 kbit/s").arg(*sad.maxBitrateKbps));
     if (sad.formatValue)
-        parts.append(QStringLiteral("format value %1").arg(hex2(*sad.formatValue)));
+        parts.append(QStringLiteral("format value %1").arg(hexValue(*sad.formatValue)));
     return parts.join(QStringLiteral("; "));
 }
 

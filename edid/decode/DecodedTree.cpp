@@ -10,7 +10,6 @@ namespace varnex::edid {
 
 namespace {
 
-using tree::hex2;
 using tree::hexBytes;
 using tree::node;
 using tree::Nodes;
@@ -26,10 +25,16 @@ Nodes byteRows(const QByteArray &bytes, int start)
     return rows;
 }
 
+// The text report's offset column: three lower-case digits (0x07f), so that
+// offsets of both blocks line up; a presentation of its own, unlike hexOffset.
+QString offsetColumn(int offset)
+{
+    return QStringLiteral("0x%1").arg(offset, 3, 16, QLatin1Char('0'));
+}
+
 void appendText(QString &out, const DecodedNode &n, int depth)
 {
-    out += n.offset >= 0 ? QStringLiteral("0x%1").arg(n.offset, 3, 16, QLatin1Char('0'))
-                         : QStringLiteral("     ");
+    out += n.offset >= 0 ? offsetColumn(n.offset) : QStringLiteral("     ");
     out += QString(2 + 2 * depth, QLatin1Char(' '));
     out += n.name;
     if (!n.value.isEmpty())
@@ -56,18 +61,18 @@ DecodedNode decodedTree(const DecodedEdid &edid)
             block = node(QStringLiteral("Block %1: %2 extension")
                              .arg(info.index)
                              .arg(blockTypeName(info.type)),
-                         QStringLiteral("tag %1").arg(hex2(info.tag)), start, EdidBlockSize,
+                         QStringLiteral("tag %1").arg(hexValue(info.tag)), start, EdidBlockSize,
                          byteRows(edid.bytes, start));
         }
         if (!info.counted)
             block.value += QStringLiteral(" (not counted by the base block)");
-        block.children.append(node(QStringLiteral("Checksum"),
-                                   info.checksumValid()
-                                       ? QStringLiteral("%1 (valid)").arg(hex2(info.storedChecksum))
-                                       : QStringLiteral("%1 (should be %2)")
-                                             .arg(hex2(info.storedChecksum))
-                                             .arg(hex2(info.computedChecksum)),
-                                   start + EdidBlockSize - 1, 1));
+        block.children.append(node(
+            QStringLiteral("Checksum"),
+            info.checksumValid() ? QStringLiteral("%1 (valid)").arg(hexValue(info.storedChecksum))
+                                 : QStringLiteral("%1 (should be %2)")
+                                       .arg(hexValue(info.storedChecksum))
+                                       .arg(hexValue(info.computedChecksum)),
+            start + EdidBlockSize - 1, 1));
         root.children.append(block);
     }
     return root;
@@ -88,10 +93,10 @@ QString toText(const DecodedEdid &edid)
     out += QStringLiteral("\nFindings:%1\n")
                .arg(edid.findings.isEmpty() ? QStringLiteral(" none") : QString());
     for (const Finding &f : edid.findings)
-        out += QStringLiteral("  %1 block %2, offset 0x%3: %4 [%5]\n")
+        out += QStringLiteral("  %1 block %2, offset %3: %4 [%5]\n")
                    .arg(severityName(f.severity).leftJustified(7))
                    .arg(f.block)
-                   .arg(f.offset, 3, 16, QLatin1Char('0'))
+                   .arg(offsetColumn(f.offset))
                    .arg(f.message, f.code);
     return out;
 }

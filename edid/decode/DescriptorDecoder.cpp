@@ -6,21 +6,8 @@ namespace varnex::edid {
 
 namespace {
 
-// Display descriptor tags (VESA E-EDID 1.4, table 3.25).
-enum DescriptorTag
-{
-    TagSerialString = 0xFF,
-    TagDataString = 0xFE,
-    TagRangeLimits = 0xFD,
-    TagProductName = 0xFC,
-    TagColorPoint = 0xFB,
-    TagStandardTimings = 0xFA,
-    TagColorManagement = 0xF9,
-    TagCvtCodes = 0xF8,
-    TagEstablishedTimings3 = 0xF7,
-    TagDummy = 0x10,
-    LastManufacturerTag = 0x0F
-};
+// Tags 0x00 to 0x0F are the manufacturer's own (VESA E-EDID 1.4, table 3.25).
+constexpr int LastManufacturerTag = 0x0F;
 
 // Display descriptor data starts after the 5-byte header.
 constexpr int DataStart = 5;
@@ -85,13 +72,33 @@ QList<ColorPoint> decodeColorPoints(const ByteView &b)
 
 } // namespace
 
+DetailedTiming readDetailedTiming(const ByteView &bytes)
+{
+    DetailedDescriptorBytes copy;
+    for (int i = 0; i < DetailedDescriptorSize; ++i)
+        copy[std::size_t(i)] = bytes.at(i);
+    return DetailedTiming::read(copy, bytes.base());
+}
+
+void checkDetailedTiming(const DetailedTiming &t, int block, Findings &findings)
+{
+    if (t.hActive > 0 && t.vActive > 0 && t.hBackPorch >= 0 && t.vBackPorch >= 0)
+        return;
+    addFinding(findings, Severity::Warning, QStringLiteral("dtd-blanking"), block, t.at.offset,
+               QStringLiteral("The detailed timing %1x%2 has no active area, or its front porch, "
+                              "sync and borders are longer than its blanking; sources may reject "
+                              "it. Correct its sizes and porches.")
+                   .arg(t.hActive)
+                   .arg(t.frameHeight()));
+}
+
 QString descriptorText(const ByteView &bytes)
 {
     // A line feed ends a text shorter than 13 characters; the spaces after
     // it are padding. All 13 bytes are text when there is none. Some
     // tables end the text with a zero byte instead.
     QString text;
-    for (int i = DataStart; i < DetailedTimingSize; ++i) {
+    for (int i = DataStart; i < DetailedDescriptorSize; ++i) {
         const int c = bytes.at(i);
         if (c == 0x0A || c == 0x00)
             break;
@@ -106,54 +113,54 @@ QString descriptorText(const ByteView &bytes)
 Descriptor decodeDescriptor(const ByteView &b, bool aspect1to1)
 {
     Descriptor d;
-    d.at = ByteRange{b.base(), DetailedTimingSize};
+    d.at = ByteRange{b.base(), DetailedDescriptorSize};
     if (b.le16(0) != 0) {
         d.kind = DescriptorKind::DetailedTiming;
-        d.timing = DetailedTiming::decode(b);
+        d.timing = readDetailedTiming(b);
         return d;
     }
     d.tag = b.at(3);
     switch (d.tag) {
-    case TagSerialString:
+    case DisplayDescriptorTag::SerialNumber:
         d.kind = DescriptorKind::SerialString;
         d.text = descriptorText(b);
         break;
-    case TagDataString:
+    case DisplayDescriptorTag::DataString:
         d.kind = DescriptorKind::DataString;
         d.text = descriptorText(b);
         break;
-    case TagProductName:
+    case DisplayDescriptorTag::ProductName:
         d.kind = DescriptorKind::ProductName;
         d.text = descriptorText(b);
         break;
-    case TagRangeLimits:
+    case DisplayDescriptorTag::RangeLimits:
         d.kind = DescriptorKind::RangeLimits;
         d.rangeLimits = decodeRangeLimits(b);
         break;
-    case TagColorPoint:
+    case DisplayDescriptorTag::ColorPoint:
         d.kind = DescriptorKind::ColorPoint;
         d.colorPoints = decodeColorPoints(b);
         break;
-    case TagStandardTimings:
+    case DisplayDescriptorTag::StandardTimings:
         d.kind = DescriptorKind::StandardTimings;
-        for (int o = DataStart; o + 1 < DetailedTimingSize - 1; o += 2) {
+        for (int o = DataStart; o + 1 < DetailedDescriptorSize - 1; o += 2) {
             if (const auto t = decodeStandardTiming(b.mid(o, 2), aspect1to1))
                 d.timings.append(*t);
         }
         break;
-    case TagColorManagement:
+    case DisplayDescriptorTag::ColorManagement:
         d.kind = DescriptorKind::ColorManagement;
         break;
-    case TagCvtCodes:
+    case DisplayDescriptorTag::CvtCodes:
         d.kind = DescriptorKind::CvtCodes;
-        for (int o = DataStart + 1; o + 2 < DetailedTimingSize; o += 3)
+        for (int o = DataStart + 1; o + 2 < DetailedDescriptorSize; o += 3)
             d.timings.append(decodeCvtCode(b.mid(o, 3)));
         break;
-    case TagEstablishedTimings3:
+    case DisplayDescriptorTag::EstablishedTimingsIII:
         d.kind = DescriptorKind::EstablishedTimings3;
         d.timings = decodeEstablishedTimings3(b);
         break;
-    case TagDummy:
+    case DisplayDescriptorTag::Dummy:
         d.kind = DescriptorKind::Dummy;
         break;
     default:

@@ -4,7 +4,7 @@
 #include "decode/BaseBlockDecoder.h"
 #include "decode/ByteView.h"
 #include "decode/CtaDecoder.h"
-#include "decode/EdidLayout.h"
+#include "spec/EdidLayout.h"
 
 #include <algorithm>
 #include <limits>
@@ -17,7 +17,7 @@ namespace {
 BlockType extensionType(int tag)
 {
     switch (tag) {
-    case 0x02:
+    case CtaLayout::ExtensionTag:
         return BlockType::Cta;
     case 0x10:
         return BlockType::Vtb;

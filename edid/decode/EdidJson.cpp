@@ -47,7 +47,7 @@ QJsonValue hex(const QByteArray &bytes)
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
 
-QJsonObject timingJson(const Timing &t)
+QJsonObject timingJson(const TimingCode &t)
 {
     return QJsonObject{{"width", t.width},
                        {"height", t.height},
@@ -67,15 +67,15 @@ QJsonObject detailedTimingJson(const DetailedTiming &t)
                        {"pixelClockKHz", t.pixelClockKHz},
                        {"interlaced", t.interlaced},
                        {"preferred", t.preferred},
-                       {"hBlank", t.hBlank},
+                       {"hBlank", t.hBlank()},
                        {"hFrontPorch", t.hFrontPorch},
                        {"hSyncWidth", t.hSyncWidth},
-                       {"hBackPorch", t.hBackPorch()},
+                       {"hBackPorch", t.hBackPorch},
                        {"hBorder", t.hBorder},
-                       {"vBlank", t.vBlank},
+                       {"vBlank", t.vBlank()},
                        {"vFrontPorch", t.vFrontPorch},
                        {"vSyncWidth", t.vSyncWidth},
-                       {"vBackPorch", t.vBackPorch()},
+                       {"vBackPorch", t.vBackPorch},
                        {"vBorder", t.vBorder},
                        {"syncType", syncTypeName(t.syncType)},
                        {"hSyncPositive", t.hasHSyncPolarity() ? QJsonValue(t.flag1) : QJsonValue()},

@@ -78,9 +78,9 @@ std::optional<QString> textOf(const QList<Descriptor> &descriptors, DescriptorKi
     return d ? std::optional<QString>(d->text) : std::nullopt;
 }
 
-QList<Timing> timingsOf(const QList<Descriptor> &descriptors, DescriptorKind kind)
+QList<TimingCode> timingsOf(const QList<Descriptor> &descriptors, DescriptorKind kind)
 {
-    QList<Timing> timings;
+    QList<TimingCode> timings;
     for (const Descriptor &d : descriptors) {
         if (d.kind == kind)
             timings.append(d.timings);
@@ -127,17 +127,17 @@ QList<DetailedTiming> BaseBlock::detailedTimings() const
     return timings;
 }
 
-QList<Timing> BaseBlock::allEstablishedTimings() const
+QList<TimingCode> BaseBlock::allEstablishedTimings() const
 {
     return establishedTimings + timingsOf(descriptors, DescriptorKind::EstablishedTimings3);
 }
 
-QList<Timing> BaseBlock::allStandardTimings() const
+QList<TimingCode> BaseBlock::allStandardTimings() const
 {
     return standardTimings + timingsOf(descriptors, DescriptorKind::StandardTimings);
 }
 
-QList<Timing> BaseBlock::cvtTimings() const
+QList<TimingCode> BaseBlock::cvtTimings() const
 {
     return timingsOf(descriptors, DescriptorKind::CvtCodes);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "decode/ByteRange.h"
 #include "decode/CtaModel.h"
-#include "decode/DetailedTiming.h"
 #include "decode/Finding.h"
+#include "spec/ByteRange.h"
+#include "spec/DetailedTiming.h"
 
 #include <QByteArray>
 #include <QList>
@@ -16,7 +16,7 @@ namespace varnex::edid {
 // A timing named by a code rather than spelled out: established timings,
 // standard timings and CVT 3-byte codes. The rate is the exact one when the
 // timing is a known DMT, else the nominal rate the code gives.
-struct Timing
+struct TimingCode
 {
     ByteRange at;
     int width = 0;
@@ -107,7 +107,7 @@ struct Descriptor
     // Name, serial or data string, trailing line feed and padding removed.
     QString text;
     std::optional<RangeLimits> rangeLimits;
-    QList<Timing> timings;
+    QList<TimingCode> timings;
     QList<ColorPoint> colorPoints;
 
     QString kindName() const;
@@ -178,10 +178,10 @@ struct BaseBlock
     Features features;
     Chromaticity chromaticity;
     // Established timings I and II.
-    QList<Timing> establishedTimings;
+    QList<TimingCode> establishedTimings;
     // Byte 0x25 bits 6 to 0.
     int manufacturerTimings = 0;
-    QList<Timing> standardTimings;
+    QList<TimingCode> standardTimings;
     QList<Descriptor> descriptors;
     int extensionCount = 0;
 
@@ -194,9 +194,9 @@ struct BaseBlock
     QList<DetailedTiming> detailedTimings() const;
     // Established timings I to III, and the standard timings of the header
     // and of standard timing descriptors.
-    QList<Timing> allEstablishedTimings() const;
-    QList<Timing> allStandardTimings() const;
-    QList<Timing> cvtTimings() const;
+    QList<TimingCode> allEstablishedTimings() const;
+    QList<TimingCode> allStandardTimings() const;
+    QList<TimingCode> cvtTimings() const;
     QString versionText() const;
 };
 

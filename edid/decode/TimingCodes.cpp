@@ -1,8 +1,8 @@
 #include "decode/TimingCodes.h"
 
-#include "decode/EdidLayout.h"
-#include "timing/DmtFormats.h"
-#include "timing/VideoFormat.h"
+#include "spec/DmtFormats.h"
+#include "spec/EdidLayout.h"
+#include "spec/VideoFormat.h"
 
 #include <array>
 
@@ -50,9 +50,9 @@ constexpr std::array<int, 44> EstablishedIII{
     0x25, 0x27, 0x2e, 0x2f, 0x30, 0x31, 0x29, 0x2a, 0x2b, 0x2c, 0x39, 0x3a, 0x3b, 0x3c, 0x33,
     0x34, 0x35, 0x36, 0x37, 0x3e, 0x3f, 0x41, 0x42, 0x44, 0x45, 0x46, 0x47, 0x49, 0x4a};
 
-Timing fromDmt(const DmtFormat &dmt, ByteRange at)
+TimingCode fromDmt(const DmtFormat &dmt, ByteRange at)
 {
-    Timing t;
+    TimingCode t;
     t.at = at;
     t.width = dmt.hActive;
     t.height = dmt.vActive;
@@ -64,11 +64,11 @@ Timing fromDmt(const DmtFormat &dmt, ByteRange at)
     return t;
 }
 
-Timing fromEstablishedBit(const EstablishedBit &bit, ByteRange at)
+TimingCode fromEstablishedBit(const EstablishedBit &bit, ByteRange at)
 {
     if (bit.dmtId != 0)
         return fromDmt(*dmtFormat(bit.dmtId), at);
-    Timing t;
+    TimingCode t;
     t.at = at;
     t.width = bit.width;
     t.height = bit.height;
@@ -80,9 +80,9 @@ Timing fromEstablishedBit(const EstablishedBit &bit, ByteRange at)
 
 } // namespace
 
-QList<Timing> decodeEstablishedTimings(const ByteView &base)
+QList<TimingCode> decodeEstablishedTimings(const ByteView &base)
 {
-    QList<Timing> timings;
+    QList<TimingCode> timings;
     for (int i = 0; i < int(EstablishedI_II.size()); ++i) {
         const int offset = BaseLayout::EstablishedTimings + i / 8;
         if (base.bit(offset, 7 - i % 8))
@@ -92,11 +92,11 @@ QList<Timing> decodeEstablishedTimings(const ByteView &base)
     return timings;
 }
 
-QList<Timing> decodeEstablishedTimings3(const ByteView &descriptor)
+QList<TimingCode> decodeEstablishedTimings3(const ByteView &descriptor)
 {
     // The bitmap starts at byte 6 of the descriptor.
     constexpr int FirstByte = 6;
-    QList<Timing> timings;
+    QList<TimingCode> timings;
     for (int i = 0; i < int(EstablishedIII.size()); ++i) {
         const int offset = FirstByte + i / 8;
         if (descriptor.bit(offset, 7 - i % 8))
@@ -106,7 +106,7 @@ QList<Timing> decodeEstablishedTimings3(const ByteView &descriptor)
     return timings;
 }
 
-std::optional<Timing> decodeStandardTiming(const ByteView &bytes, bool aspect1to1)
+std::optional<TimingCode> decodeStandardTiming(const ByteView &bytes, bool aspect1to1)
 {
     // 0x01 0x01 marks an unused slot; first bytes of 0 and 1 (widths 248
     // and 256) are no display's width and are left out the same way.
@@ -136,7 +136,7 @@ std::optional<Timing> decodeStandardTiming(const ByteView &bytes, bool aspect1to
     const bool dmtAspect = !aspect1to1 || (b1 >> 6) != 0;
     if (const auto dmt = dmtForStandardTiming(b0, b1); dmt && dmtAspect)
         return fromDmt(*dmt, at);
-    Timing t;
+    TimingCode t;
     t.at = at;
     t.width = width;
     t.height = height;
@@ -145,7 +145,7 @@ std::optional<Timing> decodeStandardTiming(const ByteView &bytes, bool aspect1to
     return t;
 }
 
-QList<Timing> decodeCvtCode(const ByteView &bytes)
+QList<TimingCode> decodeCvtCode(const ByteView &bytes)
 {
     // VESA E-EDID 1.4, table 3.27.
     const int b0 = bytes.at(0);
@@ -160,11 +160,11 @@ QList<Timing> decodeCvtCode(const ByteView &bytes)
     const int width = height * aspect[0] / aspect[1] / 8 * 8;
     // Bits 4 to 0 of byte 2: 50, 60, 75, 85 Hz and 60 Hz with reduced blanking.
     static constexpr std::array<int, 5> Rates{50, 60, 75, 85, 60};
-    QList<Timing> timings;
+    QList<TimingCode> timings;
     for (int i = 0; i < 5; ++i) {
         if (!(b2 & (0x10 >> i)))
             continue;
-        Timing t;
+        TimingCode t;
         t.at = ByteRange{bytes.base(), 3};
         t.width = width;
         t.height = height;

@@ -15,12 +15,6 @@ QString yesNo(bool value)
     return value ? QStringLiteral("yes") : QStringLiteral("no");
 }
 
-QString hex2(int value)
-{
-    return QStringLiteral("0x") +
-           QString::number(value, 16).toUpper().rightJustified(2, QLatin1Char('0'));
-}
-
 QString hexBytes(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
@@ -31,7 +25,7 @@ QString mhz(int kHz)
     return QStringLiteral("%1 MHz").arg(kHz / 1000.0, 0, 'f', 2);
 }
 
-QString timingText(const Timing &t)
+QString timingText(const TimingCode &t)
 {
     QString text = modeText(t.width, t.height, t.refreshHz, t.interlaced);
     if (!t.source.isEmpty())
@@ -39,10 +33,10 @@ QString timingText(const Timing &t)
     return text;
 }
 
-Nodes timingNodes(const QList<Timing> &timings)
+Nodes timingNodes(const QList<TimingCode> &timings)
 {
     Nodes nodes;
-    for (const Timing &t : timings)
+    for (const TimingCode &t : timings)
         nodes.append(node(QStringLiteral("Timing"), timingText(t), t.at.offset, t.at.length));
     return nodes;
 }
@@ -61,21 +55,19 @@ DecodedNode detailedTimingNode(const QString &name, const DetailedTiming &t)
     const Nodes fields{
         node(QStringLiteral("Pixel clock"), mhz(t.pixelClockKHz), o, 2),
         node(QStringLiteral("Horizontal active / blanking"),
-             QStringLiteral("%1 / %2").arg(t.hActive).arg(t.hBlank), o + 2, 3),
+             QStringLiteral("%1 / %2").arg(t.hActive).arg(t.hBlank()), o + 2, 3),
         node(QStringLiteral("Vertical active / blanking"),
              QStringLiteral("%1 / %2%3")
                  .arg(t.vActive)
-                 .arg(t.vBlank)
+                 .arg(t.vBlank())
                  .arg(t.interlaced ? QStringLiteral(" per field") : QString()),
              o + 5, 3),
-        node(
-            QStringLiteral("Horizontal front porch / sync / back porch"),
-            QStringLiteral("%1 / %2 / %3").arg(t.hFrontPorch).arg(t.hSyncWidth).arg(t.hBackPorch()),
-            o + 8, 4),
-        node(
-            QStringLiteral("Vertical front porch / sync / back porch"),
-            QStringLiteral("%1 / %2 / %3").arg(t.vFrontPorch).arg(t.vSyncWidth).arg(t.vBackPorch()),
-            o + 10, 2),
+        node(QStringLiteral("Horizontal front porch / sync / back porch"),
+             QStringLiteral("%1 / %2 / %3").arg(t.hFrontPorch).arg(t.hSyncWidth).arg(t.hBackPorch),
+             o + 8, 4),
+        node(QStringLiteral("Vertical front porch / sync / back porch"),
+             QStringLiteral("%1 / %2 / %3").arg(t.vFrontPorch).arg(t.vSyncWidth).arg(t.vBackPorch),
+             o + 10, 2),
         node(QStringLiteral("Image size"),
              QStringLiteral("%1 x %2 mm").arg(t.widthMm).arg(t.heightMm), o + 12, 3),
         node(QStringLiteral("Borders"), QStringLiteral("%1 / %2").arg(t.hBorder).arg(t.vBorder),

@@ -5,6 +5,7 @@
 #include "CtaExtension.h"
 #include "ModeRequest.h"
 #include "StandardModes.h"
+#include "spec/Units.h"
 
 #include <algorithm>
 
@@ -16,9 +17,6 @@ namespace {
 constexpr quint8 TextTerminator = 0x0A;
 constexpr quint8 TextPadding = 0x20;
 constexpr int DescriptorTextStart = 5;
-// Screen size in cm at bytes 0x15 and 0x16.
-constexpr int ScreenWidthCmOffset = 0x15;
-constexpr int ScreenHeightCmOffset = 0x16;
 
 QString notAnEdid()
 {
@@ -27,7 +25,7 @@ QString notAnEdid()
 
 int firstFreeSlotAfterPreferred(const EdidImage &image)
 {
-    for (int slot = 1; slot < DescriptorSlotCount; ++slot) {
+    for (int slot = 1; slot < BaseLayout::DescriptorCount; ++slot) {
         if (isFreeSlot(image, slot))
             return slot;
     }
@@ -37,7 +35,7 @@ int firstFreeSlotAfterPreferred(const EdidImage &image)
 // The preferred timing is the display's native mode: a CTA block that marks
 // several DTDs native now marks one, and SVDs marked native for another
 // resolution lose the mark, so that the native modes do not contradict it.
-void adoptNativeMode(EdidImage &image, const DtdTiming &timing)
+void adoptNativeMode(EdidImage &image, const Timing &timing)
 {
     QString ignored;
     auto cta = CtaExtension::parse(image, &ignored);
@@ -105,18 +103,18 @@ EditResult setDisplayProductName(const EdidImage &image, const QString &name)
     return EditResult::done(edited);
 }
 
-EditResult setPreferredTiming(const EdidImage &image, const DtdTiming &timing)
+EditResult setPreferredTiming(const EdidImage &image, const Timing &timing)
 {
     if (!hasEdidHeader(image))
         return EditResult::refused(notAnEdid());
     const QString mode = timing.label();
-    if (timing.pixelClockKhz > DtdMaxPixelClockKhz)
+    if (timing.pixelClockKHz > DtdMaxPixelClockKHz)
         return EditResult::refused(
             QStringLiteral("%1 needs a pixel clock of %2 MHz; a detailed timing holds at most "
                            "%3 MHz.")
                 .arg(mode)
-                .arg(timing.pixelClockKhz / 1000.0, 0, 'f', 2)
-                .arg(DtdMaxPixelClockKhz / 1000.0, 0, 'f', 2));
+                .arg(timing.pixelClockKHz / 1000.0, 0, 'f', 2)
+                .arg(DtdMaxPixelClockKHz / 1000.0, 0, 'f', 2));
     if (const auto limits = readRangeLimits(image)) {
         const QString why = rangeLimitsViolation(*limits, timing);
         if (!why.isEmpty())
@@ -125,15 +123,15 @@ EditResult setPreferredTiming(const EdidImage &image, const DtdTiming &timing)
     }
 
     EdidImage edited = image;
-    DtdTiming sized = timing;
+    Timing sized = timing;
     const auto replaced = decodeDetailedTiming(image.data() + descriptorOffset(0));
-    if (sized.hImageMm == 0 && sized.vImageMm == 0) {
+    if (sized.widthMm == 0 && sized.heightMm == 0) {
         if (replaced) {
-            sized.hImageMm = replaced->hImageMm;
-            sized.vImageMm = replaced->vImageMm;
+            sized.widthMm = replaced->widthMm;
+            sized.heightMm = replaced->heightMm;
         } else {
-            sized.hImageMm = image[ScreenWidthCmOffset] * 10;
-            sized.vImageMm = image[ScreenHeightCmOffset] * 10;
+            sized.widthMm = image[BaseLayout::WidthCm] * 10;
+            sized.heightMm = image[BaseLayout::HeightCm] * 10;
         }
     }
     const auto bytes = encodeDetailedTiming(sized);
@@ -180,7 +178,7 @@ QList<OfferedMode> offeredModes(const EdidImage &image)
             modes.append(mode);
     };
     if (hasEdidHeader(image)) {
-        for (int slot = 0; slot < DescriptorSlotCount; ++slot) {
+        for (int slot = 0; slot < BaseLayout::DescriptorCount; ++slot) {
             if (const auto t = decodeDetailedTiming(image.data() + descriptorOffset(slot)))
                 add({*t, 0, descriptorOffset(slot)});
         }
@@ -189,7 +187,7 @@ QList<OfferedMode> offeredModes(const EdidImage &image)
     const auto cta = CtaExtension::parse(image, &ignored);
     if (!cta)
         return modes;
-    int dtdOffset = EdidBlockSize + image[EdidBlockSize + 2];
+    int dtdOffset = EdidBlockSize + image[EdidBlockSize + CtaLayout::DtdOffset];
     for (const QByteArray &dtd : cta->dtds) {
         if (const auto t = decodeDetailedTiming(reinterpret_cast<const quint8 *>(dtd.constData())))
             add({*t, 0, dtdOffset});

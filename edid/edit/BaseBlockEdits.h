@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DtdTiming.h"
 #include "EditResult.h"
+#include "spec/DetailedTiming.h"
 
 #include <QList>
 #include <QString>
@@ -23,7 +23,7 @@ EditResult setDisplayProductName(const EdidImage &image, const QString &name);
 // counted native and SVDs marked native for another resolution lose the
 // mark. Refused when the clock exceeds what a DTD
 // holds, the timing is outside the range limits descriptor, or a value does not fit.
-EditResult setPreferredTiming(const EdidImage &image, const DtdTiming &timing);
+EditResult setPreferredTiming(const EdidImage &image, const Timing &timing);
 
 // setPreferredTiming for a mode typed as WIDTHxHEIGHT@HZ: a standard CTA/DMT
 // timing where there is one, else CVT reduced blanking.
@@ -32,7 +32,7 @@ EditResult setPreferredMode(const EdidImage &image, const QString &modeText);
 // A mode the table already offers, for choosing a preferred timing.
 struct OfferedMode
 {
-    DtdTiming timing;
+    Timing timing;
     int vic = 0;     // the VIC it came from, 0 for a DTD
     int offset = -1; // the DTD's offset in the image, -1 for a VIC
 };

@@ -37,7 +37,7 @@ bool isFreeSlot(const EdidImage &image, int slot)
 
 int findDisplayDescriptor(const EdidImage &image, quint8 tag)
 {
-    for (int slot = 0; slot < DescriptorSlotCount; ++slot) {
+    for (int slot = 0; slot < BaseLayout::DescriptorCount; ++slot) {
         if (displayDescriptorTag(image, slot) == tag)
             return slot;
     }
@@ -60,10 +60,10 @@ std::optional<ModeRangeLimits> readRangeLimits(const EdidImage &image)
     return limits;
 }
 
-QString rangeLimitsViolation(const ModeRangeLimits &limits, const DtdTiming &t)
+QString rangeLimitsViolation(const ModeRangeLimits &limits, const Timing &t)
 {
     const double v = t.refreshHz();
-    const double h = t.lineRateKhz();
+    const double h = t.hFreqKHz();
     if (v + RateEpsilon < limits.minVHz || v - RateEpsilon > limits.maxVHz)
         return QStringLiteral("its vertical rate %1 Hz is outside the range limits %2-%3 Hz")
             .arg(v, 0, 'f', 3)
@@ -74,9 +74,9 @@ QString rangeLimitsViolation(const ModeRangeLimits &limits, const DtdTiming &t)
             .arg(h, 0, 'f', 3)
             .arg(limits.minHKhz)
             .arg(limits.maxHKhz);
-    if (limits.maxPixelClockMhz > 0 && t.pixelClockKhz > quint32(limits.maxPixelClockMhz) * 1000)
+    if (limits.maxPixelClockMhz > 0 && t.pixelClockKHz > limits.maxPixelClockMhz * 1000)
         return QStringLiteral("its pixel clock %1 MHz is above the range limit of %2 MHz")
-            .arg(t.pixelClockKhz / 1000.0, 0, 'f', 2)
+            .arg(t.pixelClockKHz / 1000.0, 0, 'f', 2)
             .arg(limits.maxPixelClockMhz);
     return {};
 }

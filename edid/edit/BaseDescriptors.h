@@ -1,30 +1,14 @@
 #pragma once
 
-#include "DtdTiming.h"
 #include "EdidHeader.h"
 #include "EdidImage.h"
+#include "spec/DetailedTiming.h"
 
 #include <QString>
 
 #include <optional>
 
 namespace varnex::edid {
-
-// The four 18-byte descriptor slots of the base block, VESA E-EDID 1.4 section 3.10.
-inline constexpr int DescriptorSlotCount = 4;
-inline constexpr int FirstDescriptorOffset = 0x36;
-
-// Display descriptor tags (byte 3 of a descriptor whose first two bytes are 0).
-namespace DisplayDescriptorTag {
-inline constexpr quint8 ProductName = 0xFC;
-inline constexpr quint8 RangeLimits = 0xFD;
-inline constexpr quint8 Dummy = 0x10;
-} // namespace DisplayDescriptorTag
-
-inline constexpr int descriptorOffset(int slot)
-{
-    return FirstDescriptorOffset + slot * DetailedDescriptorSize;
-}
 
 // The display descriptor tag in a slot, or -1 when the slot holds a timing.
 int displayDescriptorTag(const EdidImage &image, int slot);
@@ -49,7 +33,7 @@ std::optional<ModeRangeLimits> readRangeLimits(const EdidImage &image);
 
 // Why the timing lies outside the limits ("its vertical rate 24.000 Hz is
 // outside the range limits 29-76 Hz"); empty when it lies inside.
-QString rangeLimitsViolation(const ModeRangeLimits &limits, const DtdTiming &timing);
+QString rangeLimitsViolation(const ModeRangeLimits &limits, const Timing &timing);
 
 // The 0xFD descriptor for `limits` in the EDID 1.3 form (default GTF, no offsets);
 // every rate must fit a byte, the clock is rounded up to 10 MHz.

@@ -3,6 +3,7 @@
 #include "BaseDescriptors.h"
 #include "CtaExtension.h"
 #include "StandardModes.h"
+#include "spec/Units.h"
 
 #include <algorithm>
 #include <functional>
@@ -12,47 +13,12 @@ namespace varnex::edid {
 
 namespace {
 
-// A data block payload holds at most 31 bytes (5-bit length).
-constexpr int MaxPayload = 31;
-// Bytes before the payload of an extended-tag block: header and extended tag.
-constexpr int ExtendedHeaderSize = 2;
-// Largest VIC numbers in the two VIC ranges of CTA-861-H table 3.
-constexpr int MaxLowVic = 127;
-constexpr int FirstHighVic = 193;
-constexpr int MaxHighVic = 219;
-// HDMI 1.4 VSDB: byte 7 holds Max_TMDS_Clock in 5 MHz units; HDMI 1.4b caps it at 340 MHz.
-constexpr int HdmiTmdsIndex = 7;
-constexpr int HdmiFixedSize = 6; // header, OUI, physical address
-constexpr int TmdsUnitMhz = 5;
-constexpr int HdmiVsdbMaxTmdsMhz = 340;
-// HDMI 1.4b 8.3.2: byte 8 flags, the latency fields, then the HDMI video fields.
-constexpr int HdmiVideoFlagsIndex = 8;
-constexpr quint8 LatencyPresent = 0x80;
-constexpr quint8 InterlacedLatencyPresent = 0x40;
-constexpr quint8 HdmiVideoPresent = 0x20;
 // Speaker allocation payload: two mask bytes and a reserved byte.
 constexpr int SpeakerMaskBits = 16;
 
-// The 4K modes that HDMI 1.4b table 8-14 numbers as HDMI VICs 1-4, by CTA VIC.
-int hdmiVicFor(int vic)
-{
-    switch (vic) {
-    case 95:
-        return 1;
-    case 94:
-        return 2;
-    case 93:
-        return 3;
-    case 98:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
 bool validVic(int vic)
 {
-    return (vic >= 1 && vic <= MaxLowVic) || (vic >= FirstHighVic && vic <= MaxHighVic);
+    return (vic >= 1 && vic <= MaxLowVic) || (vic >= FirstHighVic && vic <= MaxKnownVic);
 }
 
 using Change = std::function<QString(CtaExtension &)>;
@@ -98,15 +64,15 @@ struct HdmiVideoFields
 
 HdmiVideoFields hdmiVideoFields(const QByteArray &b)
 {
-    if (b.size() <= HdmiVideoFlagsIndex)
+    if (b.size() <= HdmiVsdbLayout::VideoFlags)
         return {};
-    const quint8 flags = quint8(b[HdmiVideoFlagsIndex]);
-    int at = HdmiVideoFlagsIndex + 1;
-    if (flags & LatencyPresent)
+    const quint8 flags = quint8(b[HdmiVsdbLayout::VideoFlags]);
+    int at = HdmiVsdbLayout::VideoFlags + 1;
+    if (flags & HdmiVsdbLayout::LatencyPresent)
         at += 2;
-    if (flags & InterlacedLatencyPresent)
+    if (flags & HdmiVsdbLayout::InterlacedLatencyPresent)
         at += 2;
-    if (!(flags & HdmiVideoPresent) || at + 1 >= b.size())
+    if (!(flags & HdmiVsdbLayout::HdmiVideoPresent) || at + 1 >= b.size())
         return {};
     HdmiVideoFields fields;
     fields.lengthsIndex = at + 1;
@@ -171,9 +137,9 @@ QString writeAudio(CtaExtension &cta, const QList<ShortAudioDescriptor> &sads)
         const auto bytes = sad.encode();
         payload.append(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
     }
-    if (payload.size() > MaxPayload)
+    if (payload.size() > CtaLayout::MaxPayload)
         return QStringLiteral("At most %1 short audio descriptors fit an audio data block.")
-            .arg(MaxPayload / 3);
+            .arg(CtaLayout::MaxPayload / 3);
     const int first = cta.indexOf(CtaTag::Audio);
     for (qsizetype i = cta.dataBlocks.size() - 1; i > first; --i) {
         if (CtaExtension::tagOf(cta.dataBlocks[i]) == CtaTag::Audio)
@@ -269,20 +235,20 @@ EditResult removeVic(const EdidImage &image, int vic)
         for (QByteArray &b : cta.dataBlocks) {
             const int ext = CtaExtension::extendedTagOf(b);
             if (ext == CtaExtendedTag::Ycbcr420Video)
-                removed += removeBytes(b, ExtendedHeaderSize,
+                removed += removeBytes(b, CtaLayout::ExtendedHeaderSize,
                                        [vic](quint8 code) { return svdToVic(code) == vic; });
             else if (ext == CtaExtendedTag::VideoFormatPreference)
-                removed +=
-                    removeBytes(b, ExtendedHeaderSize, [vic](quint8 code) { return code == vic; });
+                removed += removeBytes(b, CtaLayout::ExtendedHeaderSize,
+                                       [vic](quint8 code) { return code == vic; });
             else
                 continue;
             fixLength(b);
         }
-        if (hdmi.lengthsIndex > 0 && hdmiVicFor(vic) > 0) {
+        if (hdmi.lengthsIndex > 0 && hdmiVicForVic(vic) > 0) {
             QByteArray &b = cta.dataBlocks[hdmiVsdb];
             const int first = hdmi.lengthsIndex + 1;
             for (int i = first + hdmi.vicCount - 1; i >= first; --i) {
-                if (quint8(b[i]) == hdmiVicFor(vic)) {
+                if (quint8(b[i]) == hdmiVicForVic(vic)) {
                     b.remove(i, 1);
                     b[hdmi.lengthsIndex] = char(quint8(b[hdmi.lengthsIndex]) - 0x20);
                     ++removed;
@@ -295,14 +261,14 @@ EditResult removeVic(const EdidImage &image, int vic)
 
         for (QByteArray &b : cta.dataBlocks) {
             if (CtaExtension::extendedTagOf(b) != CtaExtendedTag::Ycbcr420CapabilityMap ||
-                b.size() <= ExtendedHeaderSize)
+                b.size() <= CtaLayout::ExtendedHeaderSize)
                 continue;
-            std::vector<bool> bits = unpackBits(b, ExtendedHeaderSize);
+            std::vector<bool> bits = unpackBits(b, CtaLayout::ExtendedHeaderSize);
             for (auto it = removedPositions.rbegin(); it != removedPositions.rend(); ++it) {
                 if (std::size_t(*it) < bits.size())
                     bits.erase(bits.begin() + *it);
             }
-            packBits(b, ExtendedHeaderSize, bits);
+            packBits(b, CtaLayout::ExtendedHeaderSize, bits);
         }
         // Blocks left without content go: an empty video list or preference list says nothing.
         removeBlocks(cta, [](const QByteArray &b) {
@@ -310,7 +276,7 @@ EditResult removeVic(const EdidImage &image, int vic)
             return (CtaExtension::tagOf(b) == CtaTag::Video && b.size() == 1) ||
                    ((ext == CtaExtendedTag::VideoFormatPreference ||
                      ext == CtaExtendedTag::Ycbcr420Video) &&
-                    b.size() == ExtendedHeaderSize);
+                    b.size() == CtaLayout::ExtendedHeaderSize);
         });
         return {};
     });
@@ -323,7 +289,7 @@ EditResult addVic(const EdidImage &image, int vic)
                                        .arg(vic)
                                        .arg(MaxLowVic)
                                        .arg(FirstHighVic)
-                                       .arg(MaxHighVic));
+                                       .arg(MaxKnownVic));
     const auto mode = standardModeForVic(vic);
     const auto limits = readRangeLimits(image);
     if (mode && limits) {
@@ -346,19 +312,20 @@ EditResult addVic(const EdidImage &image, int vic)
         const int map = cta.indexOf(CtaTag::Extended, CtaExtendedTag::Ycbcr420CapabilityMap);
         if (map >= 0) {
             QByteArray &b = cta.dataBlocks[map];
-            if (b.size() == ExtendedHeaderSize) {
+            if (b.size() == CtaLayout::ExtendedHeaderSize) {
                 const int bytes = newPosition / 8 + 1;
-                if (ExtendedHeaderSize - 1 + bytes > MaxPayload)
+                if (CtaLayout::ExtendedHeaderSize - 1 + bytes > CtaLayout::MaxPayload)
                     return QStringLiteral("The YCbCr 4:2:0 capability map cannot grow to hold "
                                           "the new VIC.");
                 b.append(QByteArray(bytes, 0));
-                packBits(b, ExtendedHeaderSize, std::vector<bool>(std::size_t(newPosition), true));
+                packBits(b, CtaLayout::ExtendedHeaderSize,
+                         std::vector<bool>(std::size_t(newPosition), true));
                 fixLength(b);
             } else {
-                std::vector<bool> bits = unpackBits(b, ExtendedHeaderSize);
+                std::vector<bool> bits = unpackBits(b, CtaLayout::ExtendedHeaderSize);
                 if (std::size_t(newPosition) < bits.size())
                     bits[std::size_t(newPosition)] = false;
-                packBits(b, ExtendedHeaderSize, bits);
+                packBits(b, CtaLayout::ExtendedHeaderSize, bits);
             }
         }
         int video = -1;
@@ -372,8 +339,9 @@ EditResult addVic(const EdidImage &image, int vic)
             return {};
         }
         QByteArray &b = cta.dataBlocks[video];
-        if (b.size() - 1 >= MaxPayload)
-            return QStringLiteral("The video data block is full (%1 VICs).").arg(MaxPayload);
+        if (b.size() - 1 >= CtaLayout::MaxPayload)
+            return QStringLiteral("The video data block is full (%1 VICs).")
+                .arg(CtaLayout::MaxPayload);
         b.append(char(vic));
         fixLength(b);
         return {};
@@ -433,23 +401,23 @@ EditResult setSpeakerAllocation(const EdidImage &image, quint32 speakers)
 
 EditResult setHdmiMaxTmdsClock(const EdidImage &image, int mhz)
 {
-    if (mhz < TmdsUnitMhz || mhz > HdmiVsdbMaxTmdsMhz || mhz % TmdsUnitMhz)
+    if (mhz < TmdsUnitMHz || mhz > HdmiVsdbMaxTmdsMHz || mhz % TmdsUnitMHz)
         return EditResult::refused(
             QStringLiteral("The HDMI block's maximum TMDS clock is %1 to %2 MHz in steps of %1 "
                            "MHz; higher rates belong in the HDMI Forum block.")
-                .arg(TmdsUnitMhz)
-                .arg(HdmiVsdbMaxTmdsMhz));
+                .arg(TmdsUnitMHz)
+                .arg(HdmiVsdbMaxTmdsMHz));
     return editCta(image, [mhz](CtaExtension &cta) -> QString {
         const int i = cta.indexOfVendor(HdmiLlcOui);
         if (i < 0)
             return QStringLiteral("The table has no HDMI vendor-specific data block.");
         QByteArray &b = cta.dataBlocks[i];
-        if (b.size() < HdmiFixedSize)
+        if (b.size() < HdmiVsdbLayout::FixedSize)
             return QStringLiteral("The HDMI vendor-specific data block is too short.");
         // The flags byte before the clock is optional too; added empty when missing.
-        while (b.size() <= HdmiTmdsIndex)
+        while (b.size() <= HdmiVsdbLayout::MaxTmdsClock)
             b.append(char(0));
-        b[HdmiTmdsIndex] = char(mhz / TmdsUnitMhz);
+        b[HdmiVsdbLayout::MaxTmdsClock] = char(mhz / TmdsUnitMHz);
         fixLength(b);
         return {};
     });
@@ -481,7 +449,7 @@ EditResult removeHdmiForumBlocks(const EdidImage &image)
 
 EditResult addDataBlock(const EdidImage &image, const QByteArray &block)
 {
-    if (block.isEmpty() || (quint8(block[0]) & MaxPayload) + 1 != block.size())
+    if (block.isEmpty() || (quint8(block[0]) & CtaLayout::MaxPayload) + 1 != block.size())
         return EditResult::refused(QStringLiteral("The bytes are not one CTA-861 data block."));
     return editCta(image, [&block](CtaExtension &cta) -> QString {
         const int tag = CtaExtension::tagOf(block);

@@ -1,47 +1,33 @@
 #include "CtaExtension.h"
 
 #include "Checksum.h"
-#include "DtdTiming.h"
 
 namespace varnex::edid {
-
-namespace {
-
-// CTA-861 extension layout: tag 0x02, revision, DTD offset, flags, data from byte 4.
-constexpr quint8 CtaExtensionTag = 0x02;
-constexpr int FirstRevisionWithDataBlocks = 3;
-constexpr int DataBlocksStart = 4;
-// Byte 126 of the base block: number of extension blocks.
-constexpr int ExtensionCountOffset = 126;
-// A data block header holds a 5-bit payload length.
-constexpr int MaxPayload = 31;
-
-} // namespace
 
 std::optional<CtaExtension> CtaExtension::parse(const EdidImage &image, QString *error)
 {
     const quint8 *block = image.data() + EdidBlockSize;
-    if (image[ExtensionCountOffset] == 0 || block[0] != CtaExtensionTag) {
+    if (image[BaseLayout::ExtensionCount] == 0 || block[0] != CtaLayout::ExtensionTag) {
         *error = QStringLiteral("The table has no CTA-861 extension block.");
         return std::nullopt;
     }
-    if (block[1] < FirstRevisionWithDataBlocks) {
+    if (block[1] < CtaLayout::FirstRevisionWithDataBlocks) {
         *error = QStringLiteral("The CTA-861 block is revision %1, which has no data blocks.")
                      .arg(block[1]);
         return std::nullopt;
     }
-    const int dtdOffset = block[2];
-    if ((dtdOffset != 0 && dtdOffset < DataBlocksStart) || dtdOffset > EdidChecksumOffset) {
+    const int dtdOffset = block[CtaLayout::DtdOffset];
+    if ((dtdOffset != 0 && dtdOffset < CtaLayout::DataBlocks) || dtdOffset > EdidChecksumOffset) {
         *error = QStringLiteral("The CTA-861 block's DTD offset %1 is invalid.").arg(dtdOffset);
         return std::nullopt;
     }
 
     CtaExtension cta;
-    cta.flags = block[3];
+    cta.flags = block[CtaLayout::Flags];
     // Offset 0 means neither data blocks nor DTDs.
-    const int end = dtdOffset == 0 ? DataBlocksStart : dtdOffset;
-    for (int at = DataBlocksStart; at < end;) {
-        const int length = 1 + (block[at] & MaxPayload);
+    const int end = dtdOffset == 0 ? CtaLayout::DataBlocks : dtdOffset;
+    for (int at = CtaLayout::DataBlocks; at < end;) {
+        const int length = 1 + (block[at] & CtaLayout::MaxPayload);
         if (at + length > end) {
             *error = QStringLiteral("A CTA-861 data block at byte %1 runs past the DTD offset.")
                          .arg(EdidBlockSize + at);
@@ -64,7 +50,7 @@ std::optional<CtaExtension> CtaExtension::parse(const EdidImage &image, QString 
 
 int CtaExtension::usedBytes() const
 {
-    int used = DataBlocksStart;
+    int used = CtaLayout::DataBlocks;
     for (const QByteArray &b : dataBlocks)
         used += int(b.size());
     return used + int(dtds.size()) * DetailedDescriptorSize;
@@ -75,18 +61,18 @@ bool CtaExtension::write(EdidImage &image, QString *error) const
     if (usedBytes() > EdidChecksumOffset) {
         *error = QStringLiteral("There is no room left in the CTA-861 block (%1 bytes needed, "
                                 "%2 available).")
-                     .arg(usedBytes() - DataBlocksStart)
-                     .arg(EdidChecksumOffset - DataBlocksStart);
+                     .arg(usedBytes() - CtaLayout::DataBlocks)
+                     .arg(EdidChecksumOffset - CtaLayout::DataBlocks);
         return false;
     }
     quint8 *block = image.data() + EdidBlockSize;
-    int at = DataBlocksStart;
+    int at = CtaLayout::DataBlocks;
     for (const QByteArray &b : dataBlocks) {
         std::copy(b.cbegin(), b.cend(), block + at);
         at += int(b.size());
     }
-    block[2] = quint8(at);
-    block[3] = flags;
+    block[CtaLayout::DtdOffset] = quint8(at);
+    block[CtaLayout::Flags] = flags;
     for (const QByteArray &d : dtds) {
         std::copy(d.cbegin(), d.cend(), block + at);
         at += int(d.size());
@@ -115,7 +101,7 @@ quint32 CtaExtension::ouiOf(const QByteArray &block)
 
 QByteArray CtaExtension::makeBlock(int tag, const QByteArray &payload)
 {
-    Q_ASSERT(payload.size() <= MaxPayload);
+    Q_ASSERT(payload.size() <= CtaLayout::MaxPayload);
     return char((tag << 5) | int(payload.size())) + payload;
 }
 

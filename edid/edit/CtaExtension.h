@@ -1,6 +1,10 @@
 #pragma once
 
 #include "EdidImage.h"
+#include "spec/CtaTags.h"
+#include "spec/CtaVideoFormats.h"
+#include "spec/EdidLayout.h"
+#include "spec/VendorBlocks.h"
 
 #include <QByteArray>
 #include <QList>
@@ -9,43 +13,6 @@
 #include <optional>
 
 namespace varnex::edid {
-
-// Data block tags of CTA-861 (table 55) and the extended tags (table 56) the edits use.
-namespace CtaTag {
-inline constexpr int Audio = 1;
-inline constexpr int Video = 2;
-inline constexpr int VendorSpecific = 3;
-inline constexpr int SpeakerAllocation = 4;
-inline constexpr int Extended = 7;
-} // namespace CtaTag
-namespace CtaExtendedTag {
-inline constexpr int VideoCapability = 0;
-inline constexpr int Colorimetry = 5;
-inline constexpr int HdrStaticMetadata = 6;
-inline constexpr int VideoFormatPreference = 13;
-inline constexpr int Ycbcr420Video = 14;
-inline constexpr int Ycbcr420CapabilityMap = 15;
-inline constexpr int HdmiForumSinkCapability = 0x79;
-} // namespace CtaExtendedTag
-
-// IEEE OUIs of the vendor-specific data blocks, as written in the block (least significant byte
-// first).
-inline constexpr quint32 HdmiLlcOui = 0x000C03;   // HDMI 1.4 VSDB
-inline constexpr quint32 HdmiForumOui = 0xC45DD8; // HDMI Forum VSDB
-
-// Flags of byte 3 of a CTA-861 extension (revision 2 and later).
-inline constexpr quint8 CtaUnderscanFlag = 0x80;
-inline constexpr quint8 CtaBasicAudioFlag = 0x40;
-inline constexpr quint8 CtaYcbcr444Flag = 0x20;
-inline constexpr quint8 CtaYcbcr422Flag = 0x10;
-inline constexpr quint8 CtaNativeDtdMask = 0x0F;
-
-// The VIC of a short video descriptor: codes 129-192 are VICs 1-64 marked
-// native (CTA-861-H section 7.5.1); every other code is the VIC itself.
-inline int svdToVic(quint8 svd)
-{
-    return svd >= 129 && svd <= 192 ? svd & 0x7F : svd;
-}
 
 // The CTA-861 extension in block 1, split into the parts an edit changes and
 // laid out again by write(): byte 3's flags, the data block collection (each

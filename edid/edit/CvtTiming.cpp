@@ -34,7 +34,7 @@ int vSyncForAspect(int width, int height)
 
 } // namespace
 
-std::optional<DtdTiming> cvtReducedBlanking(int width, int height, double hz)
+std::optional<Timing> cvtReducedBlanking(int width, int height, double hz)
 {
     if (width < CellGranularity || height <= 0 || !(hz > 0) || hz > 1000)
         return std::nullopt;
@@ -55,15 +55,15 @@ std::optional<DtdTiming> cvtReducedBlanking(int width, int height, double hz)
     const double clockMhz =
         ClockStepMhz * std::floor(hz * vTotal * hTotal / 1000000.0 / ClockStepMhz);
 
-    DtdTiming t;
-    t.pixelClockKhz = quint32(std::lround(clockMhz * 1000.0));
+    Timing t;
+    t.pixelClockKHz = int(std::lround(clockMhz * 1000.0));
     t.hActive = hPixels;
-    t.hSync = RbHSync;
+    t.hSyncWidth = RbHSync;
     t.hBackPorch = RbHBackPorch;
     t.hFrontPorch = RbHBlank - RbHSync - RbHBackPorch;
     t.vActive = height;
     t.vFrontPorch = RbVFrontPorch;
-    t.vSync = vSync;
+    t.vSyncWidth = vSync;
     t.vBackPorch = vBlank - RbVFrontPorch - vSync;
     // Reduced blanking signals itself by positive horizontal and negative vertical sync.
     t.hSyncPositive = true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DtdTiming.h"
+#include "spec/DetailedTiming.h"
 
 #include <optional>
 
@@ -10,6 +10,6 @@ namespace varnex::edid {
 // version 1 for this size and field rate, without margins. Nothing when the
 // size or rate is out of any sensible range (zero, negative, a frame period
 // shorter than the minimum vertical blanking).
-std::optional<DtdTiming> cvtReducedBlanking(int width, int height, double hz);
+std::optional<Timing> cvtReducedBlanking(int width, int height, double hz);
 
 } // namespace varnex::edid

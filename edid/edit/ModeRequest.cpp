@@ -33,7 +33,7 @@ std::optional<ModeRequest> parseModeRequest(const QString &text)
     return request;
 }
 
-std::optional<DtdTiming> timingForRequest(const ModeRequest &request)
+std::optional<Timing> timingForRequest(const ModeRequest &request)
 {
     if (auto standard = standardTiming(request.width, request.height, request.refreshHz))
         return standard;

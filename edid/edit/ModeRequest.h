@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DtdTiming.h"
+#include "spec/DetailedTiming.h"
 
 #include <QString>
 
@@ -21,6 +21,6 @@ std::optional<ModeRequest> parseModeRequest(const QString &text);
 
 // The standard CTA-861/DMT timing for the request where there is one, else
 // the CVT reduced-blanking timing; nothing when CVT cannot make one either.
-std::optional<DtdTiming> timingForRequest(const ModeRequest &request);
+std::optional<Timing> timingForRequest(const ModeRequest &request);
 
 } // namespace varnex::edid

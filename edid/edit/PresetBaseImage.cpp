@@ -28,13 +28,11 @@ constexpr quint8 Features = 0x0E;
 constexpr quint8 SrgbChromaticity[] = {0xEE, 0x91, 0xA3, 0x54, 0x4C, 0x99, 0x26, 0x0F, 0x50, 0x54};
 // Byte 35 bit 5: established timing 640x480@60.
 constexpr quint8 Established640x480 = 0x20;
-// Bytes 38-53: eight unused standard timings, 01 01 each.
-constexpr int StandardTimingsOffset = 38;
-constexpr int StandardTimingsSize = 16;
+// The eight standard timings are unused, 01 01 each.
+constexpr quint8 UnusedStandardTiming = 0x01;
 constexpr int RangeLimitsSlot = 1;
-constexpr int ExtensionCountOffset = 126;
-// CTA-861 extension: tag 0x02, revision 3, data from byte 4.
-constexpr quint8 CtaHeader[] = {0x02, 0x03, 0x04};
+// CTA-861 extension: revision 3, data blocks from byte 4.
+constexpr quint8 CtaRevision = 3;
 
 void putDummy(EdidImage &image, int slot)
 {
@@ -46,31 +44,35 @@ void putDummy(EdidImage &image, int slot)
 EdidImage presetBaseImage(quint16 productCode, const ModeRangeLimits &limits, quint8 ctaFlags)
 {
     EdidImage image{};
-    const quint8 header[] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
-    std::copy(std::begin(header), std::end(header), image.begin());
-    image[8] = ManufacturerId[0];
-    image[9] = ManufacturerId[1];
-    image[10] = quint8(productCode & 0xFF);
-    image[11] = quint8(productCode >> 8);
-    image[17] = ManufactureYear;
-    image[18] = EdidVersion;
-    image[19] = EdidRevision;
-    image[20] = DigitalInput;
-    image[21] = ScreenWidthCm;
-    image[22] = ScreenHeightCm;
-    image[23] = Gamma22;
-    image[24] = Features;
-    std::copy(std::begin(SrgbChromaticity), std::end(SrgbChromaticity), image.begin() + 25);
-    image[35] = Established640x480;
-    std::fill_n(image.begin() + StandardTimingsOffset, StandardTimingsSize, quint8(0x01));
-    for (int slot = 0; slot < DescriptorSlotCount; ++slot)
+    std::copy(EdidHeaderBytes.begin(), EdidHeaderBytes.end(), image.begin());
+    image[BaseLayout::Manufacturer] = ManufacturerId[0];
+    image[BaseLayout::Manufacturer + 1] = ManufacturerId[1];
+    image[BaseLayout::ProductCode] = quint8(productCode & 0xFF);
+    image[BaseLayout::ProductCode + 1] = quint8(productCode >> 8);
+    image[BaseLayout::Year] = ManufactureYear;
+    image[BaseLayout::Version] = EdidVersion;
+    image[BaseLayout::Revision] = EdidRevision;
+    image[BaseLayout::VideoInput] = DigitalInput;
+    image[BaseLayout::WidthCm] = ScreenWidthCm;
+    image[BaseLayout::HeightCm] = ScreenHeightCm;
+    image[BaseLayout::Gamma] = Gamma22;
+    image[BaseLayout::Features] = Features;
+    std::copy(std::begin(SrgbChromaticity), std::end(SrgbChromaticity),
+              image.begin() + BaseLayout::Chromaticity);
+    image[BaseLayout::EstablishedTimings] = Established640x480;
+    std::fill_n(image.begin() + BaseLayout::StandardTimings, BaseLayout::StandardTimingsLength,
+                UnusedStandardTiming);
+    for (int slot = 0; slot < BaseLayout::DescriptorCount; ++slot)
         putDummy(image, slot);
     const DetailedDescriptorBytes range = encodeRangeLimits(limits);
     std::copy(range.cbegin(), range.cend(), image.begin() + descriptorOffset(RangeLimitsSlot));
-    image[ExtensionCountOffset] = 1;
+    image[BaseLayout::ExtensionCount] = 1;
 
-    std::copy(std::begin(CtaHeader), std::end(CtaHeader), image.begin() + EdidBlockSize);
-    image[EdidBlockSize + 3] = ctaFlags;
+    quint8 *cta = image.data() + EdidBlockSize;
+    cta[0] = CtaLayout::ExtensionTag;
+    cta[CtaLayout::Revision] = CtaRevision;
+    cta[CtaLayout::DtdOffset] = CtaLayout::DataBlocks;
+    cta[CtaLayout::Flags] = ctaFlags;
     correctChecksums(image);
     return image;
 }

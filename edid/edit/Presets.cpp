@@ -129,16 +129,16 @@ const Preset *findPreset(const QString &name)
 }
 
 // Range limits that take in every mode of the preset, in whole Hz, kHz and 10 MHz.
-ModeRangeLimits limitsFor(const std::vector<DtdTiming> &timings)
+ModeRangeLimits limitsFor(const std::vector<Timing> &timings)
 {
     ModeRangeLimits limits{1000, 0, 1000, 0, 0};
-    for (const DtdTiming &t : timings) {
+    for (const Timing &t : timings) {
         limits.minVHz = std::min(limits.minVHz, int(std::floor(t.refreshHz())));
         limits.maxVHz = std::max(limits.maxVHz, int(std::ceil(t.refreshHz())));
-        limits.minHKhz = std::min(limits.minHKhz, int(std::floor(t.lineRateKhz())));
-        limits.maxHKhz = std::max(limits.maxHKhz, int(std::ceil(t.lineRateKhz())));
+        limits.minHKhz = std::min(limits.minHKhz, int(std::floor(t.hFreqKHz())));
+        limits.maxHKhz = std::max(limits.maxHKhz, int(std::ceil(t.hFreqKHz())));
         limits.maxPixelClockMhz =
-            std::max(limits.maxPixelClockMhz, int(std::ceil(t.pixelClockKhz / 1000.0)));
+            std::max(limits.maxPixelClockMhz, int(std::ceil(t.pixelClockKHz / 1000.0)));
     }
     return limits;
 }
@@ -162,7 +162,7 @@ QByteArray hdmiVsdb(const Preset &p)
 
 EditResult build(const Preset &p)
 {
-    std::vector<DtdTiming> timings;
+    std::vector<Timing> timings;
     for (int vic : p.vics) {
         const auto mode = standardModeForVic(vic);
         if (!mode)

@@ -1,6 +1,6 @@
 #include "BridgeFactory.h"
 #include "DeviceConnection.h"
-#include "DeviceSettings.h"
+#include "LinkSettings.h"
 #include "RecordingMessageSink.h"
 #include "StepClock.h"
 #include "UsbBridge.h"
@@ -69,7 +69,7 @@ void TestBackends::factoryBuildsTheNamedBackend()
 
     RecordingMessageSink sink;
     UsbBridge usb(*backend.library, sink);
-    DeviceSettings settings;
+    LinkSettings settings;
     DeviceConnection connection(usb, settings, StepClock().function(), [](quint32) {});
     QCOMPARE(connection.openDevice(), finds);
     connection.closeDevice();

@@ -1,5 +1,5 @@
 #include "DeviceConnection.h"
-#include "DeviceSettings.h"
+#include "LinkSettings.h"
 #include "ForwardingBridge.h"
 #include "ProbingBridge.h"
 #include "RecordingMessageSink.h"
@@ -65,7 +65,7 @@ struct Rig
     SimulatedVarnex sim;
     ProbingBridge probe;
     RecordingMessageSink sink;
-    DeviceSettings settings;
+    LinkSettings settings;
     StepClock clock;
     UsbBridge bridge{probe, sink};
     QList<quint32> naps;
@@ -584,7 +584,7 @@ void TestConnection::partWrittenFrameCountsAsSent()
     CutWrite cut(sim, moved);
     RecordingMessageSink sink;
     UsbBridge bridge(cut, sink);
-    DeviceSettings settings;
+    LinkSettings settings;
     DeviceConnection connection(
         bridge, settings, StepClock().function(), [](quint32) {}, [](quint32) {});
     QVERIFY(connection.openDevice());

@@ -1,5 +1,5 @@
 #include "DeviceConnection.h"
-#include "DeviceSettings.h"
+#include "LinkSettings.h"
 #include "RecordingMessageSink.h"
 #include "StepClock.h"
 #include "UsbBridge.h"
@@ -31,7 +31,7 @@ void TestSiUsbXp::openTransactCloseThroughTheLoadedLibrary()
     QVERIFY2(library, qPrintable(error));
     RecordingMessageSink sink;
     UsbBridge bridge(*library, sink);
-    DeviceSettings settings;
+    LinkSettings settings;
     StepClock clock;
     DeviceConnection connection(bridge, settings, clock.function(), [](quint32) {});
 

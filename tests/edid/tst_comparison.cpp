@@ -1,6 +1,5 @@
 // Byte differences, their sentence, and their attribution to decoded fields.
 #include "ByteDifferences.h"
-#include "DeviceSession.h"
 #include "EdidComparison.h"
 #include "EdidTestData.h"
 #include "HexOffset.h"

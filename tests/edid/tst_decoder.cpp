@@ -6,8 +6,8 @@
 #include "decode/EdidDecoder.h"
 #include "decode/EdidJson.h"
 #include "decode/EdidSummary.h"
-#include "timing/CtaVideoFormats.h"
-#include "timing/DmtFormats.h"
+#include "spec/CtaVideoFormats.h"
+#include "spec/DmtFormats.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

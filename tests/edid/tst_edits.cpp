@@ -147,7 +147,7 @@ ShortAudioDescriptor audio(const QString &spec)
 EdidImage withoutFreeSlot(const QString &name)
 {
     EdidImage image = sample(name);
-    for (int slot = 1; slot < DescriptorSlotCount; ++slot)
+    for (int slot = 1; slot < BaseLayout::DescriptorCount; ++slot)
         std::copy_n(image.begin() + SlotsBegin, DetailedDescriptorSize,
                     image.begin() + descriptorOffset(slot));
     correctChecksums(image);
@@ -165,7 +165,7 @@ QList<int> parsedInts(const QString &text, const QString &pattern)
     return values;
 }
 
-// The timing values of edid-decode's --vic, --dmt or --cvt output, in DtdTiming order.
+// The timing values of edid-decode's --vic, --dmt or --cvt output, in Timing order.
 QList<int> decodedTiming(const QString &text)
 {
     QList<int> values = parsedInts(text, QStringLiteral(R"((\d+)x(\d+)i?\s.*\s(\d+)\.(\d+) MHz)"));
@@ -176,18 +176,18 @@ QList<int> decodedTiming(const QString &text)
     return values;
 }
 
-QList<int> timingValues(const DtdTiming &t)
+QList<int> timingValues(const Timing &t)
 {
     return {t.hActive,
             t.interlaced ? 2 * t.vActive : t.vActive,
-            int(t.pixelClockKhz / 1000),
-            int(t.pixelClockKhz % 1000) * 1000,
+            int(t.pixelClockKHz / 1000),
+            int(t.pixelClockKHz % 1000) * 1000,
             t.hFrontPorch,
-            t.hSync,
+            t.hSyncWidth,
             t.hBackPorch,
             int(t.hSyncPositive),
             t.vFrontPorch,
-            t.vSync,
+            t.vSyncWidth,
             t.vBackPorch,
             int(t.vSyncPositive)};
 }
@@ -280,7 +280,7 @@ void TestEdits::cvtMatchesEdidDecode()
 void TestEdits::modeRequests_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("pixelClockKhz"); // 0: the text is refused
+    QTest::addColumn<int>("pixelClockKHz"); // 0: the text is refused
     QTest::newRow("standard CTA") << "1920x1080@60" << 148500;
     QTest::newRow("1000/1001 rate") << " 1920 x 1080 @ 59.94 Hz" << 148350;
     QTest::newRow("DMT only") << "1024x768@60" << 65000;
@@ -296,14 +296,14 @@ void TestEdits::modeRequests_data()
 void TestEdits::modeRequests()
 {
     QFETCH(QString, text);
-    QFETCH(int, pixelClockKhz);
+    QFETCH(int, pixelClockKHz);
     const auto request = parseModeRequest(text);
-    QCOMPARE(request.has_value(), pixelClockKhz != 0);
+    QCOMPARE(request.has_value(), pixelClockKHz != 0);
     if (!request)
         return;
     const auto timing = timingForRequest(*request);
     QVERIFY(timing);
-    QCOMPARE(int(timing->pixelClockKhz), pixelClockKhz);
+    QCOMPARE(int(timing->pixelClockKHz), pixelClockKHz);
 }
 
 void TestEdits::editsOnRealTables_data()
@@ -579,7 +579,7 @@ void TestEdits::offeredModesListDtdsAndVics()
     QVERIFY(has(
         [](const OfferedMode &m) { return m.offset > EdidBlockSize && m.timing.hActive == 2560; }));
     QVERIFY(
-        has([](const OfferedMode &m) { return m.vic == 31 && m.timing.pixelClockKhz == 148500; }));
+        has([](const OfferedMode &m) { return m.vic == 31 && m.timing.pixelClockKHz == 148500; }));
     // The LG's DTD 1 is VIC 97 exactly: listed once, as the DTD.
     const QList<OfferedMode> lg = offeredModes(sample(QStringLiteral("lg-oled-c9-hdmi")));
     const auto vic97 = standardModeForVic(97);
@@ -633,7 +633,7 @@ void TestEdits::editsSurviveNoise()
         image[EdidBlockSize] = 0x02;
         image[EdidBlockSize + 1] = 0x03;
         for (const OfferedMode &mode : offeredModes(image))
-            QVERIFY(mode.timing.pixelClockKhz > 0);
+            QVERIFY(mode.timing.pixelClockKHz > 0);
         for (const Edit &edit : edits) {
             const EditResult result = edit(image);
             if (!result.ok())

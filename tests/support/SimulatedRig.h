@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DeviceConnection.h"
-#include "DeviceSettings.h"
+#include "LinkSettings.h"
 #include "ProbingBridge.h"
 #include "RecordingMessageSink.h"
 #include "StepClock.h"
@@ -16,7 +16,7 @@
 // recorded pause and nap that do not sleep.
 struct SimulatedRig
 {
-    explicit SimulatedRig(const varnex::device::DeviceSettings &settings,
+    explicit SimulatedRig(const varnex::device::LinkSettings &settings,
                           QList<varnex::device::sim::SimulatedBridgeDevice> devices =
                               {varnex::device::sim::SimulatedBridgeDevice{}})
         : sim(std::move(devices)), probe(sim),

@@ -19,6 +19,7 @@
 
 using namespace varnex::device;
 using namespace varnex::edid;
+using namespace varnex::splitter;
 using varnex::device::sim::SimulatedSplitter;
 
 namespace {

@@ -21,6 +21,7 @@
 
 using namespace varnex::device;
 using namespace varnex::edid;
+using namespace varnex::splitter;
 
 namespace {
 

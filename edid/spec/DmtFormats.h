@@ -1,6 +1,9 @@
 #pragma once
 
+#include "spec/Timing.h"
+
 #include <optional>
+#include <span>
 
 namespace varnex::edid {
 
@@ -28,5 +31,17 @@ std::optional<DmtFormat> dmtFormat(int id);
 // The DMT that a 2-byte standard timing code stands for, or nullopt when
 // DMT gives the code to none (the timing then comes from GTF or CVT).
 std::optional<DmtFormat> dmtForStandardTiming(int byte1, int byte2);
+
+// A DMT with its porches and sync polarities: the desktop modes an edit can
+// write as a detailed timing. All of them are 60 Hz modes.
+struct DmtTiming
+{
+    int id = 0;
+    Timing timing;
+};
+
+// The DMT desktop modes with porches we hold (not every DMT: only those an
+// edit offers), in the order an editor lists them.
+std::span<const DmtTiming> dmtTimings();
 
 } // namespace varnex::edid

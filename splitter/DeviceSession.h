@@ -2,20 +2,22 @@
 
 #include "EdidImage.h"
 #include "EdidTransfers.h"
+#include "Outcome.h"
 
 #include <QByteArray>
 #include <QList>
-#include <QString>
 
 #include <optional>
 
 namespace varnex::device {
 class DeviceConnection;
 class UsbBridge;
-struct DeviceSettings;
 } // namespace varnex::device
 
-namespace varnex::edid {
+namespace varnex::splitter {
+
+struct DeviceSettings;
+using edid::EdidImage;
 
 // The two modes of the splitter: AUTOMIX builds its EDID from the displays,
 // CUSTOM presents the table written to it.
@@ -25,38 +27,26 @@ enum class EdidMode
     Custom
 };
 
-// How one device action ended.
-enum class SessionStatus
-{
-    Done,
-    HardwareNotFound, // no Varnex could be opened; the device link may have shown messages
-    Incomplete,       // the Varnex was opened, but a request failed or got no reply
-};
+// The name of a mode as users read it: "AUTOMIX" or "CUSTOM".
+QString modeWord(EdidMode mode);
 
-struct SessionReadResult
+struct SessionReadResult : Outcome
 {
-    SessionStatus status = SessionStatus::HardwareNotFound;
     EdidImage image{};      // the table when Done; otherwise not to be used
     int missingOffset = -1; // Incomplete: the offset of the first chunk that did not arrive
-    // The user's text for a failure ("Hardware not found", or the missing
-    // offset); empty when Done.
-    QString message() const;
 };
 
-struct SessionWriteResult
+struct SessionWriteResult : Outcome
 {
-    SessionStatus status = SessionStatus::HardwareNotFound;
     int failedOffset = -1; // Incomplete: the offset of the first frame not acknowledged
     int framesSent = 0;    // frames handed to the bridge (EdidWriteResult::framesSent)
-    QString message() const;
 };
 
-struct SessionModeResult
+struct SessionModeResult : Outcome
 {
-    SessionStatus status = SessionStatus::HardwareNotFound;
-    EdidMode mode = EdidMode::Automix; // the mode the reply reports, when Done
-    quint8 reply = 0;                  // the reply byte itself, when Done
-    QString message() const;
+    // The mode the reply reports, when Done, or when Refused: the Varnex kept it.
+    EdidMode mode = EdidMode::Automix;
+    quint8 reply = 0; // the reply byte itself, when a reply came
 };
 
 // One device of the USB bridge library, as a listing shows it.
@@ -71,7 +61,8 @@ struct BridgeDeviceInfo
 // One program's dealings with the splitter, for every front end. Each action
 // follows the device link's pattern: open the Varnex, send its requests, close
 // it; no handle outlives an action. Checks that need no device (sizes,
-// checksums, the AUTOMIX guard) are the caller's, before it calls.
+// checksums) are the caller's, before it calls; the whole upload with its
+// mode guard is uploadTable (TableUpload.h).
 class DeviceSession
 {
 public:
@@ -79,7 +70,9 @@ public:
     // one built on `bridge`; the EDID address is read from `settings` at
     // every transfer.
     DeviceSession(device::UsbBridge &bridge, device::DeviceConnection &connection,
-                  const device::DeviceSettings &settings);
+                  const DeviceSettings &settings);
+
+    const DeviceSettings &settings() const { return m_settings; }
 
     // Limits every later action to the Varnex with this link-name string, as
     // listDevices reports it; empty, the default, takes the first Varnex.
@@ -97,9 +90,11 @@ public:
 
     // The mode query.
     SessionModeResult queryMode();
-    // Selects `mode`; the result's mode is the one the Varnex then reports.
+    // Selects `mode`; the result's mode is the one the Varnex then reports,
+    // and Refused when that is not `mode`.
     SessionModeResult selectMode(EdidMode mode);
-    // One mode request as the selector says: the query or a selection.
+    // One mode request as the selector says, its reply taken as it is: the
+    // window's SendModeRequest.
     SessionModeResult sendModeRequest(device::ModeSelector selector);
 
     // Every bridge device, Varnex or not, without opening any and without
@@ -109,7 +104,7 @@ public:
 private:
     device::UsbBridge &m_bridge;
     device::DeviceConnection &m_connection;
-    const device::DeviceSettings &m_settings;
+    const DeviceSettings &m_settings;
 };
 
-} // namespace varnex::edid
+} // namespace varnex::splitter

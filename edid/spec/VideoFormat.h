@@ -1,20 +1,15 @@
 #pragma once
 
+#include "spec/Timing.h"
+
 namespace varnex::edid {
 
-// Field rate for interlaced formats, frame rate otherwise: the rate sources
-// and sinks quote ("1080i60"). An interlaced frame carries two fields.
-constexpr double refreshRateHz(int pixelClockKHz, int hTotal, int vTotal, bool interlaced)
-{
-    if (hTotal <= 0 || vTotal <= 0)
-        return 0.0;
-    const double frameRate = 1000.0 * pixelClockKHz / (double(hTotal) * vTotal);
-    return interlaced ? 2.0 * frameRate : frameRate;
-}
-
-// A complete video timing as the standards tabulate it. Vertical porches and
-// sync are per field for interlaced formats, like an 18-byte detailed timing
-// stores them; vActive and vTotal count the lines of the whole frame.
+// A video format as the CTA-861 table lists it: a view of a Timing that keeps
+// the table's frame totals (a field of VIC 39 has no half line, so the totals
+// cannot be had from the field values) and the picture aspect ratio. Vertical
+// porches and sync are per field for interlaced formats, like an 18-byte
+// detailed timing stores them; vActive and vTotal count the lines of the whole
+// frame.
 struct VideoFormat
 {
     int hActive = 0;
@@ -43,6 +38,24 @@ struct VideoFormat
     constexpr double refreshHz() const
     {
         return refreshRateHz(pixelClockKHz, hTotal, vTotal, interlaced);
+    }
+    // The format as a detailed timing holds it: vertical values per field.
+    constexpr Timing timing() const
+    {
+        Timing t;
+        t.pixelClockKHz = pixelClockKHz;
+        t.hActive = hActive;
+        t.hFrontPorch = hFrontPorch;
+        t.hSyncWidth = hSyncWidth;
+        t.hBackPorch = hBackPorch();
+        t.vActive = vActiveField();
+        t.vFrontPorch = vFrontPorch;
+        t.vSyncWidth = vSyncWidth;
+        t.vBackPorch = vBackPorch();
+        t.hSyncPositive = hSyncPositive;
+        t.vSyncPositive = vSyncPositive;
+        t.interlaced = interlaced;
+        return t;
     }
 };
 

@@ -1,4 +1,5 @@
 #include "DeviceSession.h"
+#include "DeviceSettings.h"
 #include "EdidTestData.h"
 #include "SimulatedRig.h"
 
@@ -9,6 +10,7 @@ using varnex::device::sim::BridgeCall;
 using varnex::device::sim::BridgeOperation;
 using varnex::device::sim::SimulatedBridgeDevice;
 using namespace varnex::edid;
+using namespace varnex::splitter;
 
 namespace {
 
@@ -56,7 +58,7 @@ void TestDeviceSession::actionsOpenAndCloseOnce()
     const SessionReadResult read = session.readTable(record);
     QCOMPARE(read.status, SessionStatus::Done);
     QVERIFY(read.image == image);
-    QVERIFY(read.message().isEmpty());
+    QVERIFY(read.message.isEmpty());
     QCOMPARE(progress.constLast(), qMakePair(0, 0));
     QCOMPARE(session.queryMode().mode, EdidMode::Custom);
 
@@ -99,10 +101,10 @@ void TestDeviceSession::failuresAreReported()
 
     const SessionReadResult read = session.readTable();
     QCOMPARE(read.status, status);
-    QCOMPARE(read.message(), readMessage);
+    QCOMPARE(read.message, readMessage);
     const SessionModeResult mode = session.queryMode();
     QCOMPARE(mode.status, status);
-    QCOMPARE(mode.message(), modeMessage);
+    QCOMPARE(mode.message, modeMessage);
     QVERIFY(!rig.connection.isOpen());
 }
 

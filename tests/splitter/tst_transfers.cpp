@@ -1,4 +1,5 @@
 // The EDID read, write and mode sequences against the simulated Varnex.
+#include "DeviceSettings.h"
 #include "EdidTransfers.h"
 #include "SimulatedRig.h"
 
@@ -8,6 +9,7 @@
 using namespace varnex::device;
 using namespace varnex::device::sim;
 using namespace varnex::edid;
+using namespace varnex::splitter;
 
 namespace {
 

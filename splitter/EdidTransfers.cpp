@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <span>
 
-namespace varnex::edid {
+namespace varnex::splitter {
 
 using device::DeviceConnection;
 using device::TransactResult;
@@ -108,4 +108,4 @@ ModeRequestResult sendModeFrame(DeviceConnection &connection, device::ModeSelect
     return result;
 }
 
-} // namespace varnex::edid
+} // namespace varnex::splitter

@@ -1,6 +1,4 @@
-#include "timing/DmtFormats.h"
-
-#include "timing/VideoFormat.h"
+#include "spec/DmtFormats.h"
 
 #include <array>
 
@@ -116,7 +114,52 @@ constexpr bool idsFollowIndex()
 }
 static_assert(idsFollowIndex(), "dmtFormat() indexes the table by id");
 
+constexpr Timing timing(int khz, int ha, int hf, int hs, int hb, int va, int vf, int vs, int vb,
+                        bool hPos, bool vPos)
+{
+    Timing t;
+    t.pixelClockKHz = khz;
+    t.hActive = ha;
+    t.hFrontPorch = hf;
+    t.hSyncWidth = hs;
+    t.hBackPorch = hb;
+    t.vActive = va;
+    t.vFrontPorch = vf;
+    t.vSyncWidth = vs;
+    t.vBackPorch = vb;
+    t.hSyncPositive = hPos;
+    t.vSyncPositive = vPos;
+    return t;
+}
+
+constexpr bool P = true;
+constexpr bool N = false;
+
+// VESA DMT 1.0 rev 13 desktop modes with their porches. 1280x720@60 and
+// 1920x1080@60 repeat VICs 4 and 16. DMT 640x480@60 differs from VIC 1 (it
+// has 8-pixel borders), so it is not listed.
+constexpr std::array DmtTimings{
+    DmtTiming{0x09, timing(40000, 800, 40, 128, 88, 600, 1, 4, 23, P, P)},
+    DmtTiming{0x10, timing(65000, 1024, 24, 136, 160, 768, 3, 6, 29, N, N)},
+    DmtTiming{0x1C, timing(83500, 1280, 72, 128, 200, 800, 3, 6, 22, N, P)},
+    DmtTiming{0x23, timing(108000, 1280, 48, 112, 248, 1024, 1, 3, 38, P, P)},
+    DmtTiming{0x51, timing(85500, 1366, 70, 143, 213, 768, 3, 3, 24, P, P)},
+    DmtTiming{0x2F, timing(106500, 1440, 80, 152, 232, 900, 3, 6, 25, N, P)},
+    DmtTiming{0x53, timing(108000, 1600, 24, 80, 96, 900, 1, 3, 96, P, P)},
+    DmtTiming{0x33, timing(162000, 1600, 64, 192, 304, 1200, 1, 3, 46, P, P)},
+    DmtTiming{0x3A, timing(146250, 1680, 104, 176, 280, 1050, 3, 6, 30, N, P)},
+    DmtTiming{0x44, timing(154000, 1920, 48, 32, 80, 1200, 3, 6, 26, P, N)},
+    DmtTiming{0x4C, timing(268500, 2560, 48, 32, 80, 1600, 3, 6, 37, P, N)},
+    DmtTiming{0x55, timing(74250, 1280, 110, 40, 220, 720, 5, 5, 20, P, P)},
+    DmtTiming{0x52, timing(148500, 1920, 88, 44, 148, 1080, 4, 5, 36, P, P)},
+};
+
 } // namespace
+
+std::span<const DmtTiming> dmtTimings()
+{
+    return DmtTimings;
+}
 
 double DmtFormat::refreshHz() const
 {

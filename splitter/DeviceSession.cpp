@@ -8,15 +8,14 @@
 #include <algorithm>
 #include <array>
 
-namespace varnex::edid {
+namespace varnex::splitter {
 
 using device::BridgeSuccess;
 using device::ModeSelector;
+using edid::hexOffset;
 
 namespace {
 
-// The window's text for a Varnex that cannot be opened.
-const char HardwareNotFoundText[] = "Hardware not found";
 // A USB bus carries at most 127 devices; a larger count is a library fault.
 constexpr quint32 MaxListedDevices = 127;
 
@@ -36,44 +35,50 @@ std::optional<QByteArray> deviceString(device::UsbBridge &bridge, quint32 index,
     return QByteArray(buffer.data());
 }
 
-// What a result with `status` tells the user; `incomplete` says where a
-// transfer stopped.
-QString statusMessage(SessionStatus status, const QString &incomplete)
+Outcome incomplete(const QString &message, const QString &advice)
 {
-    switch (status) {
-    case SessionStatus::Done:
-        return {};
-    case SessionStatus::HardwareNotFound:
-        return QString::fromLatin1(HardwareNotFoundText);
-    case SessionStatus::Incomplete:
-        break;
-    }
-    return incomplete;
+    return {SessionStatus::Incomplete, message, advice};
+}
+
+Outcome readOutcome(int missingOffset)
+{
+    if (missingOffset < 0)
+        return doneOutcome();
+    return incomplete(QStringLiteral("The EDID could not be read completely: the bytes from "
+                                     "offset %1 did not arrive.")
+                          .arg(hexOffset(missingOffset)),
+                      QStringLiteral("Check the connection to the Varnex and read again."));
+}
+
+// The write ends at the first frame not confirmed: say how far it got.
+Outcome writeOutcome(int failedOffset, int framesSent)
+{
+    if (failedOffset < 0)
+        return doneOutcome();
+    const QString again = QStringLiteral("Write the table again.");
+    if (framesSent == 0)
+        return incomplete(
+            QStringLiteral("Writing the EDID failed: nothing was sent to the Varnex."), again);
+    const QString confirmed = failedOffset == 0
+                                  ? QStringLiteral("No bytes were confirmed")
+                                  : QStringLiteral("The bytes 0x00 to %1 were confirmed")
+                                        .arg(hexOffset(failedOffset - 1));
+    return incomplete(QStringLiteral("Writing the EDID failed: the Varnex did not confirm the "
+                                     "bytes from offset %1. %2; the frames after offset %1 were "
+                                     "not sent.")
+                          .arg(hexOffset(failedOffset), confirmed),
+                      QStringLiteral("Its EDID table may be incomplete. ") + again);
 }
 
 } // namespace
 
-QString SessionReadResult::message() const
+QString modeWord(EdidMode mode)
 {
-    return statusMessage(status, QStringLiteral("The EDID could not be read completely: the bytes "
-                                                "from offset %1 did not arrive.")
-                                     .arg(hexOffset(missingOffset)));
-}
-
-QString SessionWriteResult::message() const
-{
-    return statusMessage(status, QStringLiteral("Writing the EDID failed: the Varnex did not "
-                                                "confirm the bytes from offset %1.")
-                                     .arg(hexOffset(failedOffset)));
-}
-
-QString SessionModeResult::message() const
-{
-    return statusMessage(status, QStringLiteral("The Varnex did not answer the mode request."));
+    return mode == EdidMode::Custom ? QStringLiteral("CUSTOM") : QStringLiteral("AUTOMIX");
 }
 
 DeviceSession::DeviceSession(device::UsbBridge &bridge, device::DeviceConnection &connection,
-                             const device::DeviceSettings &settings)
+                             const DeviceSettings &settings)
     : m_bridge(bridge), m_connection(connection), m_settings(settings)
 {
 }
@@ -94,6 +99,7 @@ SessionReadResult DeviceSession::readTable(const TransferProgress &progress)
 {
     const TransferProgress report = orIgnore(progress);
     SessionReadResult result;
+    static_cast<Outcome &>(result) = hardwareNotFound();
     if (!m_connection.openDevice())
         return result;
     const EdidReadResult read = readEdidTable(m_connection, m_settings.edidAddress, report);
@@ -101,8 +107,8 @@ SessionReadResult DeviceSession::readTable(const TransferProgress &progress)
     report(0, 0);
 
     result.missingOffset = read.firstMissingOffset();
-    result.status = result.missingOffset < 0 ? SessionStatus::Done : SessionStatus::Incomplete;
-    if (result.status == SessionStatus::Done)
+    static_cast<Outcome &>(result) = readOutcome(result.missingOffset);
+    if (result.done())
         result.image = read.image;
     return result;
 }
@@ -112,6 +118,7 @@ SessionWriteResult DeviceSession::writeTable(const EdidImage &image,
 {
     const TransferProgress report = orIgnore(progress);
     SessionWriteResult result;
+    static_cast<Outcome &>(result) = hardwareNotFound();
     if (!m_connection.openDevice())
         return result;
     const EdidWriteResult written =
@@ -121,7 +128,7 @@ SessionWriteResult DeviceSession::writeTable(const EdidImage &image,
 
     result.failedOffset = written.firstFailedOffset();
     result.framesSent = written.framesSent;
-    result.status = result.failedOffset < 0 ? SessionStatus::Done : SessionStatus::Incomplete;
+    static_cast<Outcome &>(result) = writeOutcome(result.failedOffset, result.framesSent);
     return result;
 }
 
@@ -132,19 +139,31 @@ SessionModeResult DeviceSession::queryMode()
 
 SessionModeResult DeviceSession::selectMode(EdidMode mode)
 {
-    return sendModeRequest(mode == EdidMode::Custom ? ModeSelector::SelectCustom
-                                                    : ModeSelector::SelectAutomix);
+    SessionModeResult result = sendModeRequest(
+        mode == EdidMode::Custom ? ModeSelector::SelectCustom : ModeSelector::SelectAutomix);
+    if (result.done() && result.mode != mode) {
+        static_cast<Outcome &>(result) = {
+            SessionStatus::Refused,
+            QStringLiteral("The Varnex stayed in %1 mode.").arg(modeWord(result.mode)),
+            {}};
+    }
+    return result;
 }
 
 SessionModeResult DeviceSession::sendModeRequest(ModeSelector selector)
 {
     SessionModeResult result;
+    static_cast<Outcome &>(result) = hardwareNotFound();
     if (!m_connection.openDevice())
         return result;
     const ModeRequestResult sent = sendModeFrame(m_connection, selector);
     m_connection.closeDevice();
 
-    result.status = sent.replied ? SessionStatus::Done : SessionStatus::Incomplete;
+    static_cast<Outcome &>(result) =
+        sent.replied ? doneOutcome()
+                     : incomplete(QStringLiteral("The Varnex did not answer the mode request."),
+                                  QStringLiteral("Check the connection to the Varnex and try "
+                                                 "again."));
     result.reply = sent.reply;
     result.mode = sent.replied && !device::modeReplyMeansAutomix(sent.reply) ? EdidMode::Custom
                                                                              : EdidMode::Automix;
@@ -169,4 +188,4 @@ std::optional<QList<BridgeDeviceInfo>> DeviceSession::listDevices()
     return devices;
 }
 
-} // namespace varnex::edid
+} // namespace varnex::splitter

@@ -10,7 +10,10 @@ namespace varnex::device {
 class DeviceConnection;
 }
 
-namespace varnex::edid {
+namespace varnex::splitter {
+
+using edid::EdidImage;
+using edid::EdidImageSize;
 
 // Receives (value, maximum) as a transfer goes on, and (0, 0) when it ends.
 using TransferProgress = std::function<void(int value, int maximum)>;
@@ -81,4 +84,4 @@ EdidWriteResult writeEdidTable(device::DeviceConnection &connection, quint8 addr
 ModeRequestResult sendModeFrame(device::DeviceConnection &connection,
                                 device::ModeSelector selector);
 
-} // namespace varnex::edid
+} // namespace varnex::splitter

@@ -1,4 +1,4 @@
-#include "timing/CtaVideoFormats.h"
+#include "spec/CtaVideoFormats.h"
 
 #include <algorithm>
 #include <array>
@@ -200,6 +200,12 @@ int vicForHdmiVic(int hdmiVic)
     if (hdmiVic < 1 || hdmiVic > int(HdmiVicToVic.size()))
         return 0;
     return HdmiVicToVic[std::size_t(hdmiVic - 1)];
+}
+
+int hdmiVicForVic(int vic)
+{
+    const auto it = std::find(HdmiVicToVic.begin(), HdmiVicToVic.end(), vic);
+    return it == HdmiVicToVic.end() ? 0 : int(it - HdmiVicToVic.begin()) + 1;
 }
 
 } // namespace varnex::edid

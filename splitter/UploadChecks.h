@@ -1,0 +1,42 @@
+#pragma once
+
+#include "EdidImage.h"
+#include "decode/Finding.h"
+
+#include <QList>
+#include <QString>
+
+namespace varnex::splitter {
+
+// What a check before an upload found.
+enum class UploadCheckKind
+{
+    HeaderMissing, // bytes 0 to 7 are not the EDID header: sources do not accept the table
+    ChecksumWrong, // one block's checksum byte is wrong: sources reject that block
+    DecoderError,  // another finding of the decoder with error severity
+};
+
+struct UploadCheck
+{
+    UploadCheckKind kind = UploadCheckKind::DecoderError;
+    edid::Severity severity = edid::Severity::Error;
+    // Stable, as the decoder's finding codes are: "header", "checksum-block-0",
+    // "checksum-block-1", or the code of the decoder's finding.
+    QString code;
+    int block = 0;
+    int offset = 0; // absolute offset in the table of the byte concerned
+    QString message;
+    QString advice; // may be empty when the message already says what to do
+};
+
+// The checks of `image` before it is written to the Varnex, in table order
+// of kind: the header, each wrong checksum, then the decoder's other errors.
+// Empty when nothing is wrong. Front ends choose which kinds stop an upload;
+// today both ask (the window) or refuse (the command line) on a missing
+// header or a wrong checksum.
+QList<UploadCheck> checksBeforeUpload(const edid::EdidImage &image);
+
+// The checks of `kind` among `checks`.
+QList<UploadCheck> checksOfKind(const QList<UploadCheck> &checks, UploadCheckKind kind);
+
+} // namespace varnex::splitter
