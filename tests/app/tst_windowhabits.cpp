@@ -20,8 +20,6 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include <cstdlib>
-
 using namespace varnex::edid;
 
 namespace {
@@ -62,9 +60,6 @@ EdidImage sampleTable(const char *name)
 {
     return EdidTestData::toImage(EdidTestData::readSample(QString::fromLatin1(name)));
 }
-
-// Set while a test waits for the event loop to return: a std::exit then fails the run.
-bool awaitingReturn = false;
 
 } // namespace
 
@@ -311,25 +306,6 @@ private slots:
         QCOMPARE(rig.dialogs.calls[0].text, QString("Hardware not found"));
         QCOMPARE(rig.dialogs.calls[0].detail,
                  QString::fromUtf8(varnex::device::messages::AccessDenied));
-    }
-
-    // File, Exit returns from the event loop, so that main() ends as when the
-    // window is closed (the USB backend's destructor gives the serial driver back).
-    void exitReturnsFromTheEventLoop()
-    {
-        std::atexit([] {
-            if (awaitingReturn)
-                std::_Exit(EXIT_FAILURE);
-        });
-        FakeUserDialogs dialogs;
-        QPointer<MainWindow> window = new MainWindow(MainWindowServices{&dialogs, nullptr, {}});
-        QTimer::singleShot(0, window,
-                           [window] { MainWindowTestAccess(*window).ui().actionExit->trigger(); });
-        awaitingReturn = true;
-        const int status = QCoreApplication::exec();
-        awaitingReturn = false;
-        QCOMPARE(status, 0);
-        QVERIFY(window.isNull());
     }
 
     // In AUTOMIX the Details window says why its edits are off; in CUSTOM it
