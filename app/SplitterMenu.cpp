@@ -14,8 +14,10 @@ SplitterMenu::SplitterMenu(DeviceActions &device)
     QMenu *deviceMenu = device.menu();
     deviceMenu->insertMenu(deviceMenu->actions().value(0), m_menu);
     deviceMenu->insertSeparator(deviceMenu->actions().value(1));
+    // Listed when the menu opens, not at start-up: no bridge traffic before the user asks.
     connect(deviceMenu, &QMenu::aboutToShow, this, &SplitterMenu::refresh);
-    refresh();
+    m_menu->menuAction()->setVisible(false);
+    deviceMenu->actions().at(1)->setVisible(false);
 }
 
 void SplitterMenu::refresh()

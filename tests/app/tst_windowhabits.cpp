@@ -273,6 +273,7 @@ private slots:
         QVERIFY(rig.ui().dynamicEDID->isChecked());
 
         auto *menu = rig.window->findChild<QMenu *>("menuSplitter");
+        emit rig.window->findChild<QMenu *>("menuDevice")->aboutToShow();
         QVERIFY(menu && menu->menuAction()->isVisible());
         QStringList links;
         for (const QAction *action : menu->actions())
@@ -292,6 +293,7 @@ private slots:
 
         SimulatedWindowRig single;
         single.start();
+        emit single.window->findChild<QMenu *>("menuDevice")->aboutToShow();
         QVERIFY(!single.window->findChild<QMenu *>("menuSplitter")->menuAction()->isVisible());
     }
 
