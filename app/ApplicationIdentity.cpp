@@ -1,7 +1,10 @@
 #include "ApplicationIdentity.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 
 void setApplicationIdentity()
 {
@@ -14,5 +17,16 @@ void setApplicationIdentity()
 
 void applyWindowIcon()
 {
-    QGuiApplication::setWindowIcon(QIcon(QString::fromLatin1(WindowIconResource)));
+    QIcon icon;
+    const QDir folder(QString::fromLatin1(WindowIconFolder), QStringLiteral("*.png"));
+    for (const QString &name : folder.entryList(QDir::Files)) {
+        // Read as PNG outright: QIcon::addFile would first ask every image
+        // plugin whether it reads the file, loading them all.
+        QImageReader reader(folder.filePath(name), "png");
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
+    QGuiApplication::setWindowIcon(icon);
 }

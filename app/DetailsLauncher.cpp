@@ -18,8 +18,9 @@ constexpr int DetailsGap = 8;
 } // namespace
 
 DetailsLauncher::DetailsLauncher(QMainWindow *window, QAction *openAction, EditorPanel &editor,
-                                 WindowFeedback &feedback)
-    : QObject(window), m_window(window), m_editor(editor), m_feedback(feedback)
+                                 WindowFeedback &feedback, QAction *undo, QAction *redo)
+    : QObject(window), m_window(window), m_editor(editor), m_feedback(feedback), m_undo(undo),
+      m_redo(redo)
 {
     connect(openAction, &QAction::triggered, this, &DetailsLauncher::show);
 }
@@ -29,7 +30,12 @@ void DetailsLauncher::show()
     if (!m_details) {
         m_details = new EdidDetailsWindow(
             m_editor.editor(), m_feedback.dialogs(),
-            [this](const EdidImage &image) { m_editor.display(image); }, m_window);
+            [this](const EdidImage &image) {
+                if (!m_editor.applyEdit(image))
+                    m_feedback.showStatus(tr("The edit leaves the table as it was."));
+            },
+            m_window);
+        m_details->addUndoActions(m_undo, m_redo);
         // Beside the main window, on its right where the screen has room.
         const QRect frame = m_window->frameGeometry();
         QPoint place(frame.right() + DetailsGap, frame.top());

@@ -19,9 +19,10 @@ class DetailsLauncher : public QObject
 public:
     // `window` (the parent) owns the Details window; `openAction` (the
     // window's) opens it; `editor` and `feedback` are not owned and must
-    // outlive this.
+    // outlive this. `undo` and `redo` (the Edit menu's, not owned) work from
+    // the Details window too.
     DetailsLauncher(QMainWindow *window, QAction *openAction, EditorPanel &editor,
-                    WindowFeedback &feedback);
+                    WindowFeedback &feedback, QAction *undo, QAction *redo);
 
     // Opens the Details window or brings it to the front.
     void show();
@@ -30,5 +31,7 @@ private:
     QMainWindow *m_window;
     EditorPanel &m_editor;
     WindowFeedback &m_feedback;
+    QAction *m_undo;
+    QAction *m_redo;
     QPointer<EdidDetailsWindow> m_details;
 };

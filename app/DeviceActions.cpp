@@ -1,6 +1,7 @@
 #include "DeviceActions.h"
 
 #include "DeviceConnection.h"
+#include "DeviceMessages.h"
 #include "DeviceSession.h"
 #include "EditorComparison.h"
 #include "EditorPanel.h"
@@ -51,6 +52,7 @@ void DeviceActions::setUpMenu(QAction *menuAfter)
     auto *menu = new QMenu(tr("Device"), m_window);
     menu->setObjectName(QStringLiteral("menuDevice"));
     m_window->menuBar()->insertMenu(menuAfter, menu);
+    m_menu = menu;
 
     // Not stored: every run starts with the safe choice.
     m_verifyAfterWrite = menu->addAction(tr("Verify after Writing"));
@@ -101,8 +103,30 @@ bool DeviceActions::foundOrWarn(SessionStatus status)
     if (m_varnexFound)
         return true;
     const Outcome notFound = hardwareNotFound();
-    m_feedback.warn(notFound.message, notFound.advice);
+    // A bridge this user may not open may be the Varnex: say so, and what to do.
+    const bool deniedAccess = m_connection && m_connection->openDeniedAccess();
+    m_feedback.warn(notFound.message,
+                    deniedAccess ? QString::fromUtf8(varnex::device::messages::AccessDenied)
+                                 : notFound.advice);
     return false;
+}
+
+QList<QByteArray> DeviceActions::attachedVarnexes()
+{
+    QList<QByteArray> links;
+    if (!m_session)
+        return links;
+    const std::optional<QList<BridgeDeviceInfo>> devices = m_session->listDevices();
+    for (const BridgeDeviceInfo &device : devices.value_or(QList<BridgeDeviceInfo>{}))
+        if (device.isVarnex && device.linkName)
+            links.append(*device.linkName);
+    return links;
+}
+
+void DeviceActions::chooseSplitter(const QByteArray &linkName)
+{
+    if (m_session)
+        m_session->chooseDevice(linkName);
 }
 
 void DeviceActions::updateDeviceLabel()

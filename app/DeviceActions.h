@@ -14,6 +14,7 @@ class QAbstractButton;
 class QAction;
 class QLabel;
 class QMainWindow;
+class QMenu;
 class QProgressBar;
 class WindowFeedback;
 namespace varnex::device {
@@ -73,6 +74,15 @@ public:
     void closeDevice();
     void forgetHandle();
 
+    // The Device menu, which the window's other parts may extend.
+    QMenu *menu() const { return m_menu; }
+    // The link strings of the Varnexes attached now, in the bridge's order,
+    // without opening any; empty when none (or when they cannot be listed).
+    QList<QByteArray> attachedVarnexes();
+    // Every later action works with the Varnex of this link string (empty:
+    // the first Varnex). The caller reads it afresh (startUp).
+    void chooseSplitter(const QByteArray &linkName);
+
 signals:
     // Device, Compare with File... was chosen; the file is the file actions' business.
     void compareWithFileRequested();
@@ -106,6 +116,7 @@ private:
     QProgressBar *m_progressIndicator = nullptr; // owned by the status bar
     QLabel *m_deviceLabel = nullptr;             // owned by the status bar
     QAction *m_verifyAfterWrite = nullptr;       // owned by the Device menu
+    QMenu *m_menu = nullptr;                     // owned by the window
     // Whether the latest attempt to open the device found the Varnex.
     bool m_varnexFound = false;
 };

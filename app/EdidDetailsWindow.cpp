@@ -3,6 +3,7 @@
 #include "DetailsEditors.h"
 #include "HexText.h"
 #include "UserDialogs.h"
+#include "WrappedTextDelegate.h"
 #include "decode/DecodedTree.h"
 #include "decode/EdidDecoder.h"
 #include "decode/EdidSummary.h"
@@ -63,7 +64,8 @@ EdidDetailsWindow::EdidDetailsWindow(QTextEdit *editor, UserDialogs &dialogs,
     : QWidget(parent, Qt::Window), m_editor(editor), m_dialogs(dialogs),
       m_replaceTable(std::move(replaceTable)), m_decodeTimer(new QTimer(this)),
       m_summary(new QLabel(this)), m_problem(new QLabel(this)), m_pages(new QStackedWidget(this)),
-      m_fields(new QTreeWidget(this)), m_findings(new QTreeWidget(this)), m_editButton(nullptr)
+      m_fields(new QTreeWidget(this)), m_findings(new QTreeWidget(this)), m_editButton(nullptr),
+      m_editMenu(new QMenu(this)), m_editsNote(new QLabel(this))
 {
     setObjectName(QStringLiteral("EdidDetailsWindow"));
     setWindowTitle(tr("EDID Details"));
@@ -84,7 +86,8 @@ EdidDetailsWindow::EdidDetailsWindow(QTextEdit *editor, UserDialogs &dialogs,
     m_findings->setObjectName(QStringLiteral("findings"));
     m_findings->setHeaderLabels({tr("Severity"), tr("Block"), tr("Offset"), tr("Message")});
     m_findings->setRootIsDecorated(false);
-    m_findings->setWordWrap(true);
+    // Long messages wrap in their column rather than end in an ellipsis.
+    new WrappedTextDelegate(m_findings);
     for (int column = 0; column < 3; ++column)
         m_findings->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
 
@@ -97,7 +100,7 @@ EdidDetailsWindow::EdidDetailsWindow(QTextEdit *editor, UserDialogs &dialogs,
     m_pages->addWidget(m_problem);
 
     // The same edits from a button and from the tree's context menu.
-    auto *editMenu = new QMenu(this);
+    QMenu *editMenu = m_editMenu;
     const QList<DetailsEdit> edits = detailsEdits();
     for (int i = 0; i < edits.size(); ++i) {
         auto *action = new QAction(edits.at(i).text, this);
@@ -113,11 +116,18 @@ EdidDetailsWindow::EdidDetailsWindow(QTextEdit *editor, UserDialogs &dialogs,
     editButton->setMenu(editMenu);
     m_editButton = editButton;
 
+    m_editsNote->setObjectName(QStringLiteral("editsNote"));
+    m_editsNote->setWordWrap(true);
+    m_editsNote->setText(tr("The table can be edited in CUSTOM mode; switching to CUSTOM changes "
+                            "the Varnex's mode."));
+    m_editsNote->hide();
+
     auto *top = new QHBoxLayout;
     top->addWidget(m_summary, 1);
     top->addWidget(editButton, 0, Qt::AlignTop);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addWidget(m_editsNote);
     layout->addWidget(m_pages, 1);
 
     m_decodeTimer->setSingleShot(true);
@@ -145,8 +155,19 @@ void EdidDetailsWindow::updateEditsEnabled()
 {
     const bool enabled = m_tableShown && m_editor->isEnabled();
     m_editButton->setEnabled(enabled);
+    // A disabled button says nothing of why; the note does.
+    const bool automix = m_tableShown && !m_editor->isEnabled();
+    m_editsNote->setVisible(automix);
+    m_editButton->setToolTip(automix ? m_editsNote->text() : QString());
     for (QAction *action : std::as_const(m_editActions))
         action->setEnabled(enabled);
+}
+
+void EdidDetailsWindow::addUndoActions(QAction *undo, QAction *redo)
+{
+    m_editMenu->insertSeparator(m_editMenu->actions().value(0));
+    m_editMenu->insertActions(m_editMenu->actions().value(0), {undo, redo});
+    addActions({undo, redo});
 }
 
 void EdidDetailsWindow::setDecodeDelay(int ms)

@@ -8,6 +8,7 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QStackedWidget;
 class QTextEdit;
 class QTimer;
@@ -35,6 +36,9 @@ public:
     void setDecodeDelay(int ms);
     // Decodes now if a change is waiting (tests use it instead of waiting).
     void flushPendingDecode();
+    // The editor's Undo and Redo (not owned), offered here too: in the Edit
+    // menu and on their shortcuts while this window is active.
+    void addUndoActions(QAction *undo, QAction *redo);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -59,6 +63,9 @@ private:
     QTreeWidget *m_fields;
     QTreeWidget *m_findings;
     QWidget *m_editButton;
+    QMenu *m_editMenu;
+    // Why the edits are off when the editor is (AUTOMIX mode).
+    QLabel *m_editsNote;
     QList<QAction *> m_editActions;
     bool m_tableShown = false;
 };

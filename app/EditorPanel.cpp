@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QKeyEvent>
 #include <QScopeGuard>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -30,6 +31,30 @@ EditorPanel::EditorPanel(QTextEdit *editor, WindowFeedback &feedback, QObject *p
                 if (m_programEdits == 0 && (removed > 0 || added > 0))
                     m_typedSinceStored = true;
             });
+    m_editor->installEventFilter(this);
+}
+
+bool EditorPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_editor && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers().testFlag(Qt::AltModifier) && !key->text().isEmpty() &&
+            key->text().front().isPrint()) {
+            // Ignored, not consumed: the window still sees it (menus, mnemonics).
+            event->ignore();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool EditorPanel::applyEdit(const EdidImage &image)
+{
+    EdidImage current{};
+    if (parse(current) == EdidImageSize && current == image)
+        return false;
+    display(image);
+    return true;
 }
 
 void EditorPanel::setEditable(bool editable)

@@ -56,6 +56,14 @@ public:
     // user agrees to discard it.
     bool discardTypedChangesOk();
 
+    // An edit's result into the editor as one undo step; an edit that leaves
+    // the table as it is adds no step. False when nothing changed.
+    bool applyEdit(const varnex::edid::EdidImage &image);
+
+protected:
+    // Alt with a letter is for menus and buttons, never typed into the table.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     // One undo step that replaces the whole content, not counted as typing.
     // `write` inserts the new content at the cursor it is given.

@@ -95,8 +95,10 @@ void FileActions::showLoadedContents(const EdidFileContents &contents, const QSt
     if (contents.kind != EdidFileKind::Imported) {
         m_feedback.showStatus(loadedMessage);
     } else {
-        m_feedback.showStatus(tr("Imported from %1").arg(contents.imported.formName()),
-                              ImportMessageMs);
+        QString status = tr("Imported from %1").arg(contents.imported.formName());
+        if (!contents.imported.note.isEmpty())
+            status += QStringLiteral(". ") + contents.imported.note;
+        m_feedback.showStatus(status, ImportMessageMs);
         tableSize = contents.imported.table.size();
     }
     if (const QString leftOut = leftOutDescription(tableSize); !leftOut.isEmpty()) {

@@ -2,18 +2,20 @@
 
 #include "DetailsLauncher.h"
 #include "DeviceActions.h"
+#include "EditMenu.h"
 #include "EditorPanel.h"
 #include "FileActions.h"
+#include "HelpContents.h"
 #include "ProcessState.h"
+#include "SplitterMenu.h"
 #include "TableUpload.h"
 #include "UserDialogs.h"
 #include "WindowFeedback.h"
 #include "ui_DoctorForm.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QStatusBar>
-
-#include <cstdlib>
 
 using varnex::splitter::Outcome;
 using varnex::splitter::recordedModeGuard;
@@ -36,8 +38,20 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     m_files->setSplitterReader([this] { return m_device->readTable(); });
     connect(m_device, &DeviceActions::compareWithFileRequested, m_files,
             &FileActions::compareWithFile);
-    new DetailsLauncher(this, ui->actionDetails, *m_editor, *m_feedback);
+    auto *edit = new EditMenu(this, ui->EDIDtext, ui->menuView->menuAction());
+    new DetailsLauncher(this, ui->actionDetails, *m_editor, *m_feedback, edit->undoAction(),
+                        edit->redoAction());
+    new HelpContents(this, ui->menuHelp);
     setAcceptDrops(true);
+    auto *splitters = new SplitterMenu(*m_device);
+    connect(splitters, &SplitterMenu::splitterChosen, this,
+            [this, splitters](const QByteArray &linkName) {
+                if (!m_editor->discardTypedChangesOk())
+                    return;
+                m_device->chooseSplitter(linkName);
+                splitters->setCurrent(linkName);
+                InitEDIDMode();
+            });
     InitEDIDMode();
     m_device->forgetHandle();
 }
@@ -117,7 +131,9 @@ void MainWindow::FileExit()
     if (endProcess)
         endProcess(0);
     else
-        std::exit(0);
+        // Back from the event loop, so that what main() holds is destroyed as
+        // when the window is closed: the USB backend gives the serial driver back.
+        QCoreApplication::exit(0);
 }
 
 void MainWindow::FileAbout()

@@ -21,8 +21,9 @@ class DeviceConnection;
 
 // What the window works with besides its widgets. Everything is optional:
 // without a connection every device action finds no hardware; without
-// dialogs the real Qt boxes are used; without endProcess FileExit calls
-// std::exit.
+// dialogs the real Qt boxes are used; without endProcess FileExit ends the
+// event loop (QCoreApplication::exit), so that main() returns as when the
+// window is closed.
 struct MainWindowServices
 {
     UserDialogs *dialogs = nullptr;                         // not owned

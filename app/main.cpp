@@ -3,6 +3,7 @@
 #include "DeviceLinkMessageBox.h"
 #include "DeviceStack.h"
 #include "DialogFont.h"
+#include "LeanStyle.h"
 #include "MainWindow.h"
 #include "ProcessState.h"
 
@@ -48,6 +49,7 @@ int main(int argc, char *argv[])
         return CommandLineErrorStatus;
     }
     applyDialogFont(app);
+    applyLeanStyle(app);
     applyWindowIcon();
 
     MainWindowServices services;

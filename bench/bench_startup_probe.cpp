@@ -8,6 +8,7 @@
 #include "DeviceLinkMessageBox.h"
 #include "DeviceStack.h"
 #include "DialogFont.h"
+#include "LeanStyle.h"
 #include "MainWindow.h"
 #include "ProcessState.h"
 
@@ -97,6 +98,7 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     applyDialogFont(app);
+    applyLeanStyle(app);
     applyWindowIcon();
     MainWindowServices services;
     services.connection = &built.stack->connection();

@@ -186,8 +186,18 @@ int runCommandLine(const QStringList &arguments)
             }
         }
     }
-    if (!scan.parse(arguments))
-        return usageError(scan.errorText(), {});
+    if (!scan.parse(arguments)) {
+        // An option no command knows: if a command was named, its own help
+        // lists what it takes, so the error points there.
+        QCommandLineParser named;
+        named.addOptions(global.all());
+        named.setOptionsAfterPositionalArgumentsMode(
+            QCommandLineParser::ParseAsPositionalArguments);
+        const Command *command = named.parse(arguments) && !named.positionalArguments().isEmpty()
+                                     ? findCommand(named.positionalArguments().constFirst())
+                                     : nullptr;
+        return usageError(scan.errorText(), command ? command->name + QLatin1Char(' ') : QString());
+    }
     if (scan.isSet(global.version)) {
         writeStandardOutput(QStringLiteral("%1 %2\n").arg(QLatin1String(ProgramName),
                                                           QCoreApplication::applicationVersion()));
@@ -226,6 +236,12 @@ int runCommandLine(const QStringList &arguments)
         return usageError(QStringLiteral("too many arguments for %1: %1 %2")
                               .arg(command->name, command->synopsis),
                           helpCommand);
+    if (parser.isSet(global.bridge)) {
+        // Named as the user gave it, not as the variable it stands in for.
+        if (const QString problem = device::bridgeChoiceProblem(parser.value(global.bridge));
+            !problem.isEmpty())
+            return usageError(QStringLiteral("--bridge %1").arg(problem), helpCommand);
+    }
     if (parser.isSet(global.device) && parser.value(global.device).isEmpty())
         return usageError(QStringLiteral("--device needs a link string"), helpCommand);
     if (command->check) {

@@ -14,11 +14,20 @@ std::optional<QByteArray> loadDecodable(const QString &path, Console &console, i
     if (!data)
         return std::nullopt;
 
+    if (data->isEmpty()) {
+        console.message(QStringLiteral("%1: the file is empty; an EDID table has at least %2 bytes")
+                            .arg(inputName(path))
+                            .arg(edid::EdidBlockSize));
+        *exitStatus = ExitInvalidData;
+        return std::nullopt;
+    }
     const edid::EdidFileContents contents = edid::interpretEdidFile(*data);
     switch (contents.kind) {
     case edid::EdidFileKind::RawImage:
         return *data;
     case edid::EdidFileKind::Imported:
+        if (!contents.imported.note.isEmpty())
+            console.message(QStringLiteral("%1: %2").arg(inputName(path), contents.imported.note));
         return contents.imported.table;
     case edid::EdidFileKind::HexText:
         break;
@@ -28,10 +37,8 @@ std::optional<QByteArray> loadDecodable(const QString &path, Console &console, i
     edid::EdidImage image{};
     const int size = edid::parseHexText(text, image);
     if (size < 0) {
-        const std::optional<edid::HexTextProblem> problem = edid::findHexTextProblem(text);
-        console.message(QStringLiteral("%1: Hex Format Error: %2")
-                            .arg(inputName(path), problem ? edid::describeHexTextProblem(*problem)
-                                                          : QStringLiteral("not EDID hex text")));
+        console.message(
+            QStringLiteral("%1: %2").arg(inputName(path), edid::describeUnreadableText(text)));
         *exitStatus = ExitInvalidData;
         return std::nullopt;
     }

@@ -77,18 +77,13 @@ std::optional<TableInput> interpretTable(const QByteArray &data, const QString &
     qsizetype size = data.size();
     if (contents.kind == EdidFileKind::Imported) {
         size = contents.imported.table.size();
+        if (!contents.imported.note.isEmpty())
+            console.message(QStringLiteral("%1: %2").arg(name, contents.imported.note));
     } else if (contents.kind == EdidFileKind::HexText) {
         size = edid::parseHexText(contents.text, table.image);
         if (size < 0) {
-            // Name the first problem as the window does; the text may also have
-            // been meant as one of the dumps the loader imports.
-            const std::optional<edid::HexTextProblem> problem =
-                edid::findHexTextProblem(contents.text);
             console.message(
-                QStringLiteral("%1: Hex Format Error: %2 It is not a raw EDID table or a dump that "
-                               "varnex-edid imports either.")
-                    .arg(name, problem ? edid::describeHexTextProblem(*problem)
-                                       : QStringLiteral("not EDID hex text.")));
+                QStringLiteral("%1: %2").arg(name, edid::describeUnreadableText(contents.text)));
             *exitStatus = ExitInvalidData;
             return std::nullopt;
         }

@@ -33,11 +33,6 @@ BridgeBackend createSimulatedBackend(const QProcessEnvironment &environment)
 
 BridgeBackend createSiUsbXpBackend(const QString &path)
 {
-    if (path.isEmpty()) {
-        return failure(QStringLiteral("%1=siusbxp: needs the path of the library, as in "
-                                      "siusbxp:/path/to/libsiusbxp.so")
-                           .arg(QLatin1String(BridgeVariable)));
-    }
     QString error;
     std::unique_ptr<SiUsbXpLibrary> library = SiUsbXpLibrary::load(path, &error);
     if (!library)
@@ -52,18 +47,30 @@ std::unique_ptr<BridgeLibrary> createUsbBackend(const QProcessEnvironment &envir
     return createUsbXpressBridge(environment.value(QLatin1String(usb::UsbIdsVariable)));
 }
 
+QString bridgeChoiceProblem(const QString &choice)
+{
+    if (choice.isEmpty() || choice == QLatin1String("usb") || choice == QLatin1String("sim"))
+        return QString();
+    if (choice == SiUsbXpPrefix)
+        return QStringLiteral("siusbxp: needs the path of the library, as in "
+                              "siusbxp:/path/to/libsiusbxp.so");
+    if (choice.startsWith(SiUsbXpPrefix))
+        return QString();
+    return QStringLiteral("\"%1\" is not a bridge backend; accepted values are "
+                          "\"usb\" (the default), \"sim\" and \"siusbxp:PATH\"")
+        .arg(choice);
+}
+
 BridgeBackend createBridgeBackend(const QProcessEnvironment &environment)
 {
     const QString choice = environment.value(QLatin1String(BridgeVariable));
+    if (const QString problem = bridgeChoiceProblem(choice); !problem.isEmpty())
+        return failure(QStringLiteral("%1=%2").arg(QLatin1String(BridgeVariable), problem));
     if (choice.isEmpty() || choice == QLatin1String("usb"))
         return {createUsbBackend(environment), {}};
     if (choice == QLatin1String("sim"))
         return createSimulatedBackend(environment);
-    if (choice.startsWith(SiUsbXpPrefix))
-        return createSiUsbXpBackend(choice.mid(SiUsbXpPrefix.size()));
-    return failure(QStringLiteral("%1=\"%2\" is not a bridge backend; accepted values are "
-                                  "\"usb\" (the default), \"sim\" and \"siusbxp:PATH\"")
-                       .arg(QLatin1String(BridgeVariable), choice));
+    return createSiUsbXpBackend(choice.mid(SiUsbXpPrefix.size()));
 }
 
 } // namespace varnex::device

@@ -31,6 +31,12 @@ struct BridgeBackend
 // for the user.
 BridgeBackend createBridgeBackend(const QProcessEnvironment &environment);
 
+// Why `choice` (a value for VARNEX_BRIDGE, wherever the user gave it) names
+// no backend, as a phrase that starts with the value itself and that the
+// caller prefixes with where it came from; empty when it names one, whether
+// or not that backend can start.
+QString bridgeChoiceProblem(const QString &choice);
+
 // Direct USB access to the bridge, for the USB ids VARNEX_USB_IDS lists.
 std::unique_ptr<BridgeLibrary> createUsbBackend(const QProcessEnvironment &environment);
 

@@ -94,6 +94,14 @@ bool isAcceptedHexText(QByteArrayView text)
     return parseHexText(hexTextAsEdited(text), image) >= 0;
 }
 
+QString describeUnreadableText(QByteArrayView text)
+{
+    const std::optional<HexTextProblem> problem = findHexTextProblem(text);
+    return QStringLiteral("Hex Format Error: %1 It is not a raw EDID table (first byte 00) or a "
+                          "dump of another tool that can be imported either.")
+        .arg(problem ? describeHexTextProblem(*problem) : QStringLiteral("not EDID hex text."));
+}
+
 EdidFileContents rawEdidContents(QByteArrayView data)
 {
     EdidFileContents contents;

@@ -58,6 +58,12 @@ QByteArray hexTextAsEdited(QByteArrayView text);
 // imported, so every file that loaded as usable hex text still does.
 bool isAcceptedHexText(QByteArrayView text);
 
+// Why text from a file (interpretEdidFile's HexText) is no table, for the
+// user of any front end: "Hex Format Error: " and the first problem in the
+// text, then that it is no raw EDID table or known dump either, since that
+// may be what the file was meant to be.
+QString describeUnreadableText(QByteArrayView text);
+
 // A raw image from any bytes: the first 256, missing ones 0.
 EdidFileContents rawEdidContents(QByteArrayView data);
 

@@ -9,7 +9,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools    # Qt 6 Core, Gui, Widgets, Test; moc, uic, rcc
   libgl-dev                          # needed by Qt6Gui's CMake package
   libusb-1.0-0-dev                   # direct USB access to the bridge
-  libqt6svg6                         # SVG plugins: the window's icon
+  libqt6svg6                         # SVG plugins: the icon in file dialogs and the theme
+  librsvg2-bin                       # rsvg-convert draws the window icon's PNGs at build time
   fonts-liberation                   # Liberation Mono stands in for Courier New
   appstream                          # validates the AppStream metainfo in the tests
   dpkg-dev                           # cpack -G DEB

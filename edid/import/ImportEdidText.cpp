@@ -16,17 +16,19 @@ namespace varnex::edid {
 namespace {
 
 using Parser = std::optional<QByteArray> (*)(QByteArrayView text);
+using Note = QString (*)(QByteArrayView text);
 
 struct FormParser
 {
     ImportForm form;
     Parser parse;
+    Note note = nullptr; // for forms where the importer makes a choice
 };
 
 // The order is explained in the header.
 constexpr FormParser FormParsers[] = {
     {ImportForm::EdidDecodeReport, forms::parseEdidDecodeReport},
-    {ImportForm::XrandrVerbose, forms::parseXrandrVerbose},
+    {ImportForm::XrandrVerbose, forms::parseXrandrVerbose, forms::xrandrVerboseNote},
     {ImportForm::EdidBytesReport, forms::parseEdidBytesReport},
     {ImportForm::CArray, forms::parseCArray},
     {ImportForm::XxdDump, forms::parseXxdDump},
@@ -58,7 +60,8 @@ ImportResult importEdidText(QByteArrayView text)
     for (const FormParser &parser : FormParsers) {
         std::optional<QByteArray> table = parser.parse(text);
         if (table && isWholeTableSize(table->size()))
-            return ImportResult{parser.form, *std::move(table)};
+            return ImportResult{parser.form, *std::move(table),
+                                parser.note ? parser.note(text) : QString()};
     }
     return ImportResult{};
 }

@@ -28,6 +28,9 @@ struct ImportResult
     // Every byte of the dump, a whole table (isWholeTableSize); empty when
     // form is None.
     QByteArray table;
+    // What the importer chose that the user should be told (which of several
+    // outputs a dump's table came from); empty when there is nothing to tell.
+    QString note;
 
     bool isValid() const { return form != ImportForm::None; }
     // What the Varnex takes: the first 256 bytes; a one-block table is

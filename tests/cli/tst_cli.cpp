@@ -801,8 +801,9 @@ void TestCli::importedInputs_data()
         {512, "in: the table has 512 bytes; the Varnex takes the first 256 and leaves out "
               "extension blocks 2 and 3 (256 bytes)"}};
     for (const ImportSamples::Sample &dump : ImportSamples::all()) {
-        QTest::newRow(qPrintable(dump.file)) << TestFiles::readAll(ImportSamples::path(dump.file))
-                                             << dump.source << notes.value(dump.tableSize);
+        QTest::newRow(qPrintable(dump.file))
+            << TestFiles::readAll(ImportSamples::path(dump.file)) << dump.source
+            << (dump.note.isEmpty() ? notes.value(dump.tableSize) : "in: " + dump.note);
     }
     QTest::newRow("raw, 128 bytes")
         << sample("dell-e178wfp-vga") << "dell-e178wfp-vga" << QString();

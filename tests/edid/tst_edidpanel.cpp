@@ -669,7 +669,7 @@ void TestEdidPanel::loadImportedFile_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("source");
-    QTest::addColumn<QString>("formName");
+    QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("note"); // the information box, or none
     const QMap<int, QString> notes = {
         {384, "The table has 384 bytes. The Varnex takes the first 256; left out: extension "
@@ -678,7 +678,8 @@ void TestEdidPanel::loadImportedFile_data()
               "blocks 2 and 3 (256 bytes)."}};
     for (const ImportSamples::Sample &sample : ImportSamples::all()) {
         QTest::newRow(qPrintable(sample.file))
-            << sample.file << sample.source << sample.formName << notes.value(sample.tableSize);
+            << sample.file << sample.source << ImportSamples::importedStatus(sample)
+            << notes.value(sample.tableSize);
     }
 }
 
@@ -687,13 +688,13 @@ void TestEdidPanel::loadImportedFile()
 {
     QFETCH(QString, file);
     QFETCH(QString, source);
-    QFETCH(QString, formName);
+    QFETCH(QString, status);
     QFETCH(QString, note);
     m_dialogs->fileNames.enqueue(ImportSamples::path(file));
     QVERIFY(access().ReadEDIDfromFile());
 
     verifyDisplayed(toBytes(toImage(EdidTestData::readSample(source))));
-    QCOMPARE(m_window->statusBar()->currentMessage(), "Imported from " + formName);
+    QCOMPARE(m_window->statusBar()->currentMessage(), status);
     QCOMPARE(m_dialogs->count(Kind::Information), note.isEmpty() ? 0 : 1);
     if (!note.isEmpty()) {
         QCOMPARE(m_dialogs->calls.last().text, note);
@@ -819,7 +820,7 @@ void TestEdidPanel::dropLoadsTheFile()
     }
     if (loads) {
         verifyDisplayed(toBytes(toImage(EdidTestData::readSample(sample.source))));
-        QCOMPARE(m_window->statusBar()->currentMessage(), "Imported from " + sample.formName);
+        QCOMPARE(m_window->statusBar()->currentMessage(), ImportSamples::importedStatus(sample));
     } else {
         // Neither loaded nor inserted as the files' names.
         QCOMPARE(editor().toPlainText(), QStringLiteral("01 02"));

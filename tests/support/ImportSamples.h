@@ -9,11 +9,19 @@ namespace ImportSamples {
 
 struct Sample
 {
-    QString file;     // in tests/data/import
-    QString source;   // in tests/data/edid
-    QString formName; // as the user reads it after "Imported from "
-    int tableSize;    // bytes in the dump
+    QString file;      // in tests/data/import
+    QString source;    // in tests/data/edid
+    QString formName;  // as the user reads it after "Imported from "
+    int tableSize;     // bytes in the dump
+    QString note = {}; // what the importer tells of its choice, after the form's name
 };
+
+// The status bar's word after the sample was loaded into the window.
+inline QString importedStatus(const Sample &sample)
+{
+    return QStringLiteral("Imported from ") + sample.formName +
+           (sample.note.isEmpty() ? QString() : QStringLiteral(". ") + sample.note);
+}
 
 inline QString path(const QString &file)
 {
@@ -25,7 +33,8 @@ inline QList<Sample> all()
     return {
         {"edid-decode-report.txt", "dell-p2415q-hdmi2.0", "an edid-decode report", 256},
         {"edid-decode-report-384.txt", "acer-xv273k-dp1", "an edid-decode report", 384},
-        {"xrandr-verbose.txt", "sharp-aquos-hdmi", "xrandr --verbose output", 256},
+        {"xrandr-verbose.txt", "sharp-aquos-hdmi", "xrandr --verbose output", 256,
+         "Took the EDID of HDMI-1; no other output has one."},
         {"edid-bytes-report.txt", "dell-e178wfp-vga", "an EDID BYTES report", 128},
         {"xxd-i.txt", "lg-oled-c9-hdmi", "a C array", 256},
         {"xxd.txt", "samsung-q800t-hdmi2.1", "an xxd dump", 256},
