@@ -127,6 +127,21 @@ void addVideoModes(const DecodedEdid &edid, QList<CapabilityMode> &modes)
         for (const DetailedTiming &d : cta.detailedTimings)
             addMode(modes, detailedMode(d, edid.bytes, ++dtdNumber));
     }
+    // DisplayID timings are stored in their own form, so the timing is the decoder's.
+    // Their preferred flag counts only in a table whose base block names none.
+    bool preferredTaken = std::any_of(modes.cbegin(), modes.cend(),
+                                      [](const CapabilityMode &m) { return m.preferred; });
+    int displayIdNumber = 0;
+    for (const DisplayIdSection &section : edid.displayId) {
+        for (const DetailedTiming &d : section.timings) {
+            CapabilityMode mode = detailedMode(d, {}, 0);
+            mode.preferred = d.preferred && !preferredTaken;
+            preferredTaken = preferredTaken || mode.preferred;
+            mode.sources = {QStringLiteral("DisplayID %1").arg(++displayIdNumber)};
+            mode.timing = Timing(d);
+            addMode(modes, mode);
+        }
+    }
     for (const CtaBlock &cta : edid.cta) {
         for (const DataBlock &block : cta.dataBlocks) {
             const auto *video = std::get_if<VideoBlock>(&block.content);

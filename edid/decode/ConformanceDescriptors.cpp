@@ -22,6 +22,12 @@ QString textFault(const DecodedEdid &edid, const Descriptor &d, Severity *severi
     QByteArray text;
     int o = d.at.offset + TextStart;
     const int end = d.at.offset + DetailedDescriptorSize;
+    // A zero-filled text is a blank field that sources read as no text; edid-decode accepts it.
+    bool zeroFilled = true;
+    for (int i = o; i < end; ++i)
+        zeroFilled = zeroFilled && byteAt(edid, i) == 0;
+    if (zeroFilled)
+        return QString();
     for (; o < end && byteAt(edid, o) != LineFeed; ++o)
         text.append(char(byteAt(edid, o)));
     *severity = Severity::Warning;

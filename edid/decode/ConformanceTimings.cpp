@@ -102,10 +102,12 @@ void checkRangeLimits(DecodedEdid &edid, const BaseBlock &base)
     // say; the preferred timing outside them is a warning of its own.
     addFinding(edid.findings, Severity::Note, QStringLiteral("range-limits-exclude-timing"), 0,
                limits->at.offset,
-               QStringLiteral("%1 timing(s) the table offers lie outside the display range limits "
-                              "(%2-%3 Hz, %4-%5 kHz%6): %7%8; sources that honour the limits "
+               QStringLiteral("%1 the table offers %2 outside the display range limits "
+                              "(%3-%4 Hz, %5-%6 kHz%7): %8%9; sources that honour the limits "
                               "drop them. Widen the limits or remove the timings.")
-                   .arg(out.size())
+                   .arg(out.size() == 1 ? QStringLiteral("1 timing")
+                                        : QStringLiteral("%1 timings").arg(out.size()))
+                   .arg(out.size() == 1 ? QStringLiteral("lies") : QStringLiteral("lie"))
                    .arg(r.minVHz)
                    .arg(r.maxVHz)
                    .arg(r.minHKHz)

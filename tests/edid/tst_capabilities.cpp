@@ -22,7 +22,7 @@ private slots:
 namespace {
 
 // The timings edid-decode lists (established, standard, CVT, DTD, VIC, HDMI
-// VIC) in the blocks our decoder reads modes from.
+// VIC, DisplayID detailed timings) in the blocks our decoder reads modes from.
 QList<CapabilityMode> oracleModes(const QString &path)
 {
     static const QRegularExpression blockLine(QStringLiteral("^Block \\d+, (.*):$"));
@@ -34,7 +34,8 @@ QList<CapabilityMode> oracleModes(const QString &path)
     for (const QString &line : output.split(QLatin1Char('\n'))) {
         if (const auto m = blockLine.match(line); m.hasMatch()) {
             counted = m.captured(1) == QLatin1String("Base EDID") ||
-                      m.captured(1).startsWith(QLatin1String("CTA-861"));
+                      m.captured(1).startsWith(QLatin1String("CTA-861")) ||
+                      m.captured(1).startsWith(QLatin1String("DisplayID"));
             continue;
         }
         if (const auto m = timingLine.match(line); m.hasMatch() && counted) {
