@@ -6,10 +6,13 @@
 #include "EditorComparison.h"
 #include "EditorPanel.h"
 #include "HexText.h"
+#include "LibraryDialog.h"
+#include "RecentFiles.h"
 #include "UserDialogs.h"
 #include "WindowFeedback.h"
 #include "edit/Presets.h"
 #include "import/ImportResult.h"
+#include "library/EdidLibrary.h"
 
 #include <QAction>
 #include <QColor>
@@ -49,6 +52,21 @@ FileActions::FileActions(EditorPanel &editor, WindowFeedback &feedback, QMenu *d
         const qsizetype presets = actions.indexOf(presetsMenu->menuAction());
         fileMenu->insertAction(presets >= 0 ? actions.value(presets + 1) : nullptr, compose);
         connect(compose, &QAction::triggered, this, &FileActions::composeFromDisplays);
+
+        auto *library = new QAction(tr("Library..."), fileMenu);
+        library->setObjectName(QStringLiteral("actionLibrary"));
+        library->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+        fileMenu->insertAction(fileMenu->actions().value(fileMenu->actions().indexOf(compose) + 1),
+                               library);
+        connect(library, &QAction::triggered, this, &FileActions::openLibrary);
+
+        // After Load from File: the other way to a file loaded before.
+        auto *recentMenu = new QMenu(tr("Recent Files"), fileMenu);
+        recentMenu->setObjectName(QStringLiteral("menuRecentFiles"));
+        fileMenu->insertMenu(m_displayMenu->menuAction(), recentMenu);
+        m_recent = new RecentFiles(
+            recentMenu, m_feedback, [this](const QString &name) { return loadChosenFile(name); },
+            this);
     }
     // Drops on the editor reach its viewport, where QTextEdit would insert
     // the file's name as text.
@@ -80,6 +98,8 @@ bool FileActions::loadFile(const QString &fileName)
     if (!data)
         return false;
     showLoadedContents(interpretEdidFile(*data), tr("File loaded"));
+    if (m_recent)
+        m_recent->add(fileName);
     return true;
 }
 
@@ -143,6 +163,8 @@ bool FileActions::saveEditorTable(const QString &caption, const QString &propose
         return false;
     }
     m_editor.markStored();
+    if (m_recent)
+        m_recent->add(fileName);
     m_feedback.showStatus(tr("File saved"));
     return true;
 }
@@ -221,6 +243,26 @@ void FileActions::composeFromDisplays()
         m_editor.markStored();
         m_feedback.showStatus(tr("Composed table loaded"));
     });
+    dialog->open();
+}
+
+bool FileActions::loadChosenFile(const QString &fileName)
+{
+    return m_editor.discardTypedChangesOk() && loadFile(fileName);
+}
+
+void FileActions::openLibrary()
+{
+    const auto currentTable = [this]() -> std::optional<EdidImage> {
+        EdidImage image;
+        if (m_editor.parseOrWarn(image) < 0)
+            return std::nullopt;
+        return image;
+    };
+    auto *dialog = new LibraryDialog(m_feedback.window(), m_feedback.dialogs(),
+                                     EdidLibrary::defaultDirectory(), currentTable);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &LibraryDialog::loadRequested, this, &FileActions::loadChosenFile);
     dialog->open();
 }
 

@@ -13,6 +13,7 @@ class QDropEvent;
 class QMenu;
 class QMimeData;
 class QWidget;
+class RecentFiles;
 class WindowFeedback;
 namespace varnex::edid {
 struct DisplayEdid;
@@ -21,7 +22,8 @@ struct EdidFileContents;
 
 // Tables in and out of files and other sources: Load from File, Save, Save
 // as Hex Text, files dropped on the window, File, Load from Display, File,
-// New from Preset, and Device, Compare with File. What comes in replaces the
+// New from Preset, File, Recent Files, File, Library, and Device, Compare
+// with File. What comes in replaces the
 // editor's table only after the editor's discard question; failures are told
 // to the user here, and the bool results only say whether the action succeeded.
 class FileActions : public QObject
@@ -49,6 +51,11 @@ public:
     // dialog without waiting for it; its table replaces the editor's, one
     // undo step, after the discard question.
     void composeFromDisplays();
+    // File, Library... (actionLibrary): opens the library dialog over
+    // EdidLibrary::defaultDirectory() without waiting for it; an entry it
+    // loads comes in as Load from File brings a file.
+    void openLibrary();
+    RecentFiles *recentFiles() const { return m_recent; }
     // How the compose dialog reads the splitter's table.
     void setSplitterReader(std::function<std::optional<varnex::edid::EdidImage>()> read)
     {
@@ -81,6 +88,9 @@ private:
     bool saveEditorTable(const QString &caption, const QString &proposedName, const QString &filter,
                          bool (*write)(const QString &, const varnex::edid::EdidImage &, QString *,
                                        const std::function<void()> &));
+    // Loads a file chosen elsewhere than the Load dialog (Recent Files, the
+    // library), after the editor's discard question.
+    bool loadChosenFile(const QString &fileName);
     // Refilled from the DRM folder each time the menu opens.
     void fillDisplayMenu();
     bool loadDisplayEdid(const varnex::edid::DisplayEdid &display);
@@ -92,5 +102,6 @@ private:
     EditorPanel &m_editor;
     WindowFeedback &m_feedback;
     QMenu *m_displayMenu;
+    RecentFiles *m_recent = nullptr;
     std::function<std::optional<varnex::edid::EdidImage>()> m_readSplitter;
 };

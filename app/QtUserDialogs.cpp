@@ -1,5 +1,6 @@
 #include "QtUserDialogs.h"
 
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -154,4 +155,9 @@ std::optional<QString> QtUserDialogs::askText(QWidget *parent, const QString &ti
     if (!ok)
         return std::nullopt;
     return text;
+}
+
+bool QtUserDialogs::openUrl(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
 }

@@ -27,6 +27,7 @@ public:
                     const QString &report) override;
     std::optional<QString> askText(QWidget *parent, const QString &title, const QString &label,
                                    const QString &initial, const QStringList &suggestions) override;
+    bool openUrl(const QUrl &url) override;
 
     // The boxes before they are run; exposed so that their properties can be checked.
     static std::unique_ptr<QMessageBox> makeWarningBox(QWidget *parent, const QString &title,

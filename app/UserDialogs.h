@@ -5,6 +5,7 @@
 
 #include <optional>
 
+class QUrl;
 class QWidget;
 
 // Every message box and file dialog of the window goes through this seam, so
@@ -48,4 +49,7 @@ public:
     virtual std::optional<QString> askText(QWidget *parent, const QString &title,
                                            const QString &label, const QString &initial,
                                            const QStringList &suggestions) = 0;
+    // Opens `url` (a folder) in the desktop's own program for it; false when
+    // none could be started.
+    virtual bool openUrl(const QUrl &url) = 0;
 };

@@ -17,5 +17,6 @@ function(varnex_add_test name)
   set_tests_properties(${name} PROPERTIES
     LABELS ${ARG_LABEL}
     TIMEOUT 300
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false")
+    # Settings the window keeps (Recent Files) stay in the build tree.
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false;XDG_CONFIG_HOME=${PROJECT_BINARY_DIR}/test-config")
 endfunction()

@@ -221,16 +221,21 @@ private slots:
         QCOMPARE(ui.menuFile->title(), QString("File"));
         QCOMPARE(ui.menuHelp->title(), QString("Help"));
         const QList<QAction *> file = ui.menuFile->actions();
-        QCOMPARE(file.size(), 9);
+        QCOMPARE(file.size(), 11);
         QCOMPARE(file[0], ui.actionReadEDID);
         QCOMPARE(file[1], ui.actionLoadFromFile);
-        QCOMPARE(file[2], ui.menuLoadFromDisplay->menuAction());
-        QCOMPARE(file[3], ui.menuPresets->menuAction());
-        QCOMPARE(file[4]->objectName(), QString("actionCompose"));
-        QCOMPARE(file[5], ui.actionSaveToFile);
-        QCOMPARE(file[6], ui.actionSaveHexText);
-        QVERIFY(file[7]->isSeparator());
-        QCOMPARE(file[8], ui.actionExit);
+        QCOMPARE(file[2]->menu()->objectName(), QString("menuRecentFiles"));
+        QCOMPARE(file[2]->text(), QString("Recent Files"));
+        QCOMPARE(file[3], ui.menuLoadFromDisplay->menuAction());
+        QCOMPARE(file[4], ui.menuPresets->menuAction());
+        QCOMPARE(file[5]->objectName(), QString("actionCompose"));
+        QCOMPARE(file[6]->objectName(), QString("actionLibrary"));
+        QCOMPARE(file[6]->text(), QString("Library..."));
+        QCOMPARE(file[6]->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
+        QCOMPARE(file[7], ui.actionSaveToFile);
+        QCOMPARE(file[8], ui.actionSaveHexText);
+        QVERIFY(file[9]->isSeparator());
+        QCOMPARE(file[10], ui.actionExit);
         QCOMPARE(ui.menuLoadFromDisplay->title(), QString("Load from Display"));
         QCOMPARE(ui.menuPresets->title(), QString("New from Preset"));
         QCOMPARE(ui.actionSaveHexText->text(), QString("Save as Hex Text..."));
@@ -282,7 +287,8 @@ private slots:
                 action->parent() != f.window->findChild<QMenu *>("menuEdit"))
                 all << action->shortcut().toString();
         all.sort();
-        QCOMPARE(all, QStringList({"Ctrl+D", "Ctrl+O", "Ctrl+Q", "Ctrl+R", "Ctrl+S", "F1"}));
+        QCOMPARE(all,
+                 QStringList({"Ctrl+D", "Ctrl+L", "Ctrl+O", "Ctrl+Q", "Ctrl+R", "Ctrl+S", "F1"}));
         QVERIFY(f.ui().ButWriteEDID->shortcut().isEmpty());
     }
 

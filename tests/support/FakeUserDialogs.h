@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QQueue>
 #include <QString>
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
@@ -27,7 +28,8 @@ public:
         OpenFile,
         SaveFile,
         Report,
-        Text
+        Text,
+        OpenUrl
     };
 
     struct Call
@@ -99,6 +101,12 @@ public:
         record({Kind::Text, parent, parent != nullptr, title, label,
                 initial + QLatin1Char('\n') + suggestions.join(QLatin1Char('\n'))});
         return textAnswers.isEmpty() ? std::nullopt : textAnswers.dequeue();
+    }
+
+    bool openUrl(const QUrl &url) override
+    {
+        record({Kind::OpenUrl, nullptr, false, {}, url.toString(), {}});
+        return true;
     }
 
     int count(Kind kind) const
