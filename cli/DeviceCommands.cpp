@@ -2,6 +2,7 @@
 
 #include "CommonOptions.h"
 #include "Console.h"
+#include "DeviceMessages.h"
 #include "DisplayCommands.h"
 #include "ExitStatus.h"
 #include "OutputFile.h"
@@ -61,6 +62,18 @@ std::unique_ptr<splitter::DeviceStack> openStack(CommandContext &context)
     return std::move(built.stack);
 }
 
+namespace {
+
+// A Varnex not found because the bridge would not open for this user: the
+// one advice a failed read or mode request prints too, as it names the fix.
+bool deniedAccess(const splitter::Outcome &outcome)
+{
+    return outcome.status == SessionStatus::HardwareNotFound &&
+           outcome.advice == QLatin1String(device::messages::AccessDenied);
+}
+
+} // namespace
+
 int deviceFailure(CommandContext &context, const splitter::Outcome &outcome)
 {
     if (outcome.status == SessionStatus::HardwareNotFound && !context.deviceLink.isEmpty()) {
@@ -70,6 +83,8 @@ int deviceFailure(CommandContext &context, const splitter::Outcome &outcome)
     } else {
         context.console.message(outcome.message);
     }
+    if (deniedAccess(outcome))
+        context.console.message(outcome.advice);
     return ExitFailure;
 }
 
@@ -197,7 +212,7 @@ bool acceptForWrite(CommandContext &context, const QString &path, const edid::Ed
 int uploadFailure(CommandContext &context, const splitter::UploadOutcome &outcome)
 {
     deviceFailure(context, outcome);
-    if (!outcome.advice.isEmpty())
+    if (!outcome.advice.isEmpty() && !deniedAccess(outcome))
         context.console.message(outcome.advice);
     if (outcome.status == SessionStatus::Refused && outcome.step == UploadStep::ModeGuard &&
         !context.parser.isSet(QStringLiteral("custom")))

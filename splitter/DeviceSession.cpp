@@ -1,6 +1,7 @@
 #include "DeviceSession.h"
 
 #include "DeviceConnection.h"
+#include "DeviceMessages.h"
 #include "DeviceSettings.h"
 #include "HexOffset.h"
 #include "UsbBridge.h"
@@ -88,6 +89,15 @@ void DeviceSession::chooseDevice(const QByteArray &linkName)
     m_connection.setLinkNameFilter(linkName);
 }
 
+Outcome DeviceSession::notFound() const
+{
+    Outcome outcome = hardwareNotFound();
+    // Only this reason is worth more than the general advice: the fix is the user's.
+    if (m_connection.openDeniedAccess())
+        outcome.advice = QString::fromUtf8(device::messages::AccessDenied);
+    return outcome;
+}
+
 bool DeviceSession::isPresent()
 {
     const bool present = m_connection.openDevice();
@@ -99,9 +109,10 @@ SessionReadResult DeviceSession::readTable(const TransferProgress &progress)
 {
     const TransferProgress report = orIgnore(progress);
     SessionReadResult result;
-    static_cast<Outcome &>(result) = hardwareNotFound();
-    if (!m_connection.openDevice())
+    if (!m_connection.openDevice()) {
+        static_cast<Outcome &>(result) = notFound();
         return result;
+    }
     const EdidReadResult read = readEdidTable(m_connection, m_settings.edidAddress, report);
     m_connection.closeDevice();
     report(0, 0);
@@ -118,9 +129,10 @@ SessionWriteResult DeviceSession::writeTable(const EdidImage &image,
 {
     const TransferProgress report = orIgnore(progress);
     SessionWriteResult result;
-    static_cast<Outcome &>(result) = hardwareNotFound();
-    if (!m_connection.openDevice())
+    if (!m_connection.openDevice()) {
+        static_cast<Outcome &>(result) = notFound();
         return result;
+    }
     const EdidWriteResult written =
         writeEdidTable(m_connection, m_settings.edidAddress, image, report);
     m_connection.closeDevice();
@@ -153,9 +165,10 @@ SessionModeResult DeviceSession::selectMode(EdidMode mode)
 SessionModeResult DeviceSession::sendModeRequest(ModeSelector selector)
 {
     SessionModeResult result;
-    static_cast<Outcome &>(result) = hardwareNotFound();
-    if (!m_connection.openDevice())
+    if (!m_connection.openDevice()) {
+        static_cast<Outcome &>(result) = notFound();
         return result;
+    }
     const ModeRequestResult sent = sendModeFrame(m_connection, selector);
     m_connection.closeDevice();
 

@@ -102,6 +102,10 @@ public:
     std::optional<QList<BridgeDeviceInfo>> listDevices();
 
 private:
+    // "Hardware not found", with the permission advice when the bridge
+    // refused to open for lack of it.
+    Outcome notFound() const;
+
     device::UsbBridge &m_bridge;
     device::DeviceConnection &m_connection;
     const DeviceSettings &m_settings;

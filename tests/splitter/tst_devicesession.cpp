@@ -1,3 +1,4 @@
+#include "DeviceMessages.h"
 #include "DeviceSession.h"
 #include "DeviceSettings.h"
 #include "EdidTestData.h"
@@ -76,14 +77,18 @@ void TestDeviceSession::failuresAreReported_data()
     QTest::addColumn<SessionStatus>("status");
     QTest::addColumn<QString>("readMessage");
     QTest::addColumn<QString>("modeMessage");
+    QTest::addColumn<bool>("denied"); // the bridge refuses to open for lack of permission
 
     QTest::newRow("no Varnex") << QList<QByteArray>{"1234"} << -1 << SessionStatus::HardwareNotFound
                                << "Hardware not found"
-                               << "Hardware not found";
+                               << "Hardware not found" << false;
+    QTest::newRow("access denied") << QList<QByteArray>{"2020"} << -1
+                                   << SessionStatus::HardwareNotFound << "Hardware not found"
+                                   << "Hardware not found" << true;
     QTest::newRow("silent after 3 chunks")
         << QList<QByteArray>{"2020"} << 3 << SessionStatus::Incomplete
         << "The EDID could not be read completely: the bytes from offset 0x30 did not arrive."
-        << "The Varnex did not answer the mode request.";
+        << "The Varnex did not answer the mode request." << false;
 }
 
 void TestDeviceSession::failuresAreReported()
@@ -93,10 +98,13 @@ void TestDeviceSession::failuresAreReported()
     QFETCH(SessionStatus, status);
     QFETCH(QString, readMessage);
     QFETCH(QString, modeMessage);
+    QFETCH(bool, denied);
 
     DeviceSettings settings;
     SimulatedRig rig(settings, devicesWith(serials));
     rig.sim.stopAnsweringAfter(silentAfter);
+    if (denied)
+        rig.sim.denyAccess();
     DeviceSession session(rig.bridge, rig.connection, settings);
 
     const SessionReadResult read = session.readTable();
@@ -105,6 +113,10 @@ void TestDeviceSession::failuresAreReported()
     const SessionModeResult mode = session.queryMode();
     QCOMPARE(mode.status, status);
     QCOMPARE(mode.message, modeMessage);
+    // Only a refused open names the permission fix; other failures keep their own advice.
+    const QString accessAdvice = QString::fromUtf8(varnex::device::messages::AccessDenied);
+    QCOMPARE(read.advice == accessAdvice, denied);
+    QCOMPARE(mode.advice == accessAdvice, denied);
     QVERIFY(!rig.connection.isOpen());
 }
 
