@@ -9,6 +9,7 @@
 #include "TableFormat.h"
 #include "TableInput.h"
 #include "TableUpload.h"
+#include "TextColumns.h"
 #include "UploadChecks.h"
 
 #include <QJsonArray>
@@ -134,19 +135,7 @@ QByteArray devicesTable(const QList<splitter::BridgeDeviceInfo> &devices)
         rows.append({QString::number(device.index), cell(device.serial), cell(device.linkName),
                      device.isVarnex ? QStringLiteral("yes") : QStringLiteral("no")});
     }
-    QList<qsizetype> widths(rows.constFirst().size(), 0);
-    for (const QStringList &row : rows) {
-        for (qsizetype column = 0; column < row.size(); ++column)
-            widths[column] = std::max(widths[column], row[column].size());
-    }
-    QString text;
-    for (const QStringList &row : rows) {
-        QString line;
-        for (qsizetype column = 0; column < row.size(); ++column)
-            line += row[column].leftJustified(widths[column] + 2);
-        text += line.trimmed() + QLatin1Char('\n');
-    }
-    return text.toUtf8();
+    return formatColumns(rows);
 }
 
 int runDevices(CommandContext &context)

@@ -6,6 +6,7 @@
 #include "OutputFile.h"
 #include "TableInput.h"
 #include "TableSources.h"
+#include "TextColumns.h"
 #include "decode/EdidDecoder.h"
 #include "decode/EdidSummary.h"
 #include "library/EdidLibrary.h"
@@ -88,19 +89,7 @@ QByteArray entriesTable(const QList<LibraryEntry> &entries)
         rows.append({entry.name, entry.image ? cell(entry.product) : NotATableText,
                      cell(entry.preferredMode), addedCell(entry.added), entry.note});
     }
-    QList<qsizetype> widths(rows.constFirst().size(), 0);
-    for (const QStringList &row : rows) {
-        for (qsizetype column = 0; column < row.size(); ++column)
-            widths[column] = std::max(widths[column], row[column].size());
-    }
-    QString text;
-    for (const QStringList &row : rows) {
-        QString line;
-        for (qsizetype column = 0; column < row.size(); ++column)
-            line += row[column].leftJustified(widths[column] + 2);
-        text += line.trimmed() + QLatin1Char('\n');
-    }
-    return text.toUtf8();
+    return formatColumns(rows);
 }
 
 QJsonValue textOrNull(const QString &text)
