@@ -1,8 +1,8 @@
 #include "compose/BaseTimingCodes.h"
 
 #include "decode/ByteView.h"
-#include "spec/EdidLayout.h"
 #include "decode/TimingCodes.h"
+#include "spec/EdidLayout.h"
 
 #include <cmath>
 

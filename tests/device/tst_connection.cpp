@@ -1,6 +1,6 @@
 #include "DeviceConnection.h"
-#include "LinkSettings.h"
 #include "ForwardingBridge.h"
+#include "LinkSettings.h"
 #include "ProbingBridge.h"
 #include "RecordingMessageSink.h"
 #include "StepClock.h"
