@@ -347,11 +347,18 @@ ComposeResult writeComposedTable(const Capabilities &common, const ComposeOption
         const CapabilityMode &mode = modes[chosen];
         const std::optional<Timing> timing =
             mode.timing ? mode.timing : timingForRequest({mode.width, mode.height, mode.refreshHz});
-        if (timing && writer.setPreferred(withScreenSize(*timing, common), &result.error))
+        // A timing made for a request may miss the mode's rate (a 10 kHz clock, a
+        // non-CVT mode): only one that is the common mode itself may be preferred.
+        if (timing && sameMode(modeOfTiming(*timing), mode) &&
+            writer.setPreferred(withScreenSize(*timing, common), &result.error))
             break;
     }
-    if (chosen == modes.size())
+    if (chosen == modes.size()) {
+        if (result.error.isEmpty())
+            result.error = QStringLiteral("No mode every input offers can be written as the "
+                                          "preferred detailed timing.");
         return result;
+    }
     result.error.clear();
     CapabilityMode preferred = modes.takeAt(chosen);
     for (CapabilityMode &mode : modes)
