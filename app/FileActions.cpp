@@ -70,7 +70,8 @@ FileActions::FileActions(EditorPanel &editor, WindowFeedback &feedback, QMenu *d
     }
     // Drops on the editor reach its viewport, where QTextEdit would insert
     // the file's name as text.
-    m_editor.editor()->viewport()->installEventFilter(this);
+    m_editorViewport = m_editor.editor()->viewport();
+    m_editorViewport->installEventFilter(this);
 }
 
 std::optional<QByteArray> FileActions::readOrWarn(const QString &fileName)
@@ -313,7 +314,9 @@ bool FileActions::takeFileDrop(QDropEvent *event)
 
 bool FileActions::eventFilter(QObject *watched, QEvent *event)
 {
-    const bool editorDrag = watched == m_editor.editor()->viewport() &&
+    // Compared by address only: the filter also sees events while the editor
+    // is being destroyed, when it may no longer be called.
+    const bool editorDrag = watched == m_editorViewport &&
                             (event->type() == QEvent::DragEnter ||
                              event->type() == QEvent::DragMove || event->type() == QEvent::Drop);
     if (!editorDrag)
