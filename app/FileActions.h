@@ -105,5 +105,5 @@ private:
     RecentFiles *m_recent = nullptr;
     std::function<std::optional<varnex::edid::EdidImage>()> m_readSplitter;
     // The editor's viewport, whose drags the filter takes; not owned.
-    const QObject *m_editorViewport = nullptr;
+    QObject *m_editorViewport = nullptr;
 };
