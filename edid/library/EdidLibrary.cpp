@@ -16,7 +16,7 @@ namespace varnex::edid {
 
 namespace {
 
-// The folders the XDG Base Directory specification names for user data.
+// The folders the XDG Base Directory rules name for user data.
 const char DataHomeVariable[] = "XDG_DATA_HOME";
 const char DefaultDataHome[] = ".local/share";
 
@@ -47,7 +47,7 @@ QString EdidLibrary::defaultDirectory(const QProcessEnvironment &environment)
     if (!chosen.isEmpty())
         return chosen;
     QString dataHome = environment.value(QLatin1String(DataHomeVariable));
-    // The specification tells to ignore a relative path there.
+    // XDG asks programs to ignore a relative path there.
     if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
         dataHome = QDir::home().filePath(QLatin1String(DefaultDataHome));
     return QDir(dataHome).filePath(QLatin1String(LibrarySubdirectory));
