@@ -19,6 +19,9 @@ struct FieldSpan
     QString value;
     int offset = 0;
     int length = 0;
+    // 0 for a block, 1 for a part of it (a header field, a data block, a
+    // descriptor), more for what lies inside a part.
+    int depth = 0;
     bool contains(int at) const { return at >= offset && at < offset + length; }
     bool sameBytes(const FieldSpan &other) const
     {
@@ -31,7 +34,8 @@ QString joinedPath(const QStringList &path)
     return path.join(QStringLiteral(": "));
 }
 
-void collectSpans(const DecodedNode &node, const QStringList &path, QList<FieldSpan> &spans)
+void collectSpans(const DecodedNode &node, const QStringList &path, int depth,
+                  QList<FieldSpan> &spans)
 {
     if (node.offset >= 0 && node.length > 0) {
         // Alike siblings on the same bytes (the timings of one established
@@ -40,21 +44,20 @@ void collectSpans(const DecodedNode &node, const QStringList &path, QList<FieldS
             spans.last().length == node.length) {
             spans.last().value += QStringLiteral(", ") + node.value;
         } else {
-            spans.append({path, node.value, node.offset, node.length});
+            spans.append({path, node.value, node.offset, node.length, depth});
         }
     }
     for (const DecodedNode &child : node.children)
-        collectSpans(child, path + QStringList{child.name}, spans);
+        collectSpans(child, path + QStringList{child.name}, depth + 1, spans);
 }
 
 // Every stretch of the table the decoder names, each block as a whole
 // included, so that every byte is in at least one. A field is named with the
 // sections above it; in the base block, whose fields users know by their
 // own names, without the block.
-QList<FieldSpan> fieldSpans(const EdidImage &image)
+QList<FieldSpan> fieldSpans(const DecodedEdid &edid)
 {
-    const QByteArrayView bytes(image.data(), qsizetype(image.size()));
-    const DecodedNode root = decodedTree(decodeEdid(bytes));
+    const DecodedNode root = decodedTree(edid);
     QList<FieldSpan> spans;
     for (int block = 0; block < EdidImageSize / EdidBlockSize; ++block) {
         const int start = block * EdidBlockSize;
@@ -68,7 +71,7 @@ QList<FieldSpan> fieldSpans(const EdidImage &image)
             continue;
         const QStringList above = block == 0 ? QStringList{} : QStringList{blockName};
         for (const DecodedNode &child : decoded->children)
-            collectSpans(child, above + QStringList{child.name}, spans);
+            collectSpans(child, above + QStringList{child.name}, 1, spans);
     }
     return spans;
 }
@@ -83,6 +86,24 @@ FieldSpan smallestSpanAt(const QList<FieldSpan> &spans, int offset)
             best = &span;
     }
     return best ? *best : FieldSpan{};
+}
+
+// The block that holds `offset`, and the part of it (depth 1) when one does.
+const FieldSpan &blockAt(const QList<FieldSpan> &spans, int offset)
+{
+    return *std::find_if(spans.begin(), spans.end(), [offset](const FieldSpan &span) {
+        return span.depth == 0 && span.contains(offset);
+    });
+}
+
+std::optional<FieldSpan> partAt(const QList<FieldSpan> &spans, int offset)
+{
+    std::optional<FieldSpan> best;
+    for (const FieldSpan &span : spans) {
+        if (span.depth == 1 && span.contains(offset) && (!best || span.length < best->length))
+            best = span;
+    }
+    return best;
 }
 
 // What the other table holds where `field` is: its value when it has the same
@@ -135,33 +156,70 @@ TableComparison compareTables(const EdidImage &first, const EdidImage &second)
     const QList<int> offsets = differingOffsets(first, second);
     if (offsets.isEmpty())
         return comparison;
-    const QList<FieldSpan> firstSpans = fieldSpans(first);
-    const QList<FieldSpan> secondSpans = fieldSpans(second);
+    const DecodedEdid firstEdid = decodeEdid(QByteArrayView(first.data(), qsizetype(first.size())));
+    const DecodedEdid secondEdid =
+        decodeEdid(QByteArrayView(second.data(), qsizetype(second.size())));
+    comparison.meaning = meaningDifferences(firstEdid, secondEdid);
+    const QList<FieldSpan> firstSpans = fieldSpans(firstEdid);
+    const QList<FieldSpan> secondSpans = fieldSpans(secondEdid);
+
+    const auto fieldFor = [&](const QString &name, int offset, int length, bool aligned) {
+        const auto same = [&](const FieldChange &field) {
+            return field.aligned == aligned && field.name == name &&
+                   (!aligned || (field.offset == offset && field.length == length));
+        };
+        auto field = std::find_if(comparison.fields.begin(), comparison.fields.end(), same);
+        if (field != comparison.fields.end())
+            return field;
+        FieldChange change;
+        change.name = name;
+        change.offset = offset;
+        change.length = length;
+        change.aligned = aligned;
+        comparison.fields.append(change);
+        return comparison.fields.end() - 1;
+    };
 
     for (const int offset : offsets) {
+        const ByteChange byte{offset, first[std::size_t(offset)], second[std::size_t(offset)]};
+        const std::optional<FieldSpan> firstPart = partAt(firstSpans, offset);
+        const std::optional<FieldSpan> secondPart = partAt(secondSpans, offset);
+        const FieldSpan &firstBlock = blockAt(firstSpans, offset);
+        const bool aligned =
+            firstPart && secondPart
+                ? firstPart->sameBytes(*secondPart)
+                : !firstPart && !secondPart && firstBlock.path == blockAt(secondSpans, offset).path;
+        if (!aligned) {
+            // One change per block, from its first unaligned byte to its last.
+            const auto field = fieldFor(joinedPath(firstBlock.path), offset, 1, false);
+            field->length = offset - field->offset + 1;
+            field->bytes.append(byte);
+            continue;
+        }
+        if (firstPart && firstPart->path != secondPart->path) {
+            // The same slot holds another kind of part (a descriptor of
+            // another type): its fields have nothing to say to each other.
+            const auto field =
+                fieldFor(joinedPath(firstPart->path), firstPart->offset, firstPart->length, true);
+            if (field->bytes.isEmpty()) {
+                field->before = firstPart->value;
+                field->after = valueSeenAs(*firstPart, *secondPart);
+            }
+            field->bytes.append(byte);
+            continue;
+        }
         // A byte can lie in a field of one table that the other does not have
-        // (another descriptor type, say): the smaller field tells more.
+        // (a timing bit that is clear, say): the smaller field tells more.
         const FieldSpan inFirst = smallestSpanAt(firstSpans, offset);
         const FieldSpan inSecond = smallestSpanAt(secondSpans, offset);
         const bool takeFirst = inFirst.length <= inSecond.length;
         const FieldSpan &span = takeFirst ? inFirst : inSecond;
-        const QString name = joinedPath(span.path);
-
-        const auto same = [&](const FieldChange &field) {
-            return field.name == name && field.offset == span.offset && field.length == span.length;
-        };
-        auto field = std::find_if(comparison.fields.begin(), comparison.fields.end(), same);
-        if (field == comparison.fields.end()) {
-            FieldChange change;
-            change.name = name;
-            change.offset = span.offset;
-            change.length = span.length;
-            change.before = takeFirst ? span.value : valueSeenAs(span, inFirst);
-            change.after = takeFirst ? valueSeenAs(span, inSecond) : span.value;
-            comparison.fields.append(change);
-            field = comparison.fields.end() - 1;
+        const auto field = fieldFor(joinedPath(span.path), span.offset, span.length, true);
+        if (field->bytes.isEmpty()) {
+            field->before = takeFirst ? span.value : valueSeenAs(span, inFirst);
+            field->after = takeFirst ? valueSeenAs(span, inSecond) : span.value;
         }
-        field->bytes.append({offset, first[std::size_t(offset)], second[std::size_t(offset)]});
+        field->bytes.append(byte);
     }
     std::stable_sort(comparison.fields.begin(), comparison.fields.end(),
                      [](const FieldChange &a, const FieldChange &b) {
@@ -175,9 +233,14 @@ QString comparisonText(const TableComparison &comparison)
     if (comparison.identical())
         return QStringLiteral("The tables are identical.\n");
     QString text;
+    const QStringList meaning = comparison.meaning.lines();
+    if (!meaning.isEmpty())
+        text = meaning.join(QLatin1Char('\n')) + QStringLiteral("\n\n");
     for (const FieldChange &field : comparison.fields) {
         text += spanText(field) + QLatin1Char(' ') + field.name;
-        if (!field.before.isEmpty() || !field.after.isEmpty()) {
+        if (!field.aligned) {
+            text += QStringLiteral(": laid out differently");
+        } else if (!field.before.isEmpty() || !field.after.isEmpty()) {
             const auto shown = [](const QString &value) {
                 return value.isEmpty() ? QStringLiteral("(none)") : value;
             };
@@ -207,9 +270,11 @@ QJsonObject comparisonJson(const TableComparison &comparison)
                                   {QStringLiteral("length"), field.length},
                                   {QStringLiteral("before"), field.before},
                                   {QStringLiteral("after"), field.after},
+                                  {QStringLiteral("aligned"), field.aligned},
                                   {QStringLiteral("bytes"), bytes}});
     }
     return QJsonObject{{QStringLiteral("identical"), comparison.identical()},
+                       {QStringLiteral("meaning"), meaningJson(comparison.meaning)},
                        {QStringLiteral("fields"), fields}};
 }
 

@@ -1,8 +1,11 @@
-// Byte differences, their sentence, and their attribution to decoded fields.
+// Byte differences, their sentence, their attribution to decoded fields, and
+// what two tables say differently.
 #include "ByteDifferences.h"
+#include "CtaTables.h"
 #include "EdidComparison.h"
 #include "EdidTestData.h"
 #include "HexOffset.h"
+#include "decode/EdidDecoder.h"
 
 #include <QtTest>
 
@@ -23,6 +26,45 @@ EdidImage changed(EdidImage image, const Bytes &bytes)
     for (const auto &[offset, value] : bytes)
         image[std::size_t(offset)] = quint8(value);
     return image;
+}
+
+// The lines of the report below the meaning: the fields and their bytes.
+QStringList byteSection(const QString &report)
+{
+    const qsizetype blank = report.indexOf(QStringLiteral("\n\n"));
+    return report.mid(blank < 0 ? 0 : blank + 2).split('\n');
+}
+
+DecodedEdid decoded(const EdidImage &image)
+{
+    return decodeEdid(QByteArrayView(image.data(), qsizetype(image.size())));
+}
+
+// The mode texts of a "Modes only in X: ..." line, or none without one.
+QStringList modesInLine(const QStringList &lines, const QString &side)
+{
+    const QString prefix = QStringLiteral("Modes only in %1: ").arg(side);
+    QStringList modes;
+    for (const QString &line : lines) {
+        if (!line.startsWith(prefix))
+            continue;
+        static const QRegularExpression mode(QStringLiteral("(\\d+x\\d+i?@[\\d.]+) \\("));
+        for (auto match = mode.globalMatch(line.mid(prefix.size())); match.hasNext();)
+            modes.append(match.next().captured(1));
+    }
+    return modes;
+}
+
+// The modes of `caps` that `other` lacks, as the report writes them.
+QStringList modesMissing(const Capabilities &caps, const Capabilities &other)
+{
+    QStringList modes;
+    for (const CapabilityMode &mode : caps.modes) {
+        if (std::none_of(other.modes.cbegin(), other.modes.cend(),
+                         [&](const CapabilityMode &o) { return sameMode(mode, o); }))
+            modes.append(modeText(mode));
+    }
+    return modes;
 }
 
 } // namespace
@@ -94,7 +136,7 @@ private slots:
 
         const TableComparison comparison = compareTables(before, after);
         QCOMPARE(comparison.fields.size(), 1);
-        const QStringList lines = comparisonText(comparison).split('\n');
+        const QStringList lines = byteSection(comparisonText(comparison));
         QCOMPARE(lines.constFirst(), line);
         QCOMPARE(comparison.bytes().size(), bytes.size());
         for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -131,6 +173,85 @@ private slots:
         QCOMPARE(comparison.fields[0].before + " -> " + comparison.fields[0].after,
                  QString("DEL -> GSM"));
         QCOMPARE(comparisonJson(comparison)["fields"].toArray().size(), comparison.fields.size());
+    }
+
+    // A change that moves the bytes after it (a shorter video or audio data
+    // block) is reported by what it means, and the moved bytes under their
+    // block only, never as fields of one table facing unrelated bytes.
+    void reportsByMeaning_data()
+    {
+        QTest::addColumn<QByteArray>("first");
+        QTest::addColumn<QByteArray>("second");
+        QTest::addColumn<QStringList>("meaning");
+        QTest::addColumn<QStringList>("fields"); // the lines above the bytes
+
+        // VICs 16, 4 and 31; LPCM stereo; LPCM stereo and 5.1 AC-3; the HDMI VSDB.
+        const QString vics = QStringLiteral("43 10 04 1F");
+        const QString lpcm = QStringLiteral("23 09 07 07");
+        const QString lpcmAc3 = QStringLiteral("26 09 07 07 15 07 50");
+        const QString hdmi = QStringLiteral("65 03 0C 00 10 00");
+        const auto table = [](const QStringList &blocks) {
+            return CtaTables::table(QStringLiteral("dell-p2415q-hdmi2.0"),
+                                    {CtaTables::ctaBlock(blocks.join(' '))});
+        };
+        QTest::newRow("one VIC fewer")
+            << table({vics, lpcm, hdmi}) << table({"42 10 1F", lpcm, hdmi})
+            << QStringList{"Modes only in A: 1280x720@60 (VIC 4)"}
+            << QStringList{"0x82 Block 1: CTA-861 extension: Detailed timing offset: 18 -> 17",
+                           "0x84-0x90 Block 1: CTA-861 extension: laid out differently",
+                           "0xFF Block 1: CTA-861 extension: Checksum: 0xB5 (valid) -> 0xBB "
+                           "(valid)"};
+        QTest::newRow("shorter audio block")
+            << table({vics, lpcmAc3, hdmi}) << table({vics, lpcm, hdmi})
+            << QStringList{"Audio only in A: 5.1 AC-3 (32, 44.1, 48 kHz; up to 640 kb/s)"}
+            << QStringList{"0x82 Block 1: CTA-861 extension: Detailed timing offset: 21 -> 18",
+                           "0x88-0x93 Block 1: CTA-861 extension: laid out differently",
+                           "0xFF Block 1: CTA-861 extension: Checksum: 0x43 (valid) -> 0xB5 "
+                           "(valid)"};
+    }
+
+    void reportsByMeaning()
+    {
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, second);
+        QFETCH(QStringList, meaning);
+        QFETCH(QStringList, fields);
+        const EdidImage a = EdidTestData::toImage(first);
+        const EdidImage b = EdidTestData::toImage(second);
+
+        const TableComparison comparison = compareTables(a, b);
+        const QString report = comparisonText(comparison);
+        QCOMPARE(comparison.meaning.lines(), meaning);
+        QVERIFY(report.startsWith(meaning.join('\n') + "\n\n"));
+        QStringList shown;
+        for (const QString &line : byteSection(report)) {
+            if (!line.isEmpty() && !line.startsWith(' '))
+                shown.append(line);
+        }
+        QCOMPARE(shown, fields);
+        QCOMPARE(comparison.bytes().size(), differingOffsets(a, b).size());
+    }
+
+    // Over every pair of real tables: a table means the same as itself, and
+    // the modes only in one are those its capabilities have and the other's lack.
+    void meaningFollowsCapabilities()
+    {
+        QList<DecodedEdid> tables;
+        for (const QString &name : EdidTestData::sampleNames())
+            tables.append(decoded(EdidTestData::toImage(EdidTestData::readSample(name))));
+        QVERIFY(tables.size() > 20);
+        for (const DecodedEdid &a : tables) {
+            QCOMPARE(meaningDifferences(a, a).lines(), QStringList());
+            const Capabilities capsA = capabilitiesOf(a);
+            for (const DecodedEdid &b : tables) {
+                const Capabilities capsB = capabilitiesOf(b);
+                const MeaningDifferences meaning = meaningDifferences(a, b);
+                QCOMPARE(modesInLine(meaning.lines(), "A"), modesMissing(capsA, capsB));
+                QCOMPARE(modesInLine(meaning.lines(), "B"), modesMissing(capsB, capsA));
+                QCOMPARE(meaningJson(meaning)["modesOnlyInFirst"].toArray().size(),
+                         meaning.modesOnlyInFirst.size());
+            }
+        }
     }
 
     void identicalTables()
