@@ -33,7 +33,8 @@ void showComparison(WindowFeedback &feedback, const EdidImage &editor, const Edi
     const QString text =
         comparison.identical()
             ? tr("The table in the editor compared with %1:").arg(otherName)
-            : tr("The table in the editor (left of each arrow) compared with %1 (right): %2.")
+            : tr("The table in the editor (A, left of each arrow) compared with %1 (B, "
+                 "right): %2.")
                   .arg(otherName, describeDifferingOffsets(differingOffsets(editor, other)));
     feedback.dialogs().showReport(feedback.window(), tr("Varnex EDID Utility"), text,
                                   comparisonText(comparison));

@@ -62,11 +62,13 @@ Command diffCommand()
     command.name = QStringLiteral("diff");
     command.synopsis = QStringLiteral("A B [--json]");
     command.summary = QStringLiteral(
-        "Compare two tables, each a file or 'device' (the splitter's): one line per differing "
-        "field with its decoded name and both values, then each differing byte. Exit status "
-        "0 equal, 1 different, 2 trouble.");
-    command.options = {QCommandLineOption(QStringLiteral("json"),
-                                          QStringLiteral("Print the differences as JSON."))};
+        "Compare two tables, each a file or 'device' (the splitter's): first what they say "
+        "differently (modes only in A or B, audio, colour formats, HDR, identity, blocks), then "
+        "one line per differing field with its decoded name and both values, each differing "
+        "byte below it. Exit status 0 equal, 1 different, 2 trouble.");
+    command.options = {QCommandLineOption(
+        QStringLiteral("json"),
+        QStringLiteral("Print the differences as JSON, the meaning under 'meaning'."))};
     command.minArguments = 2;
     command.maxArguments = 2;
     command.run = runDiff;

@@ -553,7 +553,9 @@ private slots:
         QTest::addColumn<bool>("changeOther"); // the file's or the splitter's pixel clock
         QTest::addColumn<QString>("heading");
         QTest::addColumn<QString>("report");
-        const QString clock = "0x36-0x37 Descriptor 1: detailed timing: Pixel clock: 594.00 MHz "
+        const QString clock = "Modes only in B: 3840x2160@15.56 (DTD 1)\n"
+                              "Preferred mode: 3840x2160@60 -> 3840x2160@15.56\n\n"
+                              "0x36-0x37 Descriptor 1: detailed timing: Pixel clock: 594.00 MHz "
                               "-> 154.00 MHz\n  0x36: 08 -> 28\n  0x37: E8 -> 3C\n";
         QTest::newRow("file, identical")
             << "actionCompareFile" << false
@@ -561,8 +563,8 @@ private slots:
             << "The tables are identical.\n";
         QTest::newRow("file, different")
             << "actionCompareFile" << true
-            << "The table in the editor (left of each arrow) compared with the file other.bin "
-               "(right): 2 bytes differ, at 0x36 and 0x37."
+            << "The table in the editor (A, left of each arrow) compared with the file other.bin "
+               "(B, right): 2 bytes differ, at 0x36 and 0x37."
             << clock;
         QTest::newRow("Varnex, identical")
             << "actionCompareDevice" << false
@@ -570,8 +572,8 @@ private slots:
             << "The tables are identical.\n";
         QTest::newRow("Varnex, different")
             << "actionCompareDevice" << true
-            << "The table in the editor (left of each arrow) compared with the table of the "
-               "Varnex (right): 2 bytes differ, at 0x36 and 0x37."
+            << "The table in the editor (A, left of each arrow) compared with the table of the "
+               "Varnex (B, right): 2 bytes differ, at 0x36 and 0x37."
             << clock;
     }
 

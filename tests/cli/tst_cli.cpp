@@ -728,7 +728,9 @@ void TestCli::diffExplainsAndExits_data()
     QByteArray clock = table; // a pixel clock of 154 MHz in the first detailed timing
     clock[0x36] = char(0x28);
     clock[0x37] = char(0x3C);
-    const QByteArray clockLines = "0x36-0x37 Descriptor 1: detailed timing: Pixel clock: 594.00 "
+    const QByteArray clockLines = "Modes only in B: 3840x2160@15.56 (DTD 1)\n"
+                                  "Preferred mode: 3840x2160@60 -> 3840x2160@15.56\n\n"
+                                  "0x36-0x37 Descriptor 1: detailed timing: Pixel clock: 594.00 "
                                   "MHz -> 154.00 MHz\n  0x36: 08 -> 28\n  0x37: E8 -> 3C\n";
     const QByteArray identical = "The tables are identical.\n";
     QTest::newRow("equal files") << table << hexText(table) << QStringList{} << Environment{} << 0
@@ -766,10 +768,11 @@ void TestCli::diffExplainsAndExits()
     if (!out.isEmpty())
         QCOMPARE(result.out, out);
     else if (exitCode == 1) // the device's own table against a sample: every line well-formed
-        QVERIFY(QRegularExpression("^(0x[0-9A-F]{2}(-0x[0-9A-F]{2})? [^\\n]+\\n(  0x[0-9A-F]{2}: "
-                                   "[0-9A-F]{2} -> [0-9A-F]{2}\\n)+)+$")
-                    .match(QString::fromUtf8(result.out))
-                    .hasMatch());
+        QVERIFY(
+            QRegularExpression("^(([^\\n]+\\n)+\\n)?(0x[0-9A-F]{2}(-0x[0-9A-F]{2})? [^\\n]+\\n(  "
+                               "0x[0-9A-F]{2}: [0-9A-F]{2} -> [0-9A-F]{2}\\n)+)+$")
+                .match(QString::fromUtf8(result.out))
+                .hasMatch());
     else
         QVERIFY(result.out.isEmpty());
     if (!err.isEmpty())
@@ -787,6 +790,10 @@ void TestCli::diffExplainsAndExits()
     const QJsonObject object = QJsonDocument::fromJson(json.out).object();
     QCOMPARE(object["identical"].toBool(), exitCode == 0);
     QCOMPARE(object["first"].toString(), arguments[1]);
+    // The meaning report beside the bytes: the modes as the text names them.
+    const QJsonObject meaning = object["meaning"].toObject();
+    QCOMPARE(!meaning["modesOnlyInSecond"].toArray().isEmpty(),
+             result.out.contains("Modes only in B: "));
 }
 
 void TestCli::importedInputs_data()
