@@ -185,10 +185,11 @@ TableComparison compareTables(const EdidImage &first, const EdidImage &second)
         const std::optional<FieldSpan> firstPart = partAt(firstSpans, offset);
         const std::optional<FieldSpan> secondPart = partAt(secondSpans, offset);
         const FieldSpan &firstBlock = blockAt(firstSpans, offset);
+        // Blocks of two kinds share no layout, even where a part has the same bytes.
+        const bool sameBlock = firstBlock.path == blockAt(secondSpans, offset).path;
         const bool aligned =
-            firstPart && secondPart
-                ? firstPart->sameBytes(*secondPart)
-                : !firstPart && !secondPart && firstBlock.path == blockAt(secondSpans, offset).path;
+            sameBlock && (firstPart && secondPart ? firstPart->sameBytes(*secondPart)
+                                                  : !firstPart && !secondPart);
         if (!aligned) {
             // One change per block, from its first unaligned byte to its last.
             const auto field = fieldFor(joinedPath(firstBlock.path), offset, 1, false);

@@ -229,13 +229,14 @@ QStringList identityLines(const BaseBlock &a, const BaseBlock &b)
     return lines;
 }
 
-// How many of each kind a table holds: its extension blocks by type and its
-// CTA-861 data blocks by name (vendor blocks by vendor and OUI).
+// How many of each kind a table holds: its extension blocks by type (those
+// the extension count covers, as sources read no others) and its CTA-861
+// data blocks by name (vendor blocks by vendor and OUI).
 QMap<QString, int> blockKinds(const DecodedEdid &edid)
 {
     QMap<QString, int> kinds;
     for (const BlockInfo &block : edid.blocks) {
-        if (block.index > 0)
+        if (block.index > 0 && block.counted)
             ++kinds[QStringLiteral("%1 extension block").arg(blockTypeName(block.type))];
     }
     for (const CtaBlock &cta : edid.cta) {
