@@ -39,7 +39,7 @@ void TestShapeCli::formatFollowsTheName_data()
     const QByteArray raw("\x00\xFF\xFF\xFF\xFF\xFF\xFF\x00", 8);
     const QByteArray hex("00 FF FF FF");
     const QByteArray c("const unsigned char edid[256]");
-    const QByteArray b64("AP//////wA");
+    const QByteArray b64("AP///////w");
     const auto convert = [](const char *out) {
         return QStringList{QStringLiteral("convert"), QStringLiteral("tv.bin"),
                            QStringLiteral("-o"), QLatin1String(out)};
