@@ -10,7 +10,9 @@
 #include "decode/EdidSummary.h"
 #include "edit/BaseBlockEdits.h"
 #include "edit/CtaEdits.h"
+#include "edit/ModeRequest.h"
 #include "edit/Presets.h"
+#include "edit/ShapeRequest.h"
 
 #include <QLabel>
 #include <QMenuBar>
@@ -110,8 +112,11 @@ const QList<EditCase> &editCases()
         // A mode from the list keeps the table's own timing.
         {"editPreferredTiming", TvSample, QStringLiteral("1360x768@60.02"),
          [](const EdidImage &i) { return setPreferredTiming(i, offeredModes(i).at(1).timing); }},
-        {"editRemoveVic", TvSample, QStringLiteral("16"),
-         [](const EdidImage &i) { return removeVic(i, 16); }},
+        // The name field stops at 13 characters as the user types.
+        {"editProductName", TvSample, QStringLiteral("Conference room"),
+         [](const EdidImage &i) {
+             return setDisplayProductName(i, QStringLiteral("Conference ro"));
+         }},
         {"editAddVic", QStringLiteral("dell-p2415q-hdmi2.0"), QStringLiteral("35"),
          [](const EdidImage &i) { return addVic(i, 35); }},
         {"editAudio", TvSample, QStringLiteral("lpcm:2 ac3:6"),
@@ -153,6 +158,8 @@ private slots:
     void editsFollowEditorState();
     void refusedEditLeavesTable_data();
     void refusedEditLeavesTable();
+    void dialogsStartFromTheTable();
+    void shapeAppliesChoicesAsOneStep();
 };
 
 void TestDetailsWindow::opensFromViewMenu()
@@ -385,10 +392,10 @@ void TestDetailsWindow::refusedEditLeavesTable_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("reasonPart");
-    QTest::newRow("name of 14 characters") << "editProductName"
-                                           << "ABCDEFGHIJKLMN"
-                                           << "13";
-    QTest::newRow("VIC not a number") << "editRemoveVic"
+    QTest::newRow("name not ASCII") << "editProductName"
+                                    << "Salle à 1"
+                                    << "ASCII";
+    QTest::newRow("VIC not a number") << "editAddVic"
                                       << "sixteen"
                                       << "sixteen";
     QTest::newRow("audio not a format") << "editAudio"
@@ -440,6 +447,48 @@ void TestDetailsWindow::editsFollowEditorState()
     f.editor()->setPlainText("0G");
     details->flushPendingDecode();
     QVERIFY(!edit->isEnabled());
+}
+
+void TestDetailsWindow::dialogsStartFromTheTable()
+{
+    // OK alone changes nothing: the TV's table says 300 MHz and "LG TV".
+    Fixture f;
+    EdidDetailsWindow *details = f.openDetails();
+    details->findChild<QAction *>("editMaxTmds")->trigger();
+    details->findChild<QAction *>("editProductName")->trigger();
+    QCOMPARE(f.dialogs.count(Kind::Text), 2);
+    QCOMPARE(f.dialogs.calls.at(0).detail.section(QLatin1Char('\n'), 0, 0), QStringLiteral("300"));
+    QCOMPARE(f.dialogs.calls.at(1).detail.section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("LG TV"));
+    QCOMPARE(f.dialogs.calls.at(1).maxLength, MaxProductNameLength);
+}
+
+void TestDetailsWindow::shapeAppliesChoicesAsOneStep()
+{
+    Fixture f;
+    EdidDetailsWindow *details = f.openDetails();
+    const EdidImage before = f.table();
+    ShapeRequest choices;
+    choices.modes = {*parseModeRequest(QStringLiteral("1920x1080@60"))};
+    choices.rgbOnly = choices.noHdr = choices.noDeepColor = true;
+    choices.audio = QList<ShortAudioDescriptor>{ShortAudioDescriptor{}};
+    f.dialogs.shapeAnswers.enqueue(choices);
+    details->findChild<QAction *>("editShape")->trigger();
+
+    QCOMPARE(f.dialogs.count(Kind::Shape), 1);
+    const FakeUserDialogs::Call &offer = f.dialogs.calls.first();
+    QCOMPARE(offer.parent.data(), details);
+    // The preferred mode first, each mode with where the table offers it.
+    QVERIFY2(offer.detail.startsWith(QLatin1String("3840x2160@60 (DTD 1, VIC 97")),
+             qPrintable(offer.detail));
+    QVERIFY(offer.detail.contains(QLatin1String("1920x1080@60 (")));
+    QCOMPARE(f.dialogs.count(Kind::Warning), 0);
+    QCOMPARE(f.table(), *applyShape(before, choices).image);
+    details->flushPendingDecode();
+    QVERIFY(!summaryText(details).contains(QLatin1String("3840")));
+
+    QTest::keySequence(f.editor(), QKeySequence::Undo);
+    QCOMPARE(f.table(), before);
 }
 
 QTEST_MAIN(TestDetailsWindow)
