@@ -5,6 +5,8 @@
 #include "HexText.h"
 #include "MainWindow.h"
 #include "MainWindowTestAccess.h"
+#include "ShapeDialog.h"
+#include "capability/Capabilities.h"
 #include "decode/DecodedTree.h"
 #include "decode/EdidDecoder.h"
 #include "decode/EdidSummary.h"
@@ -14,8 +16,13 @@
 #include "edit/Presets.h"
 #include "edit/ShapeRequest.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -160,6 +167,7 @@ private slots:
     void refusedEditLeavesTable();
     void dialogsStartFromTheTable();
     void shapeAppliesChoicesAsOneStep();
+    void shapeDialogReadsItsChecks();
 };
 
 void TestDetailsWindow::opensFromViewMenu()
@@ -489,6 +497,34 @@ void TestDetailsWindow::shapeAppliesChoicesAsOneStep()
 
     QTest::keySequence(f.editor(), QKeySequence::Undo);
     QCOMPARE(f.table(), before);
+}
+
+void TestDetailsWindow::shapeDialogReadsItsChecks()
+{
+    const QList<CapabilityMode> modes =
+        capabilitiesOf(decodeEdid(readSample(TvSample).left(256))).modes.mid(0, 3);
+    ShapeDialog dialog(modes, nullptr);
+    auto *list = dialog.findChild<QListWidget *>(QStringLiteral("shapeModes"));
+    auto *ok = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+    QCOMPARE(list->count(), 3);
+    // Every mode checked keeps the modes as they are.
+    QVERIFY(dialog.request().modes.isEmpty());
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setCheckState(Qt::Unchecked);
+    QVERIFY(!ok->isEnabled());
+    list->item(1)->setCheckState(Qt::Checked);
+    QVERIFY(ok->isEnabled());
+    dialog.findChild<QCheckBox *>(QStringLiteral("shapeRgbOnly"))->setChecked(true);
+    dialog.findChild<QComboBox *>(QStringLiteral("shapeAudio"))->setCurrentIndex(1);
+
+    const ShapeRequest request = dialog.request();
+    QCOMPARE(request.modes.size(), 1);
+    QCOMPARE(request.modes.first().width, modes.at(1).width);
+    QCOMPARE(request.modes.first().refreshHz, modes.at(1).refreshHz);
+    QVERIFY(request.rgbOnly && !request.noHdr && !request.noAudio && !request.noDeepColor);
+    QVERIFY(request.audio && request.audio->size() == 1 && request.audio->first().channels == 2);
+    dialog.findChild<QCheckBox *>(QStringLiteral("shapeNoAudio"))->setChecked(true);
+    QVERIFY(dialog.request().noAudio && !dialog.request().audio);
 }
 
 QTEST_MAIN(TestDetailsWindow)
