@@ -604,10 +604,20 @@ void fitRangeLimits(EdidImage &image, const QList<CapabilityMode> &modes, bool e
         image[BaseLayout::Features] &= quint8(~ContinuousFrequencyBit);
 }
 
+// A mode the user named: the same mode, or a whole rate that names it as
+// the DMT names do (800x600@60 is 60.32 Hz).
+bool named(const CapabilityMode &wanted, const CapabilityMode &mode)
+{
+    return sameMode(wanted, mode) || (wanted.width == mode.width && wanted.height == mode.height &&
+                                      wanted.interlaced == mode.interlaced &&
+                                      wanted.refreshHz == std::round(wanted.refreshHz) &&
+                                      std::lround(mode.refreshHz) == std::lround(wanted.refreshHz));
+}
+
 std::optional<int> rankIn(const QList<CapabilityMode> &wanted, const CapabilityMode &mode)
 {
     for (int i = 0; i < wanted.size(); ++i) {
-        if (sameMode(wanted[i], mode))
+        if (named(wanted[i], mode))
             return i;
     }
     return std::nullopt;
@@ -616,7 +626,7 @@ std::optional<int> rankIn(const QList<CapabilityMode> &wanted, const CapabilityM
 bool offers(const QList<CapabilityMode> &modes, const CapabilityMode &mode)
 {
     return std::any_of(modes.cbegin(), modes.cend(),
-                       [&mode](const CapabilityMode &m) { return sameMode(m, mode); });
+                       [&mode](const CapabilityMode &m) { return named(mode, m); });
 }
 
 // The timing to write for a mode: the table's own DTD of it, else the standard
@@ -624,7 +634,7 @@ bool offers(const QList<CapabilityMode> &modes, const CapabilityMode &mode)
 std::optional<DetailedDescriptorBytes> dtdFor(const EdidImage &image, const ModeRequest &request)
 {
     for (const DetailedDescriptorBytes &d : allDtds(image)) {
-        if (sameMode(modeOfTiming(*decodeDetailedTiming(d.data())), modeOfRequest(request)))
+        if (named(modeOfRequest(request), modeOfTiming(*decodeDetailedTiming(d.data()))))
             return d;
     }
     auto timing = timingForRequest(request);
@@ -638,7 +648,8 @@ std::optional<DetailedDescriptorBytes> dtdFor(const EdidImage &image, const Mode
 // Adds a mode the table lacks: its VIC, an established or standard timing, or a DTD.
 QString addMode(EdidImage &image, const ModeRequest &request)
 {
-    const CapabilityMode mode = modeOfRequest(request);
+    const auto timing = timingForRequest(request);
+    const CapabilityMode mode = timing ? modeOfTiming(*timing) : modeOfRequest(request);
     QString error;
     std::optional<CtaExtension> cta =
         hasExtension(image) ? CtaExtension::parse(image, &error) : std::nullopt;
@@ -658,7 +669,6 @@ QString addMode(EdidImage &image, const ModeRequest &request)
         correctChecksums(image);
         return {};
     }
-    const auto timing = timingForRequest(request);
     const auto dtd = timing ? encodeDetailedTiming(*timing) : std::nullopt;
     if (!dtd)
         return QStringLiteral("No timing can be made for %1.").arg(modeRequestText(request));
