@@ -59,6 +59,8 @@ void TestShapeCli::formatFollowsTheName_data()
     QTest::newRow("preset .b64") << QStringList{"preset", "1080p60-stereo", "-o", "p.b64"} << b64;
     QTest::newRow("compose .bin") << QStringList{"compose", "tv.bin", "a.hex", "-o", "m.bin"}
                                   << raw;
+    QTest::newRow("read .bin") << QStringList{"read", "-o", "r.bin"} << raw;
+    QTest::newRow("read other name: hex") << QStringList{"read", "-o", "r.dat"} << hex;
     QTest::newRow("raw to a pipe")
         << QStringList{"convert", "tv.bin", "-o", "-", "--format", "raw"} << raw;
 }
