@@ -261,15 +261,17 @@ QString addMode(EdidImage &image, const ModeRequest &request)
     std::optional<CtaExtension> cta =
         hasExtensionBlock(image) ? CtaExtension::parse(image, &error) : std::nullopt;
     if (const int vic = vicOfMode(mode); vic && cta) {
-        const int video = cta->indexOf(CtaTag::Video);
+        CtaExtension withVic = *cta;
+        const int video = withVic.indexOf(CtaTag::Video);
         if (video < 0)
-            cta->dataBlocks.prepend(
+            withVic.dataBlocks.prepend(
                 CtaExtension::makeBlock(CtaTag::Video, QByteArray(1, char(vic))));
-        else if (cta->dataBlocks[video].size() <= CtaLayout::MaxPayload) {
-            cta->dataBlocks[video].append(char(vic));
-            fixDataBlockLength(cta->dataBlocks[video]);
+        else if (withVic.dataBlocks[video].size() <= CtaLayout::MaxPayload) {
+            withVic.dataBlocks[video].append(char(vic));
+            fixDataBlockLength(withVic.dataBlocks[video]);
         }
-        if (cta->write(image, &error))
+        // A full video data block leaves the mode to the other places.
+        if (withVic.dataBlocks != cta->dataBlocks && withVic.write(image, &error))
             return {};
     }
     if (setEstablishedTiming(image, mode) || addStandardTiming(image, mode)) {
