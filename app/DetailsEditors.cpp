@@ -1,13 +1,17 @@
 #include "DetailsEditors.h"
 
 #include "UserDialogs.h"
+#include "capability/Capabilities.h"
 #include "decode/EdidDecoder.h"
 #include "edit/BaseBlockEdits.h"
 #include "edit/CtaEdits.h"
+#include "edit/ShapeRequest.h"
 #include "edit/ShortAudioDescriptor.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 using namespace varnex::edid;
 
@@ -43,7 +47,7 @@ std::optional<EditResult> editName(const EdidImage &image, UserDialogs &dialogs,
     const std::optional<QString> name =
         dialogs.askText(parent, tr("Display Product Name"),
                         tr("Product name (1 to %1 characters):").arg(MaxProductNameLength),
-                        currentProductName(image), {});
+                        currentProductName(image), {}, MaxProductNameLength);
     if (!name)
         return std::nullopt;
     return setDisplayProductName(image, *name);
@@ -68,11 +72,24 @@ std::optional<EditResult> editPreferredMode(const EdidImage &image, UserDialogs 
     return setPreferredMode(image, text->trimmed());
 }
 
-std::optional<EditResult> editRemoveVic(const EdidImage &image, UserDialogs &dialogs,
-                                        QWidget *parent)
+DecodedEdid decoded(const EdidImage &image)
 {
-    return withNumber(dialogs.askText(parent, tr("Remove VIC"), tr("VIC to remove:"), {}, {}),
-                      tr("VIC"), [&](int vic) { return removeVic(image, vic); });
+    return decodeEdid(QByteArrayView(reinterpret_cast<const char *>(image.data()), image.size()));
+}
+
+// The modes the table lists (the unlisted 640x480 baseline left out), the preferred first.
+std::optional<EditResult> editShape(const EdidImage &image, UserDialogs &dialogs, QWidget *parent)
+{
+    QList<CapabilityMode> modes = capabilitiesOf(decoded(image)).modes;
+    modes.removeIf([](const CapabilityMode &m) {
+        return m.sources == QStringList{QStringLiteral("baseline")};
+    });
+    std::stable_partition(modes.begin(), modes.end(),
+                          [](const CapabilityMode &m) { return m.preferred; });
+    const std::optional<ShapeRequest> request = dialogs.askShape(parent, modes);
+    if (!request)
+        return std::nullopt;
+    return applyShape(image, *request);
 }
 
 std::optional<EditResult> editAddVic(const EdidImage &image, UserDialogs &dialogs, QWidget *parent)
@@ -122,9 +139,11 @@ std::optional<EditResult> editSpeakers(const EdidImage &image, UserDialogs &dial
 
 std::optional<EditResult> editMaxTmds(const EdidImage &image, UserDialogs &dialogs, QWidget *parent)
 {
+    // The dialog starts from what the table says, so that OK alone changes nothing.
+    const std::optional<int> current = capabilitiesOf(decoded(image)).maxTmdsMHz;
     return withNumber(dialogs.askText(parent, tr("HDMI Max TMDS Clock"),
                                       tr("Maximum TMDS clock in MHz (5 to 340, steps of 5):"),
-                                      QStringLiteral("340"), {}),
+                                      current ? QString::number(*current) : QString(), {}),
                       tr("clock in MHz"), [&](int mhz) { return setHdmiMaxTmdsClock(image, mhz); });
 }
 
@@ -135,7 +154,7 @@ QList<DetailsEdit> detailsEdits()
     return {
         {QStringLiteral("editProductName"), tr("Display Product Name..."), editName},
         {QStringLiteral("editPreferredTiming"), tr("Preferred Timing..."), editPreferredMode},
-        {QStringLiteral("editRemoveVic"), tr("Remove VIC..."), editRemoveVic},
+        {QStringLiteral("editShape"), tr("Shape..."), editShape},
         {QStringLiteral("editAddVic"), tr("Add VIC..."), editAddVic},
         {QStringLiteral("editAudio"), tr("Audio Formats..."), editAudio},
         {QStringLiteral("editSpeakers"), tr("Speaker Allocation..."), editSpeakers},

@@ -1,5 +1,7 @@
 #include "QtUserDialogs.h"
 
+#include "ShapeDialog.h"
+
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -142,12 +144,20 @@ void QtUserDialogs::showReport(QWidget *parent, const QString &title, const QStr
 
 std::optional<QString> QtUserDialogs::askText(QWidget *parent, const QString &title,
                                               const QString &label, const QString &initial,
-                                              const QStringList &suggestions)
+                                              const QStringList &suggestions, int maxLength)
 {
     bool ok = false;
     QString text;
     if (suggestions.isEmpty()) {
-        text = QInputDialog::getText(parent, title, label, QLineEdit::Normal, initial, &ok);
+        QInputDialog dialog(parent);
+        dialog.setWindowTitle(title);
+        dialog.setLabelText(label);
+        dialog.setTextValue(maxLength > 0 ? initial.left(maxLength) : initial);
+        // The line edit exists once the dialog has its text mode; the limit stops typing there.
+        if (auto *edit = dialog.findChild<QLineEdit *>(); edit && maxLength > 0)
+            edit->setMaxLength(maxLength);
+        ok = dialog.exec() == QDialog::Accepted;
+        text = dialog.textValue();
     } else {
         const int current = std::max<int>(0, suggestions.indexOf(initial));
         text = QInputDialog::getItem(parent, title, label, suggestions, current, true, &ok);
@@ -155,6 +165,15 @@ std::optional<QString> QtUserDialogs::askText(QWidget *parent, const QString &ti
     if (!ok)
         return std::nullopt;
     return text;
+}
+
+std::optional<varnex::edid::ShapeRequest>
+QtUserDialogs::askShape(QWidget *parent, const QList<varnex::edid::CapabilityMode> &modes)
+{
+    ShapeDialog dialog(modes, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.request();
 }
 
 bool QtUserDialogs::openUrl(const QUrl &url)

@@ -26,7 +26,10 @@ public:
     void showReport(QWidget *parent, const QString &title, const QString &text,
                     const QString &report) override;
     std::optional<QString> askText(QWidget *parent, const QString &title, const QString &label,
-                                   const QString &initial, const QStringList &suggestions) override;
+                                   const QString &initial, const QStringList &suggestions,
+                                   int maxLength = 0) override;
+    std::optional<varnex::edid::ShapeRequest>
+    askShape(QWidget *parent, const QList<varnex::edid::CapabilityMode> &modes) override;
     bool openUrl(const QUrl &url) override;
 
     // The boxes before they are run; exposed so that their properties can be checked.

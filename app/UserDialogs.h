@@ -1,5 +1,9 @@
 #pragma once
 
+#include "capability/Capabilities.h"
+#include "edit/ShapeRequest.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -45,10 +49,17 @@ public:
     virtual void showReport(QWidget *parent, const QString &title, const QString &text,
                             const QString &report) = 0;
     // A small modal input for one value: a line edit showing `initial`, or,
-    // with suggestions, an editable list of them. Nothing when the user cancels.
+    // with suggestions, an editable list of them. A maxLength above 0 stops
+    // the typing at that many characters. Nothing when the user cancels.
     virtual std::optional<QString> askText(QWidget *parent, const QString &title,
                                            const QString &label, const QString &initial,
-                                           const QStringList &suggestions) = 0;
+                                           const QStringList &suggestions, int maxLength = 0) = 0;
+    // The Shape dialog: `modes` as a checklist (all checked, in this order),
+    // the checks RGB only, No HDR, No audio, No deep colour and an audio choice.
+    // The modes left checked come back in `modes` only when the user unchecked
+    // some. Nothing when the user cancels.
+    virtual std::optional<varnex::edid::ShapeRequest>
+    askShape(QWidget *parent, const QList<varnex::edid::CapabilityMode> &modes) = 0;
     // Opens `url` (a folder) in the desktop's own program for it; false when
     // none could be started.
     virtual bool openUrl(const QUrl &url) = 0;

@@ -1,5 +1,7 @@
 #include "CommonOptions.h"
 
+#include "OutputFile.h"
+
 namespace varnex::cli {
 
 std::function<QString(const QCommandLineParser &, const QStringList &)>
@@ -14,11 +16,23 @@ formatCheck(const QStringList &formats)
     };
 }
 
-TableFormat chosenFormat(const QCommandLineParser &parser, const QStringList &formats)
+TableFormat chosenFormat(const QCommandLineParser &parser, const QStringList &formats,
+                         std::optional<TableFormat> fallback)
 {
-    const QString name =
-        parser.isSet(FormatOptionName) ? parser.value(FormatOptionName) : formats.constFirst();
-    return parseTableFormat(name, formats).value_or(TableFormat::Hex);
+    const QString out = parser.isSet(OutputOptionName) ? parser.value(OutputOptionName)
+                                                       : QLatin1String(StandardStream);
+    std::optional<TableFormat> format;
+    if (parser.isSet(FormatOptionName))
+        format = parseTableFormat(parser.value(FormatOptionName), formats);
+    if (!format)
+        format = formatForFileName(out, formats);
+    if (!format)
+        format = fallback ? fallback : parseTableFormat(formats.constFirst(), formats);
+    const TableFormat chosen = format.value_or(TableFormat::Hex);
+    if (chosen == TableFormat::Raw && out == QLatin1String(StandardStream) &&
+        standardOutputIsTerminal())
+        return TableFormat::Hex;
+    return chosen;
 }
 
 } // namespace varnex::cli

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace varnex::cli {
 
@@ -24,7 +25,8 @@ inline QCommandLineOption outputOption(const QString &valueName, const QString &
 inline QCommandLineOption formatOption(const QStringList &formats)
 {
     return QCommandLineOption(FormatOptionName,
-                              QStringLiteral("Write the table as %1 (default %2).")
+                              QStringLiteral("Write the table as %1 (default: the form OUT's name "
+                                             "gives, else %2).")
                                   .arg(formats.join(QLatin1Char('|')), formats.constFirst()),
                               QStringLiteral("FORMAT"));
 }
@@ -33,7 +35,11 @@ inline QCommandLineOption formatOption(const QStringList &formats)
 std::function<QString(const QCommandLineParser &, const QStringList &)>
 formatCheck(const QStringList &formats);
 
-// The --format the user chose (checked by formatCheck), or the first of `formats`.
-TableFormat chosenFormat(const QCommandLineParser &parser, const QStringList &formats);
+// The form to write a table in: the --format the user chose (checked by
+// formatCheck), else the one the name of -o OUT asks for (formatForFileName),
+// else `fallback`, else the first of `formats`. Raw bytes never go to a
+// terminal: for standard output on a terminal raw becomes hex text.
+TableFormat chosenFormat(const QCommandLineParser &parser, const QStringList &formats,
+                         std::optional<TableFormat> fallback = std::nullopt);
 
 } // namespace varnex::cli

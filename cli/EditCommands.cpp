@@ -10,8 +10,10 @@
 #include "edit/CtaEdits.h"
 #include "edit/EditSequence.h"
 #include "edit/ModeRequest.h"
+#include "edit/ModeShaping.h"
 #include "edit/Presets.h"
 #include "edit/ShortAudioDescriptor.h"
+#include "edit/SignalEdits.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -31,12 +33,32 @@ const QStringList OutputFormats = {QStringLiteral("hex"), QStringLiteral("raw"),
 // the room they free in the CTA block is there for what is added after.
 struct EditOptions
 {
+    QCommandLineOption onlyModes{
+        QStringLiteral("only-modes"),
+        QStringLiteral("Keep only these modes, WIDTHxHEIGHT@HZ or WIDTHxHEIGHTi@HZ separated by "
+                       "commas, in every place of the table; the first becomes the preferred "
+                       "timing, a mode the table lacks is added."),
+        QStringLiteral("MODES")};
+    QCommandLineOption maxMode{QStringLiteral("max-mode"),
+                               QStringLiteral("Remove every mode with more pixels per second "
+                                              "than this one, e.g. 1920x1080@60."),
+                               QStringLiteral("MODE")};
     QCommandLineOption removeVic{QStringLiteral("remove-vic"),
                                  QStringLiteral("Remove the video format with this VIC "
                                                 "(repeatable)."),
                                  QStringLiteral("N")};
     QCommandLineOption noHdr{QStringLiteral("no-hdr"),
-                             QStringLiteral("Remove the HDR static metadata block.")};
+                             QStringLiteral("Remove every HDR signal: HDR static and dynamic "
+                                            "metadata, Dolby Vision, HDR10+, BT.2020 "
+                                            "colorimetry.")};
+    QCommandLineOption rgbOnly{QStringLiteral("rgb-only"),
+                               QStringLiteral("Remove YCbCr: 4:4:4 and 4:2:2 support, the 4:2:0 "
+                                              "blocks, YCbCr colorimetry and deep colour.")};
+    QCommandLineOption noAudio{QStringLiteral("no-audio"),
+                               QStringLiteral("Remove all audio, as for a DVI monitor.")};
+    QCommandLineOption noDeepColor{QStringLiteral("no-deep-color"),
+                                   QStringLiteral("Clear the HDMI and HDMI Forum deep colour "
+                                                  "bits.")};
     QCommandLineOption noHdmiForum{QStringLiteral("no-hdmi-forum"),
                                    QStringLiteral("Remove the HDMI Forum blocks (HDMI 2.x).")};
     QCommandLineOption name{QStringLiteral("name"),
@@ -69,12 +91,13 @@ struct EditOptions
                                               "output)."));
     QCommandLineOption format{FormatOptionName,
                               QStringLiteral("Write the table as hex|raw|c|base64 (default: the "
-                                             "form of IN, raw or hex)."),
+                                             "form OUT's name gives, else that of IN)."),
                               QStringLiteral("FORMAT")};
 
     QList<QCommandLineOption> edits() const
     {
-        return {removeVic, noHdr, noHdmiForum, name, preferred, addVic, audio, speakers, maxTmds};
+        return {onlyModes,   maxMode, removeVic, noHdr,  rgbOnly, noAudio,  noDeepColor,
+                noHdmiForum, name,    preferred, addVic, audio,   speakers, maxTmds};
     }
 };
 
@@ -96,6 +119,8 @@ Edit labelled(const QString &label, std::function<EditResult(const EdidImage &)>
         EditResult result = edit(image);
         if (!result.ok())
             result.error = label + QStringLiteral(": ") + result.error;
+        for (QString &note : result.notes)
+            note = label + QStringLiteral(": ") + note;
         return result;
     };
 }
@@ -123,6 +148,13 @@ QString checkEdit(const QCommandLineParser &parser, const QStringList &)
                     .arg(optionName(*option), value);
         }
     }
+    if (parser.isSet(o.onlyModes) && !edid::parseModeList(parser.value(o.onlyModes)))
+        return QStringLiteral("--only-modes takes WIDTHxHEIGHT@HZ[,...], e.g. "
+                              "1920x1080@60,1280x720@60, not '%1'")
+            .arg(parser.value(o.onlyModes));
+    if (parser.isSet(o.maxMode) && !edid::parseModeRequest(parser.value(o.maxMode)))
+        return QStringLiteral("--max-mode takes WIDTHxHEIGHT@HZ, e.g. 1920x1080@60, not '%1'")
+            .arg(parser.value(o.maxMode));
     if (parser.isSet(o.preferred) && !edid::parseModeRequest(parser.value(o.preferred)))
         return QStringLiteral("--preferred takes WIDTHxHEIGHT@HZ, e.g. 1920x1080@60, not '%1'")
             .arg(parser.value(o.preferred));
@@ -142,6 +174,20 @@ QList<Edit> requestedEdits(const QCommandLineParser &parser)
 {
     const EditOptions &o = editOptions();
     QList<Edit> edits;
+    if (parser.isSet(o.onlyModes)) {
+        const QList<edid::ModeRequest> modes =
+            edid::parseModeList(parser.value(o.onlyModes)).value_or(QList<edid::ModeRequest>{});
+        edits.append(labelled(optionName(o.onlyModes), [modes](const EdidImage &image) {
+            return edid::keepOnlyModes(image, modes);
+        }));
+    }
+    if (parser.isSet(o.maxMode)) {
+        const edid::ModeRequest mode =
+            edid::parseModeRequest(parser.value(o.maxMode)).value_or(edid::ModeRequest{});
+        edits.append(labelled(optionName(o.maxMode), [mode](const EdidImage &image) {
+            return edid::limitModes(image, mode);
+        }));
+    }
     for (const QString &value : parser.values(o.removeVic)) {
         const int vic = value.toInt();
         edits.append(
@@ -149,7 +195,13 @@ QList<Edit> requestedEdits(const QCommandLineParser &parser)
                      [vic](const EdidImage &image) { return edid::removeVic(image, vic); }));
     }
     if (parser.isSet(o.noHdr))
-        edits.append(labelled(optionName(o.noHdr), edid::removeHdrStaticMetadata));
+        edits.append(labelled(optionName(o.noHdr), edid::removeHdr));
+    if (parser.isSet(o.rgbOnly))
+        edits.append(labelled(optionName(o.rgbOnly), edid::keepRgbOnly));
+    if (parser.isSet(o.noAudio))
+        edits.append(labelled(optionName(o.noAudio), edid::removeAudio));
+    if (parser.isSet(o.noDeepColor))
+        edits.append(labelled(optionName(o.noDeepColor), edid::removeDeepColor));
     if (parser.isSet(o.noHdmiForum))
         edits.append(labelled(optionName(o.noHdmiForum), edid::removeHdmiForumBlocks));
     if (parser.isSet(o.name)) {
@@ -207,11 +259,14 @@ int runEdit(CommandContext &context)
             QStringLiteral("%1: edit refused: %2").arg(inputName(path), result.error));
         return ExitInvalidData;
     }
-    // Like fix, the edited table keeps the form of its file unless --format says otherwise.
-    const TableFormat format = context.parser.isSet(FormatOptionName)
-                                   ? chosenFormat(context.parser, OutputFormats)
-                               : table->kind == edid::EdidFileKind::RawImage ? TableFormat::Raw
-                                                                             : TableFormat::Hex;
+    // An edit that found the table as asked says so; a script may repeat it.
+    for (const QString &note : result.notes)
+        context.console.message(QStringLiteral("%1: %2").arg(inputName(path), note));
+    // Like fix, the edited table keeps the form of its file unless --format or OUT's name says
+    // otherwise.
+    const TableFormat format = chosenFormat(
+        context.parser, OutputFormats,
+        table->kind == edid::EdidFileKind::RawImage ? TableFormat::Raw : TableFormat::Hex);
     return writeOrReport(context.console, context.parser.value(OutputOptionName),
                          formatTable(*result.image, format));
 }
@@ -263,9 +318,11 @@ Command editCommand()
     command.synopsis = QStringLiteral("IN -o OUT [--format FORMAT] EDIT...");
     command.summary = QStringLiteral(
         "Write the table in IN to OUT with the edits, both checksums corrected. The edits apply "
-        "in this order: --remove-vic, --no-hdr, --no-hdmi-forum, --name, --preferred, "
-        "--add-vic, --audio, --speakers, --max-tmds. An edit that cannot be made is refused "
-        "with the reason (exit status 3) and nothing is written.");
+        "in this order: --only-modes, --max-mode, --remove-vic, --no-hdr, --rgb-only, "
+        "--no-audio, --no-deep-color, --no-hdmi-forum, --name, --preferred, --add-vic, --audio, "
+        "--speakers, --max-tmds. An edit the table already satisfies is noted on standard "
+        "error and is no error, so a script may repeat it. An edit that cannot be made is "
+        "refused with the reason (exit status 3) and nothing is written.");
     command.options = QList<QCommandLineOption>{o.output, o.format} + o.edits();
     command.minArguments = 1;
     command.maxArguments = 1;

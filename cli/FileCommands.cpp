@@ -33,9 +33,10 @@ int runFix(CommandContext &context)
     if (!table)
         return status;
     edid::correctChecksums(table->image);
-    // The corrected table keeps the form of its file.
-    const TableFormat format =
-        table->kind == edid::EdidFileKind::RawImage ? TableFormat::Raw : TableFormat::Hex;
+    // Unless --format or OUT's name says otherwise, the corrected table keeps the form of its file.
+    const TableFormat format = chosenFormat(
+        context.parser, ConvertFormats,
+        table->kind == edid::EdidFileKind::RawImage ? TableFormat::Raw : TableFormat::Hex);
     return writeTable(context, formatTable(table->image, format));
 }
 
@@ -56,18 +57,24 @@ Command fixCommand()
 {
     Command command;
     command.name = QStringLiteral("fix");
-    command.synopsis = QStringLiteral("FILE -o OUT");
+    command.synopsis = QStringLiteral("FILE -o OUT [--format hex|raw|c|base64]");
     command.summary =
         QStringLiteral("Write the table with both block checksums corrected, in the form "
-                       "of FILE.");
+                       "OUT's name or --format asks for, else that of FILE.");
     command.options = {
         outputOption(QStringLiteral("OUT"), QStringLiteral("Write the corrected table to OUT "
-                                                           "('-': standard output)."))};
+                                                           "('-': standard output).")),
+        QCommandLineOption(FormatOptionName,
+                           QStringLiteral("Write the table as hex|raw|c|base64 (default: the form "
+                                          "OUT's name gives, else that of FILE)."),
+                           QStringLiteral("FORMAT"))};
     command.minArguments = 1;
     command.maxArguments = 1;
     command.run = runFix;
-    command.check = [](const QCommandLineParser &parser, const QStringList &) {
-        return requireOutput(parser);
+    command.check = [check = formatCheck(ConvertFormats)](const QCommandLineParser &parser,
+                                                          const QStringList &arguments) {
+        const QString missing = requireOutput(parser);
+        return missing.isEmpty() ? check(parser, arguments) : missing;
     };
     return command;
 }

@@ -23,6 +23,11 @@ bool writeOutput(const QString &path, QByteArrayView bytes, QString *error)
     return true;
 }
 
+bool standardOutputIsTerminal()
+{
+    return isatty(STDOUT_FILENO) != 0;
+}
+
 int writeOrReport(Console &console, const QString &path, QByteArrayView bytes)
 {
     QString error;

@@ -14,6 +14,9 @@ inline constexpr char StandardStream[] = "-";
 // directly). On failure returns false and sets *error to the reason.
 bool writeOutput(const QString &path, QByteArrayView bytes, QString *error);
 
+// True when standard output is a terminal, where raw bytes are not written.
+bool standardOutputIsTerminal();
+
 class Console;
 // writeOutput, telling the user on failure; returns the exit status.
 int writeOrReport(Console &console, const QString &path, QByteArrayView bytes);

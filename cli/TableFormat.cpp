@@ -2,6 +2,9 @@
 
 #include "HexText.h"
 
+#include <QFileInfo>
+#include <QHash>
+
 namespace varnex::cli {
 
 namespace {
@@ -53,6 +56,22 @@ std::optional<TableFormat> parseTableFormat(const QString &name, const QStringLi
             return TableFormat(i);
     }
     return std::nullopt;
+}
+
+std::optional<TableFormat> formatForFileName(const QString &path, const QStringList &accepted)
+{
+    static const QHash<QString, QString> bySuffix = {
+        {QStringLiteral("bin"), QStringLiteral("raw")},
+        {QStringLiteral("raw"), QStringLiteral("raw")},
+        {QStringLiteral("edid"), QStringLiteral("raw")},
+        {QStringLiteral("hex"), QStringLiteral("hex")},
+        {QStringLiteral("txt"), QStringLiteral("hex")},
+        {QStringLiteral("c"), QStringLiteral("c")},
+        {QStringLiteral("h"), QStringLiteral("c")},
+        {QStringLiteral("b64"), QStringLiteral("base64")}};
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const auto it = bySuffix.constFind(suffix);
+    return it == bySuffix.cend() ? std::nullopt : parseTableFormat(*it, accepted);
 }
 
 QByteArray formatTable(const edid::EdidImage &image, TableFormat format)

@@ -22,6 +22,10 @@ enum class TableFormat
 // The format `name` names, if it is one of `accepted` (lower-case names).
 std::optional<TableFormat> parseTableFormat(const QString &name, const QStringList &accepted);
 
+// The format a file's name asks for, if it is one of `accepted`: .bin, .raw
+// and .edid raw; .hex and .txt hex text; .c and .h a C array; .b64 base64.
+std::optional<TableFormat> formatForFileName(const QString &path, const QStringList &accepted);
+
 QByteArray formatTable(const edid::EdidImage &image, TableFormat format);
 
 } // namespace varnex::cli

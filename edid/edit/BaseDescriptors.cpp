@@ -8,9 +8,9 @@ namespace {
 
 // Range limits: byte 4 holds the EDID 1.4 "+255 Hz/kHz" offset flags.
 constexpr quint8 MinVOffsetFlags = 0x03;
-constexpr quint8 MaxVOffsetFlag = 0x01;
+constexpr quint8 MaxVOffsetFlag = 0x02;
 constexpr quint8 MinHOffsetFlags = 0x0C;
-constexpr quint8 MaxHOffsetFlag = 0x04;
+constexpr quint8 MaxHOffsetFlag = 0x08;
 constexpr int RangeOffset = 255;
 // The pixel clock byte counts 10 MHz.
 constexpr int ClockUnitMhz = 10;

@@ -54,56 +54,6 @@ void insertBlock(CtaExtension &cta, const QByteArray &block, std::initializer_li
     cta.dataBlocks.prepend(block);
 }
 
-// Where the HDMI VIC list of an HDMI 1.4 VSDB sits.
-struct HdmiVideoFields
-{
-    int lengthsIndex = -1; // byte holding HDMI_VIC_LEN and HDMI_3D_LEN; -1 without video fields
-    int vicCount = 0;
-    int threeDLength = 0;
-};
-
-HdmiVideoFields hdmiVideoFields(const QByteArray &b)
-{
-    if (b.size() <= HdmiVsdbLayout::VideoFlags)
-        return {};
-    const quint8 flags = quint8(b[HdmiVsdbLayout::VideoFlags]);
-    int at = HdmiVsdbLayout::VideoFlags + 1;
-    if (flags & HdmiVsdbLayout::LatencyPresent)
-        at += 2;
-    if (flags & HdmiVsdbLayout::InterlacedLatencyPresent)
-        at += 2;
-    if (!(flags & HdmiVsdbLayout::HdmiVideoPresent) || at + 1 >= b.size())
-        return {};
-    HdmiVideoFields fields;
-    fields.lengthsIndex = at + 1;
-    fields.vicCount = std::min<int>(quint8(b[at + 1]) >> 5, int(b.size()) - at - 2);
-    fields.threeDLength = quint8(b[at + 1]) & 0x1F;
-    return fields;
-}
-
-std::vector<bool> unpackBits(const QByteArray &bytes, int from)
-{
-    std::vector<bool> bits;
-    for (qsizetype i = from; i < bytes.size(); ++i) {
-        for (int bit = 0; bit < 8; ++bit)
-            bits.push_back(quint8(bytes[i]) & (1 << bit));
-    }
-    return bits;
-}
-
-void packBits(QByteArray &bytes, int from, const std::vector<bool> &bits)
-{
-    for (qsizetype i = from; i < bytes.size(); ++i) {
-        quint8 value = 0;
-        for (int bit = 0; bit < 8; ++bit) {
-            const std::size_t n = std::size_t((i - from) * 8 + bit);
-            if (n < bits.size() && bits[n])
-                value |= quint8(1 << bit);
-        }
-        bytes[i] = char(value);
-    }
-}
-
 int svdCount(const CtaExtension &cta)
 {
     int count = 0;
@@ -206,10 +156,12 @@ std::optional<quint32> speakerLayout(const QString &name)
 
 EditResult removeVic(const EdidImage &image, int vic)
 {
-    return editCta(image, [vic](CtaExtension &cta) -> QString {
+    QString already;
+    EditResult result = editCta(image, [vic, &already](CtaExtension &cta) -> QString {
         const int hdmiVsdb = cta.indexOfVendor(HdmiLlcOui);
-        const HdmiVideoFields hdmi =
-            hdmiVsdb >= 0 ? hdmiVideoFields(cta.dataBlocks[hdmiVsdb]) : HdmiVideoFields{};
+        const CtaExtension::HdmiVideoFields hdmi =
+            hdmiVsdb >= 0 ? CtaExtension::hdmiVideoFields(cta.dataBlocks[hdmiVsdb])
+                          : CtaExtension::HdmiVideoFields{};
         if (hdmi.threeDLength > 0)
             return QStringLiteral("The HDMI block describes 3D formats by the position of video "
                                   "descriptors; removing a VIC would change their meaning.");
@@ -256,19 +208,21 @@ EditResult removeVic(const EdidImage &image, int vic)
             }
             fixLength(b);
         }
-        if (removed == 0)
-            return QStringLiteral("VIC %1 is not in the table.").arg(vic);
+        if (removed == 0) {
+            already = QStringLiteral("VIC %1 is already not in the table.").arg(vic);
+            return {};
+        }
 
         for (QByteArray &b : cta.dataBlocks) {
             if (CtaExtension::extendedTagOf(b) != CtaExtendedTag::Ycbcr420CapabilityMap ||
                 b.size() <= CtaLayout::ExtendedHeaderSize)
                 continue;
-            std::vector<bool> bits = unpackBits(b, CtaLayout::ExtendedHeaderSize);
+            std::vector<bool> bits = CtaExtension::unpackBits(b, CtaLayout::ExtendedHeaderSize);
             for (auto it = removedPositions.rbegin(); it != removedPositions.rend(); ++it) {
                 if (std::size_t(*it) < bits.size())
                     bits.erase(bits.begin() + *it);
             }
-            packBits(b, CtaLayout::ExtendedHeaderSize, bits);
+            CtaExtension::packBits(b, CtaLayout::ExtendedHeaderSize, bits);
         }
         // Blocks left without content go: an empty video list or preference list says nothing.
         removeBlocks(cta, [](const QByteArray &b) {
@@ -280,6 +234,7 @@ EditResult removeVic(const EdidImage &image, int vic)
         });
         return {};
     });
+    return already.isEmpty() || !result.ok() ? result : EditResult::unchanged(image, already);
 }
 
 EditResult addVic(const EdidImage &image, int vic)
@@ -298,13 +253,16 @@ EditResult addVic(const EdidImage &image, int vic)
             return EditResult::refused(
                 QStringLiteral("VIC %1 is beyond what the table allows: %2.").arg(vic).arg(why));
     }
-    return editCta(image, [vic](CtaExtension &cta) -> QString {
+    QString already;
+    EditResult result = editCta(image, [vic, &already](CtaExtension &cta) -> QString {
         for (const QByteArray &b : cta.dataBlocks) {
             if (CtaExtension::tagOf(b) != CtaTag::Video)
                 continue;
             for (qsizetype i = 1; i < b.size(); ++i) {
-                if (svdToVic(quint8(b[i])) == vic)
-                    return QStringLiteral("VIC %1 is already in the table.").arg(vic);
+                if (svdToVic(quint8(b[i])) == vic) {
+                    already = QStringLiteral("VIC %1 is already in the table.").arg(vic);
+                    return {};
+                }
             }
         }
         const int newPosition = svdCount(cta);
@@ -318,14 +276,14 @@ EditResult addVic(const EdidImage &image, int vic)
                     return QStringLiteral("The YCbCr 4:2:0 capability map cannot grow to hold "
                                           "the new VIC.");
                 b.append(QByteArray(bytes, 0));
-                packBits(b, CtaLayout::ExtendedHeaderSize,
-                         std::vector<bool>(std::size_t(newPosition), true));
+                CtaExtension::packBits(b, CtaLayout::ExtendedHeaderSize,
+                                       std::vector<bool>(std::size_t(newPosition), true));
                 fixLength(b);
             } else {
-                std::vector<bool> bits = unpackBits(b, CtaLayout::ExtendedHeaderSize);
+                std::vector<bool> bits = CtaExtension::unpackBits(b, CtaLayout::ExtendedHeaderSize);
                 if (std::size_t(newPosition) < bits.size())
                     bits[std::size_t(newPosition)] = false;
-                packBits(b, CtaLayout::ExtendedHeaderSize, bits);
+                CtaExtension::packBits(b, CtaLayout::ExtendedHeaderSize, bits);
             }
         }
         int video = -1;
@@ -346,17 +304,23 @@ EditResult addVic(const EdidImage &image, int vic)
         fixLength(b);
         return {};
     });
+    return already.isEmpty() || !result.ok() ? result : EditResult::unchanged(image, already);
 }
 
 EditResult removeAudioFormat(const EdidImage &image, int format)
 {
-    return editCta(image, [format](CtaExtension &cta) -> QString {
+    QString already;
+    EditResult result = editCta(image, [format, &already](CtaExtension &cta) -> QString {
         QList<ShortAudioDescriptor> sads = audioDescriptors(cta);
         if (sads.removeIf([format](const ShortAudioDescriptor &s) { return s.format == format; }) ==
-            0)
-            return QStringLiteral("The table has no audio descriptor of format %1.").arg(format);
+            0) {
+            already = QStringLiteral("The table already has no audio descriptor of format %1.")
+                          .arg(format);
+            return {};
+        }
         return writeAudio(cta, sads);
     });
+    return already.isEmpty() || !result.ok() ? result : EditResult::unchanged(image, already);
 }
 
 EditResult addAudioDescriptor(const EdidImage &image, const ShortAudioDescriptor &sad)
@@ -425,26 +389,33 @@ EditResult setHdmiMaxTmdsClock(const EdidImage &image, int mhz)
 
 EditResult removeHdrStaticMetadata(const EdidImage &image)
 {
-    return editCta(image, [](CtaExtension &cta) -> QString {
-        if (!removeBlocks(cta, [](const QByteArray &b) {
-                return CtaExtension::extendedTagOf(b) == CtaExtendedTag::HdrStaticMetadata;
-            }))
-            return QStringLiteral("The table has no HDR static metadata data block.");
+    bool removed = false;
+    EditResult result = editCta(image, [&removed](CtaExtension &cta) -> QString {
+        removed = removeBlocks(cta, [](const QByteArray &b) {
+            return CtaExtension::extendedTagOf(b) == CtaExtendedTag::HdrStaticMetadata;
+        });
         return {};
     });
+    return removed || !result.ok()
+               ? result
+               : EditResult::unchanged(image, QStringLiteral("already without an HDR static "
+                                                             "metadata data block"));
 }
 
 EditResult removeHdmiForumBlocks(const EdidImage &image)
 {
-    return editCta(image, [](CtaExtension &cta) -> QString {
-        if (!removeBlocks(cta, [](const QByteArray &b) {
-                return (CtaExtension::tagOf(b) == CtaTag::VendorSpecific &&
-                        CtaExtension::ouiOf(b) == HdmiForumOui) ||
-                       CtaExtension::extendedTagOf(b) == CtaExtendedTag::HdmiForumSinkCapability;
-            }))
-            return QStringLiteral("The table has no HDMI Forum data block.");
+    bool removed = false;
+    EditResult result = editCta(image, [&removed](CtaExtension &cta) -> QString {
+        removed = removeBlocks(cta, [](const QByteArray &b) {
+            return (CtaExtension::tagOf(b) == CtaTag::VendorSpecific &&
+                    CtaExtension::ouiOf(b) == HdmiForumOui) ||
+                   CtaExtension::extendedTagOf(b) == CtaExtendedTag::HdmiForumSinkCapability;
+        });
         return {};
     });
+    return removed || !result.ok()
+               ? result
+               : EditResult::unchanged(image, QStringLiteral("already without HDMI Forum blocks"));
 }
 
 EditResult addDataBlock(const EdidImage &image, const QByteArray &block)

@@ -35,7 +35,9 @@ std::optional<quint32> speakerLayout(const QString &name);
 // order, the DTDs move behind the collection, the DTD offset follows, zeros
 // pad the rest and both checksums are corrected. Each refuses, with the
 // reason, when the table has no CTA-861 block (revision 3 or later), when the
-// thing to change is missing, or when the result does not fit the block.
+// thing to change is missing, or when the result does not fit the block. A
+// removal of what is not there, or an addition of what is, changes nothing
+// and says so in a note (EditResult::unchanged).
 
 // Removes the VIC from the video data blocks, from the YCbCr 4:2:0 video data
 // block and from the video format preferences, the HDMI VIC standing for the

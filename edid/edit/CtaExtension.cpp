@@ -2,6 +2,8 @@
 
 #include "Checksum.h"
 
+#include <algorithm>
+
 namespace varnex::edid {
 
 std::optional<CtaExtension> CtaExtension::parse(const EdidImage &image, QString *error)
@@ -103,6 +105,48 @@ QByteArray CtaExtension::makeBlock(int tag, const QByteArray &payload)
 {
     Q_ASSERT(payload.size() <= CtaLayout::MaxPayload);
     return char((tag << 5) | int(payload.size())) + payload;
+}
+
+CtaExtension::HdmiVideoFields CtaExtension::hdmiVideoFields(const QByteArray &b)
+{
+    if (b.size() <= HdmiVsdbLayout::VideoFlags)
+        return {};
+    const quint8 flags = quint8(b[HdmiVsdbLayout::VideoFlags]);
+    int at = HdmiVsdbLayout::VideoFlags + 1;
+    if (flags & HdmiVsdbLayout::LatencyPresent)
+        at += 2;
+    if (flags & HdmiVsdbLayout::InterlacedLatencyPresent)
+        at += 2;
+    if (!(flags & HdmiVsdbLayout::HdmiVideoPresent) || at + 1 >= b.size())
+        return {};
+    HdmiVideoFields fields;
+    fields.lengthsIndex = at + 1;
+    fields.vicCount = std::min<int>(quint8(b[at + 1]) >> 5, int(b.size()) - at - 2);
+    fields.threeDLength = quint8(b[at + 1]) & 0x1F;
+    return fields;
+}
+
+std::vector<bool> CtaExtension::unpackBits(const QByteArray &bytes, int from)
+{
+    std::vector<bool> bits;
+    for (qsizetype i = from; i < bytes.size(); ++i) {
+        for (int bit = 0; bit < 8; ++bit)
+            bits.push_back(quint8(bytes[i]) & (1 << bit));
+    }
+    return bits;
+}
+
+void CtaExtension::packBits(QByteArray &bytes, int from, const std::vector<bool> &bits)
+{
+    for (qsizetype i = from; i < bytes.size(); ++i) {
+        quint8 value = 0;
+        for (int bit = 0; bit < 8; ++bit) {
+            const std::size_t n = std::size_t((i - from) * 8 + bit);
+            if (n < bits.size() && bits[n])
+                value |= quint8(1 << bit);
+        }
+        bytes[i] = char(value);
+    }
 }
 
 int CtaExtension::indexOf(int tag, int extendedTag) const

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace varnex::edid {
 
@@ -42,6 +43,20 @@ struct CtaExtension
     static quint32 ouiOf(const QByteArray &block);
     // Header byte plus payload; the payload must be at most 31 bytes.
     static QByteArray makeBlock(int tag, const QByteArray &payload);
+
+    // Where the HDMI VIC list of an HDMI 1.4 VSDB (header byte included) sits.
+    struct HdmiVideoFields
+    {
+        int lengthsIndex = -1; // byte holding HDMI_VIC_LEN and HDMI_3D_LEN; -1 without video fields
+        int vicCount = 0;
+        int threeDLength = 0;
+    };
+    static HdmiVideoFields hdmiVideoFields(const QByteArray &vsdb);
+
+    // The bits of bytes[from...], bit 0 of each byte first (a 4:2:0 capability map).
+    static std::vector<bool> unpackBits(const QByteArray &bytes, int from);
+    // Writes `bits` back over bytes[from...]; bits beyond the bytes are dropped.
+    static void packBits(QByteArray &bytes, int from, const std::vector<bool> &bits);
 
     int indexOf(int tag, int extendedTag = -1) const;
     int indexOfVendor(quint32 oui) const;

@@ -5,6 +5,7 @@ namespace varnex::edid {
 EditResult applyEdits(const EdidImage &image, const QList<Edit> &edits)
 {
     EdidImage current = image;
+    QStringList notes;
     for (qsizetype i = 0; i < edits.size(); ++i) {
         EditResult result = edits[i](current);
         if (!result.ok()) {
@@ -16,8 +17,11 @@ EditResult applyEdits(const EdidImage &image, const QList<Edit> &edits)
             return result;
         }
         current = *result.image;
+        notes += result.notes;
     }
-    return EditResult::done(current);
+    EditResult result = EditResult::done(current);
+    result.notes = notes;
+    return result;
 }
 
 } // namespace varnex::edid

@@ -5,15 +5,24 @@
 #include "HexText.h"
 #include "MainWindow.h"
 #include "MainWindowTestAccess.h"
+#include "ShapeDialog.h"
+#include "capability/Capabilities.h"
 #include "decode/DecodedTree.h"
 #include "decode/EdidDecoder.h"
 #include "decode/EdidSummary.h"
 #include "edit/BaseBlockEdits.h"
 #include "edit/CtaEdits.h"
+#include "edit/ModeRequest.h"
 #include "edit/Presets.h"
+#include "edit/ShapeRequest.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -110,8 +119,11 @@ const QList<EditCase> &editCases()
         // A mode from the list keeps the table's own timing.
         {"editPreferredTiming", TvSample, QStringLiteral("1360x768@60.02"),
          [](const EdidImage &i) { return setPreferredTiming(i, offeredModes(i).at(1).timing); }},
-        {"editRemoveVic", TvSample, QStringLiteral("16"),
-         [](const EdidImage &i) { return removeVic(i, 16); }},
+        // The name field stops at 13 characters as the user types.
+        {"editProductName", TvSample, QStringLiteral("Conference room"),
+         [](const EdidImage &i) {
+             return setDisplayProductName(i, QStringLiteral("Conference ro"));
+         }},
         {"editAddVic", QStringLiteral("dell-p2415q-hdmi2.0"), QStringLiteral("35"),
          [](const EdidImage &i) { return addVic(i, 35); }},
         {"editAudio", TvSample, QStringLiteral("lpcm:2 ac3:6"),
@@ -153,6 +165,9 @@ private slots:
     void editsFollowEditorState();
     void refusedEditLeavesTable_data();
     void refusedEditLeavesTable();
+    void dialogsStartFromTheTable();
+    void shapeAppliesChoicesAsOneStep();
+    void shapeDialogReadsItsChecks();
 };
 
 void TestDetailsWindow::opensFromViewMenu()
@@ -385,10 +400,10 @@ void TestDetailsWindow::refusedEditLeavesTable_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("reasonPart");
-    QTest::newRow("name of 14 characters") << "editProductName"
-                                           << "ABCDEFGHIJKLMN"
-                                           << "13";
-    QTest::newRow("VIC not a number") << "editRemoveVic"
+    QTest::newRow("name not ASCII") << "editProductName"
+                                    << "Salle à 1"
+                                    << "ASCII";
+    QTest::newRow("VIC not a number") << "editAddVic"
                                       << "sixteen"
                                       << "sixteen";
     QTest::newRow("audio not a format") << "editAudio"
@@ -440,6 +455,76 @@ void TestDetailsWindow::editsFollowEditorState()
     f.editor()->setPlainText("0G");
     details->flushPendingDecode();
     QVERIFY(!edit->isEnabled());
+}
+
+void TestDetailsWindow::dialogsStartFromTheTable()
+{
+    // OK alone changes nothing: the TV's table says 300 MHz and "LG TV".
+    Fixture f;
+    EdidDetailsWindow *details = f.openDetails();
+    details->findChild<QAction *>("editMaxTmds")->trigger();
+    details->findChild<QAction *>("editProductName")->trigger();
+    QCOMPARE(f.dialogs.count(Kind::Text), 2);
+    QCOMPARE(f.dialogs.calls.at(0).detail.section(QLatin1Char('\n'), 0, 0), QStringLiteral("300"));
+    QCOMPARE(f.dialogs.calls.at(1).detail.section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("LG TV"));
+    QCOMPARE(f.dialogs.calls.at(1).maxLength, MaxProductNameLength);
+}
+
+void TestDetailsWindow::shapeAppliesChoicesAsOneStep()
+{
+    Fixture f;
+    EdidDetailsWindow *details = f.openDetails();
+    const EdidImage before = f.table();
+    ShapeRequest choices;
+    choices.modes = {*parseModeRequest(QStringLiteral("1920x1080@60"))};
+    choices.rgbOnly = choices.noHdr = choices.noDeepColor = true;
+    choices.audio = QList<ShortAudioDescriptor>{ShortAudioDescriptor{}};
+    f.dialogs.shapeAnswers.enqueue(choices);
+    details->findChild<QAction *>("editShape")->trigger();
+
+    QCOMPARE(f.dialogs.count(Kind::Shape), 1);
+    const FakeUserDialogs::Call &offer = f.dialogs.calls.first();
+    QCOMPARE(offer.parent.data(), details);
+    // The preferred mode first, each mode with where the table offers it.
+    QVERIFY2(offer.detail.startsWith(QLatin1String("3840x2160@60 (DTD 1, VIC 97")),
+             qPrintable(offer.detail));
+    QVERIFY(offer.detail.contains(QLatin1String("1920x1080@60 (")));
+    QCOMPARE(f.dialogs.count(Kind::Warning), 0);
+    QCOMPARE(f.table(), *applyShape(before, choices).image);
+    details->flushPendingDecode();
+    QVERIFY(!summaryText(details).contains(QLatin1String("3840")));
+
+    QTest::keySequence(f.editor(), QKeySequence::Undo);
+    QCOMPARE(f.table(), before);
+}
+
+void TestDetailsWindow::shapeDialogReadsItsChecks()
+{
+    const QList<CapabilityMode> modes =
+        capabilitiesOf(decodeEdid(readSample(TvSample).left(256))).modes.mid(0, 3);
+    ShapeDialog dialog(modes, nullptr);
+    auto *list = dialog.findChild<QListWidget *>(QStringLiteral("shapeModes"));
+    auto *ok = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+    QCOMPARE(list->count(), 3);
+    // Every mode checked keeps the modes as they are.
+    QVERIFY(dialog.request().modes.isEmpty());
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setCheckState(Qt::Unchecked);
+    QVERIFY(!ok->isEnabled());
+    list->item(1)->setCheckState(Qt::Checked);
+    QVERIFY(ok->isEnabled());
+    dialog.findChild<QCheckBox *>(QStringLiteral("shapeRgbOnly"))->setChecked(true);
+    dialog.findChild<QComboBox *>(QStringLiteral("shapeAudio"))->setCurrentIndex(1);
+
+    const ShapeRequest request = dialog.request();
+    QCOMPARE(request.modes.size(), 1);
+    QCOMPARE(request.modes.first().width, modes.at(1).width);
+    QCOMPARE(request.modes.first().refreshHz, modes.at(1).refreshHz);
+    QVERIFY(request.rgbOnly && !request.noHdr && !request.noAudio && !request.noDeepColor);
+    QVERIFY(request.audio && request.audio->size() == 1 && request.audio->first().channels == 2);
+    dialog.findChild<QCheckBox *>(QStringLiteral("shapeNoAudio"))->setChecked(true);
+    QVERIFY(dialog.request().noAudio && !dialog.request().audio);
 }
 
 QTEST_MAIN(TestDetailsWindow)

@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
@@ -147,6 +149,28 @@ private slots:
         QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(seen.defaultButton, QMessageBox::No);
         QVERIFY(seen.modal);
+    }
+
+    void textInputStopsAtMaxLength()
+    {
+        // The user types past the limit; the field keeps the first characters.
+        QtUserDialogs dialogs;
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            auto *edit = dialog->findChild<QLineEdit *>();
+            edit->selectAll();
+            QTest::keyClicks(edit, QStringLiteral("Conference room 12"));
+            shown = edit->text();
+            dialog->accept();
+        });
+        const std::optional<QString> text =
+            dialogs.askText(nullptr, QStringLiteral("Name"), QStringLiteral("Name:"),
+                            QStringLiteral("LG TV"), {}, 13);
+        QCOMPARE(shown, QStringLiteral("Conference ro"));
+        QCOMPARE(text, std::optional<QString>(QStringLiteral("Conference ro")));
     }
 
     void questionBoxHasNoDefaultButtonSet()

@@ -254,8 +254,9 @@ void TestCli::helpAndVersion()
          {"  devices [--json]\n", "  displays\n",
           "  read [-o FILE] [--format hex|raw] [--from-display CONNECTOR]\n",
           "  write FILE [--force] [--custom] [--no-verify]\n", "  mode [automix|custom]\n",
-          "  fix FILE -o OUT\n", "  convert IN -o OUT [--format hex|raw|c|base64]\n",
-          "  diff A B [--json]\n", "  verify FILE...\n", "  decode [FILE|-] [--json]\n",
+          "  fix FILE -o OUT [--format hex|raw|c|base64]\n",
+          "  convert IN -o OUT [--format hex|raw|c|base64]\n", "  diff A B [--json]\n",
+          "  verify FILE...\n", "  decode [FILE|-] [--json]\n",
           "  edit IN -o OUT [--format FORMAT] EDIT...\n",
           "  preset NAME -o OUT [--format FORMAT] | --list\n", "  --bridge <VALUE>",
           "  --device <LINK>", "  -q, --quiet"})
@@ -1065,12 +1066,14 @@ void TestCli::editRefusals_data()
 
     QTest::newRow("name too long")
         << QStringList{"--name", "Conference room 12"} << QStringList{"--name", "13"};
-    QTest::newRow("VIC already there") << QStringList{"--add-vic", "16"} << QStringList{"VIC 16"};
+    // A VIC already there is no refusal but a note (tst_shapecli).
+    QTest::newRow("not a VIC") << QStringList{"--add-vic", "150"}
+                               << QStringList{"150", "not a VIC"};
     QTest::newRow("TMDS clock beyond HDMI 1.4")
         << QStringList{"--max-tmds", "600"} << QStringList{"--max-tmds", "340"};
     QTest::newRow("second edit of two refused")
-        << QStringList{"--name", "Room 1", "--remove-vic", "120"}
-        << QStringList{"Edit 1 of 2", "--remove-vic 120"};
+        << QStringList{"--name", "Room 1", "--max-tmds", "600"}
+        << QStringList{"Edit 2 of 2", "--max-tmds"};
 }
 
 void TestCli::editRefusals()

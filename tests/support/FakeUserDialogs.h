@@ -29,6 +29,7 @@ public:
         SaveFile,
         Report,
         Text,
+        Shape,
         OpenUrl
     };
 
@@ -37,10 +38,12 @@ public:
         Kind kind;
         QPointer<QWidget> parent;
         bool hadParent = false;
-        QString title;  // window title, or the caption of a file dialog
-        QString text;   // main text; for file dialogs the start directory or proposed name
-        QString detail; // informative text of a box; filter of a file dialog; a report;
-                        // for a text input the initial text and the suggestions, one a line
+        QString title;     // window title, or the caption of a file dialog
+        QString text;      // main text; for file dialogs the start directory or proposed name
+        QString detail;    // informative text of a box; filter of a file dialog; a report;
+                           // for a text input the initial text and the suggestions, one a line;
+                           // for the Shape dialog its modes, one a line
+        int maxLength = 0; // of a text input
     };
 
     QList<Call> calls;
@@ -48,6 +51,8 @@ public:
     QQueue<bool> confirmAnswers;  // confirmWarning
     QQueue<QString> fileNames;
     QQueue<std::optional<QString>> textAnswers; // askText; nothing = cancelled
+    // askShape; nothing (or none left) = cancelled.
+    QQueue<std::optional<varnex::edid::ShapeRequest>> shapeAnswers;
     // Runs at each call, after it was recorded (e.g. to inspect the window meanwhile).
     std::function<void(const Call &)> onCall;
 
@@ -95,12 +100,29 @@ public:
         record({Kind::Report, parent, parent != nullptr, title, text, report});
     }
 
+    // An answer longer than maxLength is cut there, as the line edit stops the typing.
     std::optional<QString> askText(QWidget *parent, const QString &title, const QString &label,
-                                   const QString &initial, const QStringList &suggestions) override
+                                   const QString &initial, const QStringList &suggestions,
+                                   int maxLength = 0) override
     {
         record({Kind::Text, parent, parent != nullptr, title, label,
-                initial + QLatin1Char('\n') + suggestions.join(QLatin1Char('\n'))});
-        return textAnswers.isEmpty() ? std::nullopt : textAnswers.dequeue();
+                initial + QLatin1Char('\n') + suggestions.join(QLatin1Char('\n')), maxLength});
+        std::optional<QString> answer =
+            textAnswers.isEmpty() ? std::nullopt : textAnswers.dequeue();
+        if (answer && maxLength > 0)
+            answer->truncate(maxLength);
+        return answer;
+    }
+
+    std::optional<varnex::edid::ShapeRequest>
+    askShape(QWidget *parent, const QList<varnex::edid::CapabilityMode> &modes) override
+    {
+        QStringList lines;
+        for (const varnex::edid::CapabilityMode &m : modes)
+            lines << varnex::edid::modeText(m) + QStringLiteral(" (") +
+                         m.sources.join(QStringLiteral(", ")) + QLatin1Char(')');
+        record({Kind::Shape, parent, parent != nullptr, {}, {}, lines.join(QLatin1Char('\n'))});
+        return shapeAnswers.isEmpty() ? std::nullopt : shapeAnswers.dequeue();
     }
 
     bool openUrl(const QUrl &url) override
