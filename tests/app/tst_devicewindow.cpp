@@ -709,12 +709,12 @@ private slots:
             "confirm: The table has an error that sources may reject: The base block counts 2 "
             "extension blocks but the table holds 1; sources read missing blocks and reject "
             "them. Set byte 0x7E to 1. [extension-count] | Write anyway?";
-        QTest::newRow("error finding, No") << textOf(counted) << true << false << "ButWriteEDID"
-                                           << false << QStringList{countError} << QString()
-                                           << false << custom;
+        QTest::newRow("error finding, No")
+            << textOf(counted) << true << false << "ButWriteEDID" << false
+            << QStringList{countError} << QString() << false << custom;
         QTest::newRow("error finding, Yes")
-            << textOf(counted) << true << false << "ButWriteEDID" << true
-            << QStringList{countError} << "EDID values written..." << true << custom;
+            << textOf(counted) << true << false << "ButWriteEDID" << true << QStringList{countError}
+            << "EDID values written..." << true << custom;
         QTest::newRow("bad digit at verify")
             << QString(full).replace(2 * 48 + 6, 1, "G") << true << false << "ButCalculateCheckSum"
             << false

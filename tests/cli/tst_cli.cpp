@@ -516,10 +516,10 @@ void TestCli::deviceFailures_data()
                                        << QStringList{"Error Sending Code", "0x10", "mixed table"};
     // Reads: 1 the mode query, 2 the selection, 3 to 34 the frames, 35 the
     // read-back from offset 0x00.
-    QTest::newRow("read-back fails") << Environment{{"VARNEX_SIM_FAULTS", "fail=read@39"}}
-                                     << QStringList{"write", "table.bin", "--custom"}
-                                     << QStringList{"could not be verified", "0x40",
-                                                    "write the table again"};
+    QTest::newRow("read-back fails")
+        << Environment{{"VARNEX_SIM_FAULTS", "fail=read@39"}}
+        << QStringList{"write", "table.bin", "--custom"}
+        << QStringList{"could not be verified", "0x40", "write the table again"};
     QTest::newRow("mode without reply") << Environment{{"VARNEX_SIM_FAULTS", "fail=read@1"}}
                                         << QStringList{"write", "table.bin", "--custom"}
                                         << QStringList{"Error Reading Data", "mode request"};
@@ -700,7 +700,8 @@ void TestCli::writeReadsBack_data()
         << 2 + 32 + 17;
     QTest::newRow("stuck byte, not verified")
         << "stuck=0x40" << QStringList{"--no-verify"} << 0
-        << "varnex-edid: Wrote 256 bytes. " + QByteArray(Reminder) + ".\n" << 2 + 32;
+        << "varnex-edid: Wrote 256 bytes. " + QByteArray(Reminder) + ".\n"
+        << 2 + 32;
     // The splitter falls silent after the mode frames and eight table frames.
     QTest::newRow("silent part-way")
         << "silent-after=10" << QStringList{} << 1
