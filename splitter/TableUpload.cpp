@@ -37,8 +37,9 @@ void notify(const std::function<void(UploadStep, bool)> &callback, UploadStep st
         callback(step, complete);
 }
 
-// The Varnex stores each confirmed frame as it comes: after a write that
-// stopped, the new table's first bytes may stand beside the old one's rest.
+// Frames that reached the Varnex may be stored although the rest never came:
+// after a write that stopped, the new table's first bytes may stand beside
+// the old one's rest.
 QString mixedTableAdvice()
 {
     return QStringLiteral("The Varnex may now hold a mixed table, the new bytes up to where the "

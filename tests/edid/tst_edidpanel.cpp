@@ -787,12 +787,16 @@ void TestEdidPanel::dropLoadsTheFile_data()
     QTest::addColumn<bool>("editorEnabled");
     QTest::addColumn<int>("files");
     QTest::addColumn<bool>("discard"); // text was typed; the answer to the discard question
-    QTest::newRow("on the window") << false << true << 1 << true;
-    QTest::newRow("on the editor") << true << true << 1 << true;
-    QTest::newRow("on the editor in AUTOMIX") << true << false << 1 << true;
-    QTest::newRow("typed text kept") << true << true << 1 << false;
-    QTest::newRow("two files on the window") << false << true << 2 << true;
-    QTest::newRow("two files on the editor") << true << true << 2 << true;
+    QTest::addColumn<QString>("raw");  // a raw sample dropped instead of a dump, if any
+    QTest::newRow("on the window") << false << true << 1 << true << QString();
+    QTest::newRow("on the editor") << true << true << 1 << true << QString();
+    QTest::newRow("on the editor in AUTOMIX") << true << false << 1 << true << QString();
+    QTest::newRow("typed text kept") << true << true << 1 << false << QString();
+    QTest::newRow("two files on the window") << false << true << 2 << true << QString();
+    QTest::newRow("two files on the editor") << true << true << 2 << true << QString();
+    // Unlike Load from File, a drop cuts a long raw table as imports do.
+    QTest::newRow("raw table of three blocks")
+        << false << true << 1 << true << QStringLiteral("acer-xv273k-dp1");
 }
 
 void TestEdidPanel::dropLoadsTheFile()
@@ -801,9 +805,12 @@ void TestEdidPanel::dropLoadsTheFile()
     QFETCH(bool, editorEnabled);
     QFETCH(int, files);
     QFETCH(bool, discard);
+    QFETCH(QString, raw);
     const ImportSamples::Sample sample = ImportSamples::all().constFirst();
+    const QString file = raw.isEmpty() ? ImportSamples::path(sample.file)
+                                       : EdidTestData::sampleDir() + QLatin1Char('/') + raw;
     QMimeData mime;
-    QList<QUrl> urls(files, QUrl::fromLocalFile(ImportSamples::path(sample.file)));
+    QList<QUrl> urls(files, QUrl::fromLocalFile(file));
     mime.setUrls(urls);
     editor().setEnabled(editorEnabled);
     editor().setPlainText("01 02");
@@ -829,7 +836,12 @@ void TestEdidPanel::dropLoadsTheFile()
         QVERIFY(drop.isAccepted());
         QCOMPARE(m_dialogs->count(Kind::ConfirmWarning), 1);
     }
-    if (loads) {
+    if (loads && !raw.isEmpty()) {
+        const QByteArray table = EdidTestData::readSample(raw);
+        verifyDisplayed(toBytes(EdidTestData::keptImage(table)));
+        QCOMPARE(m_dialogs->calls.last().kind, Kind::Information);
+        QVERIFY(m_dialogs->calls.last().text.endsWith(countNote(table)));
+    } else if (loads) {
         verifyDisplayed(toBytes(toImage(EdidTestData::readSample(sample.source))));
         QCOMPARE(m_window->statusBar()->currentMessage(), ImportSamples::importedStatus(sample));
     } else {
