@@ -285,6 +285,10 @@ bool DeviceActions::checksPassedOrAccepted(const QList<UploadCheck> &checks)
                                        QStringLiteral("The EDID Checksum is not correct."),
                                        QStringLiteral("Write anyway?")))
         return false;
+    // Sources reject such a table as surely as a broken checksum; No is the default.
+    if (const QString errors = describeDecoderErrors(checks);
+        !errors.isEmpty() && !m_feedback.confirm(errors, tr("Write anyway?")))
+        return false;
     return true;
 }
 

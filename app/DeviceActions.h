@@ -101,7 +101,8 @@ private:
     // the user "Hardware not found" and returns false.
     bool foundOrWarn(varnex::splitter::SessionStatus status);
     // The questions the checks before an upload call for (a missing header,
-    // a wrong checksum); true when there are none or the user says Write anyway.
+    // a wrong checksum, then the decoder's other errors, naming the first);
+    // true when there are none or the user says Write anyway to each.
     bool checksPassedOrAccepted(const QList<varnex::splitter::UploadCheck> &checks);
     std::function<void(int value, int maximum)> progressToBar();
 

@@ -187,9 +187,16 @@ void EdidDetailsWindow::decodeEditor()
 {
     const QByteArray text = m_editor->toPlainText().toLatin1();
     EdidImage image{};
-    if (parseHexText(text, image) < 0) {
+    const int count = parseHexText(text, image);
+    if (count < 0) {
         const std::optional<HexTextProblem> problem = findHexTextProblem(text);
         showProblem(problem ? describeHexTextProblem(*problem) : tr("The text does not parse."));
+        return;
+    }
+    if (count == 0) {
+        // Zero fill would decode as a table of nothing, with errors of its own.
+        showProblem(tr("The editor holds no bytes: load a file, read the Varnex or type a table."));
+        m_summary->setText(tr("<b>No table</b>"));
         return;
     }
     showFields(image);

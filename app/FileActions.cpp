@@ -95,10 +95,18 @@ bool FileActions::load()
 
 bool FileActions::loadFile(const QString &fileName)
 {
+    return loadFile(fileName, LongRawTable::KeepFirstBytes);
+}
+
+bool FileActions::loadFile(const QString &fileName, LongRawTable rule)
+{
     const std::optional<QByteArray> data = readOrWarn(fileName);
     if (!data)
         return false;
-    showLoadedContents(interpretEdidFile(*data), tr("File loaded"));
+    const EdidFileContents contents = interpretEdidFile(*data, rule);
+    // Kept as they are, the first bytes need no word about what was left out.
+    const bool fittedRaw = rule == LongRawTable::Fit && contents.kind == EdidFileKind::RawImage;
+    showLoadedContents(contents, tr("File loaded"), fittedRaw ? data->size() : 0);
     if (m_recent)
         m_recent->add(fileName);
     return true;
@@ -123,11 +131,14 @@ void FileActions::showLoadedContents(const EdidFileContents &contents, const QSt
         tableSize = contents.imported.table.size();
     }
     if (const QString leftOut = leftOutDescription(tableSize); !leftOut.isEmpty()) {
-        m_feedback.inform(tr("The table has %1 bytes. The Varnex takes the first %2; "
-                             "left out: %3.")
-                              .arg(tableSize)
-                              .arg(EdidImageSize)
-                              .arg(leftOut));
+        QString text = tr("The table has %1 bytes. The Varnex takes the first %2; "
+                          "left out: %3.")
+                           .arg(tableSize)
+                           .arg(EdidImageSize)
+                           .arg(leftOut);
+        if (!contents.countNote.isEmpty())
+            text += QLatin1Char(' ') + contents.countNote;
+        m_feedback.inform(text);
     }
 }
 
@@ -139,6 +150,13 @@ bool FileActions::save()
 
 bool FileActions::saveHexText()
 {
+    // Save keeps its zero fill, which users rely on; hex text of nothing
+    // would be a table nobody made.
+    EdidImage image;
+    if (m_editor.parse(image) == 0) {
+        m_feedback.warn(tr("The editor holds no table.\nNothing was saved."));
+        return false;
+    }
     return saveEditorTable(tr("Save as Hex Text"), QString::fromLatin1(ProposedHexTextName),
                            tr("Text files (*.txt);;All files (*)"), writeEdidHexFile);
 }
@@ -219,8 +237,8 @@ bool FileActions::loadDisplayEdid(const DisplayEdid &display)
 {
     if (!m_editor.discardTypedChangesOk())
         return false;
-    showLoadedContents(interpretEdidFile(display.edid), tr("Loaded from %1").arg(display.connector),
-                       display.edid.size());
+    showLoadedContents(interpretEdidFile(display.edid, LongRawTable::Fit),
+                       tr("Loaded from %1").arg(display.connector), display.edid.size());
     return true;
 }
 
@@ -306,7 +324,7 @@ bool FileActions::takeFileDrop(QDropEvent *event)
         this,
         [this, fileName] {
             if (m_editor.discardTypedChangesOk())
-                loadFile(fileName);
+                loadFile(fileName, LongRawTable::Fit);
         },
         Qt::QueuedConnection);
     return true;

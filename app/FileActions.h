@@ -18,6 +18,7 @@ class WindowFeedback;
 namespace varnex::edid {
 struct DisplayEdid;
 struct EdidFileContents;
+enum class LongRawTable;
 } // namespace varnex::edid
 
 // Tables in and out of files and other sources: Load from File, Save, Save
@@ -43,7 +44,8 @@ public:
     bool loadFile(const QString &fileName);
     // WriteEDIDtoFile: the editor's table into a raw file the user names.
     bool save();
-    // File, Save as Hex Text...
+    // File, Save as Hex Text...: refused, with a warning, when the editor
+    // holds no bytes at all.
     bool saveHexText();
     // Device, Compare with File...
     void compareWithFile();
@@ -64,8 +66,10 @@ public:
 
     // A drag the window should accept: it carries one local file.
     static bool acceptsDrag(const QMimeData *mime);
-    // Accepts a drop of one file and loads it once the drop is over; false
-    // for any other drop.
+    // Accepts a drop of one file and loads it once the drop is over, as
+    // Load from File does but for a raw table of more than 256 bytes: that
+    // is cut as every import is (fitTable), with a box saying so. False for
+    // any other drop.
     bool takeFileDrop(QDropEvent *event);
 
 protected:
@@ -74,13 +78,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Loads a named file with `rule` for a long raw table; a fitted one
+    // gets the box on what was left out.
+    bool loadFile(const QString &fileName, varnex::edid::LongRawTable rule);
     // The file's bytes, or nothing after telling the user why it cannot be read.
     std::optional<QByteArray> readOrWarn(const QString &fileName);
     // Puts loaded contents into the editor: hex text as it is, any table as
     // DisplayEDID draws it. The status bar says `loadedMessage`, or names the
     // form of an imported dump. When the whole table had more than 256 bytes
     // (`tableSize`, 0 when unknown, or an import's own), the user is told
-    // what was left out.
+    // what was left out and how the extension count followed.
     void showLoadedContents(const varnex::edid::EdidFileContents &contents,
                             const QString &loadedMessage, qsizetype tableSize = 0);
     // Saves the editor's table through `write` (writeEdidFile or

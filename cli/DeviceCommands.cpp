@@ -178,21 +178,29 @@ bool acceptForWrite(CommandContext &context, const QString &path, const edid::Ed
 {
     using splitter::UploadCheckKind;
     const QList<splitter::UploadCheck> checks = splitter::checksBeforeUpload(image);
+    if (checks.isEmpty())
+        return true;
     const QList<splitter::UploadCheck> header =
         splitter::checksOfKind(checks, UploadCheckKind::HeaderMissing);
     const QList<splitter::UploadCheck> checksums =
         splitter::checksOfKind(checks, UploadCheckKind::ChecksumWrong);
-    if (header.isEmpty() && checksums.isEmpty())
-        return true;
     for (const splitter::UploadCheck &check : header + checksums)
         context.console.message(QStringLiteral("%1: %2").arg(inputName(path), check.message));
-    // fix mends checksums only; a table without its header needs more than that.
-    if (header.isEmpty()) {
+    if (const QString errors = splitter::describeDecoderErrors(checks); !errors.isEmpty())
+        context.console.message(QStringLiteral("%1: %2").arg(inputName(path), errors));
+    // fix mends the checksums and the extension count only; a table without
+    // its header needs more than that.
+    if (!header.isEmpty()) {
+        context.console.message(QStringLiteral("write it anyway with --force"));
+    } else if (checksums.size() == checks.size()) {
         context.console.message(QStringLiteral("correct it with 'varnex-edid fix %1 -o FIXED', or "
                                                "write it anyway with --force")
                                     .arg(path));
     } else {
-        context.console.message(QStringLiteral("write it anyway with --force"));
+        context.console.message(QStringLiteral("fix the table ('varnex-edid fix %1 -o FIXED' "
+                                               "mends the checksums and the extension count), or "
+                                               "write it anyway with --force")
+                                    .arg(path));
     }
     return false;
 }
@@ -242,12 +250,15 @@ int runWrite(CommandContext &context)
     };
     const splitter::UploadOutcome outcome =
         splitter::uploadTable(stack->session(), table->image, options);
-    status = outcome.done() ? ExitSuccess : uploadFailure(context, outcome);
-    // Whatever the Varnex stored shows only after its reset: said after every
-    // write that reached it, not only once as the window does.
-    if (outcome.framesWentOut())
-        console.message(splitter::resetReminder());
-    return status;
+    if (!outcome.done())
+        return uploadFailure(context, outcome);
+    // The new table shows only after the Varnex's reset: said after every
+    // completed write, not only once as the window does, and in the one line
+    // of a success, which -q leaves out.
+    if (!context.parser.isSet(QStringLiteral("quiet")))
+        console.message(splitter::completedUploadSummary(outcome) + QLatin1Char(' ') +
+                        splitter::resetReminder() + QLatin1Char('.'));
+    return ExitSuccess;
 }
 
 QString checkMode(const QCommandLineParser &, const QStringList &arguments)
@@ -325,8 +336,8 @@ Command writeCommand()
                                      "only), then read it back and compare.");
     command.options = {
         QCommandLineOption(QStringLiteral("force"),
-                           QStringLiteral("Write a table without the EDID header or with "
-                                          "wrong checksums.")),
+                           QStringLiteral("Write a table without the EDID header, with "
+                                          "wrong checksums or with other errors.")),
         QCommandLineOption(QStringLiteral("custom"),
                            QStringLiteral("Select CUSTOM mode first if the splitter is in "
                                           "AUTOMIX mode.")),

@@ -4,6 +4,7 @@
 #include "CommonOptions.h"
 #include "Console.h"
 #include "ExitStatus.h"
+#include "ExtensionCount.h"
 #include "OutputFile.h"
 #include "TableFormat.h"
 #include "TableInput.h"
@@ -32,6 +33,9 @@ int runFix(CommandContext &context)
         loadTable(context.arguments.constFirst(), context.console, &status);
     if (!table)
         return status;
+    if (const auto change = edid::correctExtensionCount(table->image))
+        context.console.message(QStringLiteral("%1: %2").arg(
+            inputName(context.arguments.constFirst()), change->description()));
     edid::correctChecksums(table->image);
     // Unless --format or OUT's name says otherwise, the corrected table keeps the form of its file.
     const TableFormat format = chosenFormat(
@@ -59,8 +63,9 @@ Command fixCommand()
     command.name = QStringLiteral("fix");
     command.synopsis = QStringLiteral("FILE -o OUT [--format hex|raw|c|base64]");
     command.summary =
-        QStringLiteral("Write the table with both block checksums corrected, in the form "
-                       "OUT's name or --format asks for, else that of FILE.");
+        QStringLiteral("Write the table with both block checksums corrected, and an extension "
+                       "count (byte 0x7E) of more blocks than the table holds lowered, in the "
+                       "form OUT's name or --format asks for, else that of FILE.");
     command.options = {
         outputOption(QStringLiteral("OUT"), QStringLiteral("Write the corrected table to OUT "
                                                            "('-': standard output).")),

@@ -70,7 +70,8 @@ std::optional<TableInput> loadTable(const QString &path, Console &console, int *
 std::optional<TableInput> interpretTable(const QByteArray &data, const QString &name,
                                          Console &console, int *exitStatus)
 {
-    const edid::EdidFileContents contents = edid::interpretEdidFile(data);
+    // Whatever is cut here, the extension count follows.
+    const edid::EdidFileContents contents = edid::interpretEdidFile(data, edid::LongRawTable::Fit);
     TableInput table;
     table.kind = contents.kind;
     table.image = contents.image;
@@ -107,6 +108,8 @@ std::optional<TableInput> interpretTable(const QByteArray &data, const QString &
                             .arg(EdidImageSize)
                             .arg(leftOut));
     }
+    if (!contents.countNote.isEmpty())
+        console.message(QStringLiteral("%1: %2").arg(name, contents.countNote));
     return table;
 }
 

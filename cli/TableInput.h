@@ -33,7 +33,8 @@ std::optional<QByteArray> readInput(const QString &path, Console &console, int *
 // the first byte is 0, EDID hex text, or another tool's dump it imports.
 // Taken are a table of 256 bytes, one of 128 bytes (followed by 128 zero
 // bytes) and a longer whole table (its first 256 bytes, with a note naming
-// what is left out). Otherwise tells the user why and returns nothing, with
+// what is left out, and its extension count lowered to the one block kept,
+// with a note saying so: fitTable). Otherwise tells the user why and returns nothing, with
 // *exitStatus set as readInput does or ExitInvalidData (not a table, or the
 // wrong size).
 std::optional<TableInput> loadTable(const QString &path, Console &console, int *exitStatus);

@@ -102,20 +102,26 @@ QString describeUnreadableText(QByteArrayView text)
         .arg(problem ? describeHexTextProblem(*problem) : QStringLiteral("not EDID hex text."));
 }
 
-EdidFileContents rawEdidContents(QByteArrayView data)
+EdidFileContents rawEdidContents(QByteArrayView data, LongRawTable rule)
 {
     EdidFileContents contents;
     contents.kind = EdidFileKind::RawImage;
-    std::copy_n(data.data(), std::min<qsizetype>(data.size(), EdidImageSize),
-                contents.image.begin());
+    if (rule == LongRawTable::Fit) {
+        const FittedTable fitted = fitTable(data);
+        contents.image = fitted.image;
+        contents.countNote = fitted.note();
+    } else {
+        std::copy_n(data.data(), std::min<qsizetype>(data.size(), EdidImageSize),
+                    contents.image.begin());
+    }
     return contents;
 }
 
-EdidFileContents interpretEdidFile(QByteArrayView data)
+EdidFileContents interpretEdidFile(QByteArrayView data, LongRawTable rule)
 {
     const QByteArrayView head = data.first(std::min<qsizetype>(data.size(), EdidFileReadLimit));
     if (head.isEmpty() || head[0] == '\0')
-        return rawEdidContents(head);
+        return rawEdidContents(head, rule);
 
     EdidFileContents contents;
     contents.kind = EdidFileKind::HexText;
@@ -126,7 +132,9 @@ EdidFileContents interpretEdidFile(QByteArrayView data)
     if (!imported.isValid())
         return contents;
     contents.kind = EdidFileKind::Imported;
-    contents.image = imported.image();
+    const FittedTable fitted = imported.fitted();
+    contents.image = fitted.image;
+    contents.countNote = fitted.note();
     contents.text = formatHexText(contents.image);
     contents.imported = std::move(imported);
     return contents;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EdidImage.h"
+#include "ExtensionCount.h"
 #include "import/ImportResult.h"
 
 #include <QByteArray>
@@ -38,6 +39,21 @@ struct EdidFileContents
     QByteArray text;
     // Imported: the form and every byte of the dump, to tell what was left out.
     ImportResult imported;
+    // Set when blocks were cut and the extension count had to follow them
+    // (FittedTable::note); empty otherwise.
+    QString countNote;
+};
+
+// What interpretEdidFile does with a raw table of more than 256 bytes.
+enum class LongRawTable
+{
+    // The first 256 bytes as they are: the window's Load from File, whose
+    // users and stored files rely on it; the checks before an upload catch
+    // a count of blocks that are not there.
+    KeepFirstBytes,
+    // fitTable: the first 256 bytes with the extension count corrected, as
+    // every other source that cuts a table takes it.
+    Fit,
 };
 
 // Normalises the line ends of hex text taken from a file. The data is seen as
@@ -64,18 +80,22 @@ bool isAcceptedHexText(QByteArrayView text);
 // may be what the file was meant to be.
 QString describeUnreadableText(QByteArrayView text);
 
-// A raw image from any bytes: the first 256, missing ones 0.
-EdidFileContents rawEdidContents(QByteArrayView data);
+// A raw image from any bytes: the first 256, missing ones 0; with Fit, the
+// extension count corrected when bytes were cut.
+EdidFileContents rawEdidContents(QByteArrayView data,
+                                 LongRawTable rule = LongRawTable::KeepFirstBytes);
 
 // Reads a loaded file. The first EdidFileReadLimit bytes decide between a
 // raw image (first byte 0x00; an empty file reads as 0x00) and text; text
 // that is our hex text (isAcceptedHexText) is HexText. Any other text of at
 // most EdidImportReadLimit bytes is tried as another tool's dump
 // (importEdidText) and is Imported when one holds a whole table; otherwise
-// it is HexText all the same, for the editor to find fault with. Pass the
-// data from readEdidFile, so that a dump longer than the head is read whole
-// and a file over the limit is known to be one.
-EdidFileContents interpretEdidFile(QByteArrayView data);
+// it is HexText all the same, for the editor to find fault with. An imported
+// dump of more than 256 bytes is always fitted (fitTable); a raw one as
+// `rule` says. Pass the data from readEdidFile, so that a dump longer than
+// the head is read whole and a file over the limit is known to be one.
+EdidFileContents interpretEdidFile(QByteArrayView data,
+                                   LongRawTable rule = LongRawTable::KeepFirstBytes);
 
 // Reads the first EdidFileReadLimit bytes of a file (fewer if it is shorter).
 // On failure returns nothing and sets *errorString to the reason.

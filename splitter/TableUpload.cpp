@@ -37,11 +37,29 @@ void notify(const std::function<void(UploadStep, bool)> &callback, UploadStep st
         callback(step, complete);
 }
 
+// Frames that reached the Varnex may be stored although the rest never came:
+// after a write that stopped, the new table's first bytes may stand beside
+// the old one's rest.
+QString mixedTableAdvice()
+{
+    return QStringLiteral("The Varnex may now hold a mixed table, the new bytes up to where the "
+                          "write stopped and its old ones after. Write the table again.");
+}
+
 } // namespace
 
 QString resetReminder()
 {
     return QStringLiteral("Press the reset button on the Varnex after every EDID table write");
+}
+
+QString completedUploadSummary(const UploadOutcome &outcome)
+{
+    if (!outcome.done() || outcome.step == UploadStep::ModeGuard)
+        return QString();
+    return outcome.verification
+               ? QStringLiteral("Wrote and verified %1 bytes.").arg(edid::EdidImageSize)
+               : QStringLiteral("Wrote %1 bytes.").arg(edid::EdidImageSize);
 }
 
 Outcome recordedModeGuard(const DeviceSettings &settings)
@@ -65,6 +83,8 @@ UploadOutcome uploadTable(DeviceSession &session, const EdidImage &image,
     outcome.write = session.writeTable(image, options.progress);
     notify(options.transferEnded, UploadStep::Write, outcome.write.done());
     static_cast<Outcome &>(outcome) = outcome.write;
+    if (outcome.partial())
+        outcome.advice = mixedTableAdvice();
     if (!outcome.write.done() || !options.readBack)
         return outcome;
 

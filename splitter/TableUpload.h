@@ -49,12 +49,20 @@ struct UploadOutcome : Outcome
 
     // Frames reached the Varnex: whatever it stored shows only after its reset.
     bool framesWentOut() const { return write.framesSent > 0; }
+    // The write stopped part-way: some frames reached the Varnex, not all
+    // were confirmed; the advice then says that it may hold a mixed table.
+    bool partial() const { return step == UploadStep::Write && !done() && framesWentOut(); }
 };
 
 // What to do after every write that reached the Varnex: it presents a new
 // table only after its reset button has been pressed. Front ends choose how
 // often to say it.
 QString resetReminder();
+
+// The one line on an upload that ended Done: "Wrote and verified 256
+// bytes." when the table was read back equal, "Wrote 256 bytes." when it
+// was sent whole without a read-back. Empty for any other outcome.
+QString completedUploadSummary(const UploadOutcome &outcome);
 
 // The guard on the recorded mode alone, for a front end that refuses before
 // it asks anything else: Refused, "Writing is disabled in AUTOMIX mode.",
@@ -63,7 +71,8 @@ QString resetReminder();
 Outcome recordedModeGuard(const DeviceSettings &settings);
 
 // The one upload of a table: the mode guard, the write, the read-back if
-// asked, and one outcome. Checks of the table itself (checksBeforeUpload)
+// asked, and one outcome. A partial write's advice says that the Varnex may
+// now hold a mixed table and to write again. Checks of the table itself (checksBeforeUpload)
 // are the caller's, before it calls. Nothing is sent when the guard refuses.
 UploadOutcome uploadTable(DeviceSession &session, const EdidImage &image,
                           const UploadOptions &options);

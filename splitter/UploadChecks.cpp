@@ -90,4 +90,18 @@ QList<UploadCheck> checksOfKind(const QList<UploadCheck> &checks, UploadCheckKin
     return found;
 }
 
+QString describeDecoderErrors(const QList<UploadCheck> &checks)
+{
+    const QList<UploadCheck> errors = checksOfKind(checks, UploadCheckKind::DecoderError);
+    if (errors.isEmpty())
+        return QString();
+    const UploadCheck &first = errors.constFirst();
+    const QString named = QStringLiteral("%1 [%2]").arg(first.message, first.code);
+    if (errors.size() == 1)
+        return QStringLiteral("The table has an error that sources may reject: %1").arg(named);
+    return QStringLiteral("The table has %1 errors that sources may reject; the first: %2")
+        .arg(errors.size())
+        .arg(named);
+}
+
 } // namespace varnex::splitter

@@ -31,10 +31,16 @@ struct UploadCheck
 
 // The checks of `image` before it is written to the Varnex, in table order
 // of kind: the header, each wrong checksum, then the decoder's other errors.
-// Empty when nothing is wrong. Front ends choose which kinds stop an upload;
-// today both ask (the window) or refuse (the command line) on a missing
-// header or a wrong checksum.
+// Empty when nothing is wrong. Every kind stops an upload: the window asks
+// (one question for the header, one for the checksums, then one for the
+// decoder's errors), the command line refuses unless --force.
 QList<UploadCheck> checksBeforeUpload(const edid::EdidImage &image);
+
+// The decoder's errors among `checks` for the user, naming the first:
+// "The table has an error that sources may reject: MESSAGE [CODE]", or
+// "The table has 3 errors that sources may reject; the first: MESSAGE
+// [CODE]". Empty when there is no DecoderError.
+QString describeDecoderErrors(const QList<UploadCheck> &checks);
 
 // The checks of `kind` among `checks`.
 QList<UploadCheck> checksOfKind(const QList<UploadCheck> &checks, UploadCheckKind kind);

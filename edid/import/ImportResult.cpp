@@ -27,11 +27,9 @@ QString leftOutDescription(qsizetype tableSize)
     return QStringLiteral("%1 (%2 bytes)").arg(blocks).arg(bytes);
 }
 
-EdidImage ImportResult::image() const
+FittedTable ImportResult::fitted() const
 {
-    EdidImage image{};
-    std::copy_n(table.constData(), std::min<qsizetype>(table.size(), EdidImageSize), image.begin());
-    return image;
+    return fitTable(table);
 }
 
 int ImportResult::droppedBytes() const

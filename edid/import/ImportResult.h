@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EdidImage.h"
+#include "ExtensionCount.h"
 #include "ImportForm.h"
 
 #include <QByteArray>
@@ -33,9 +34,12 @@ struct ImportResult
     QString note;
 
     bool isValid() const { return form != ImportForm::None; }
-    // What the Varnex takes: the first 256 bytes; a one-block table is
+    // What the Varnex takes: the first 256 bytes, the extension count
+    // corrected when blocks are cut (fitTable); a one-block table is
     // followed by 128 zero bytes.
-    EdidImage image() const;
+    EdidImage image() const { return fitted().image; }
+    // image() with what the cut changed.
+    FittedTable fitted() const;
     // The bytes past the first 256 that image() leaves out.
     int droppedBytes() const;
     // The extension blocks past the first that image() leaves out.

@@ -275,6 +275,14 @@ void TestDetailsWindow::unparsableTextShowsReason()
     details->flushPendingDecode();
     QVERIFY(!problem->isVisible());
     QVERIFY(tree(details, "fields")->topLevelItemCount() > 0);
+
+    // An empty editor is no table, not one of zeros with findings of its own.
+    f.editor()->clear();
+    details->flushPendingDecode();
+    QCOMPARE(summaryText(details), QStringLiteral("<b>No table</b>"));
+    QVERIFY(problem->isVisible());
+    QCOMPARE(tree(details, "findings")->topLevelItemCount(), 0);
+    QCOMPARE(tree(details, "fields")->topLevelItemCount(), 0);
 }
 
 void TestDetailsWindow::selectedRowSelectsItsBytes_data()

@@ -420,8 +420,8 @@ private slots:
             rig.device.sim.stopAnsweringAfter(rig.writesBefore + 32 + answeredReads);
         if (unplug) // the start-up asked for the device count three times, the write once
             rig.device.sim.failCall(BridgeOperation::GetDeviceCount, 5);
-        // Stuck header or checksum bytes: write anyway.
-        rig.dialogs.confirmAnswers.enqueue(true);
+        // Stuck header or checksum bytes, and the errors they make: write anyway.
+        rig.dialogs.confirmAnswers << true << true;
         rig.dialogs.questionAnswers.enqueue(true);
         rig.press(rig.ui().ButWriteEDID);
 
@@ -524,7 +524,7 @@ private slots:
         QCOMPARE(rig.count(BridgeOperation::Write), 0);
     }
 
-    // The write stops at the failed frame; the user learns the table may be incomplete.
+    // The write stops at the failed frame; the user learns the table may be mixed.
     void writeReportsLostFrames()
     {
         Rig rig;
@@ -541,7 +541,7 @@ private slots:
         QCOMPARE(rig.warnings().size(), 1);
         QVERIFY(rig.warnings()[0].contains("0x18"));
         QVERIFY(rig.warnings()[0].contains("0x00 to 0x17 were confirmed"));
-        QVERIFY(rig.warnings()[0].contains("may be incomplete"));
+        QVERIFY(rig.warnings()[0].contains("may now hold a mixed table"));
         QVERIFY(rig.status() != "EDID values written...");
     }
 
@@ -695,9 +695,28 @@ private slots:
         QTest::newRow("no header, No") << zeros << true << false << "ButWriteEDID" << false
                                        << QStringList{"confirm: " + NoHeader + " | Write anyway?"}
                                        << QString() << false << custom;
-        QTest::newRow("no header, Yes") << zeros << true << false << "ButWriteEDID" << true
-                                        << QStringList{"confirm: " + NoHeader + " | Write anyway?"}
-                                        << "EDID values written..." << true << custom;
+        // The decoder's errors are asked about after the header, naming the first.
+        QTest::newRow("no header, Yes")
+            << zeros << true << false << "ButWriteEDID" << true
+            << QStringList{"confirm: " + NoHeader + " | Write anyway?",
+                           "confirm: The table has 2 errors that sources may reject; the first: "
+                           "EDID version 0.0 is not 1.x; sources will not read the table. Set "
+                           "the version byte to 1. [version] | Write anyway?"}
+            << "EDID values written..." << true << custom;
+        // Headers and checksums right, but a count of blocks that are not there.
+        EdidImage counted = validTable();
+        counted[BaseLayout::ExtensionCount] = 2;
+        correctChecksums(counted);
+        const QString countError =
+            "confirm: The table has an error that sources may reject: The base block counts 2 "
+            "extension blocks but the table holds 1; sources read missing blocks and reject "
+            "them. Set byte 0x7E to 1. [extension-count] | Write anyway?";
+        QTest::newRow("error finding, No")
+            << textOf(counted) << true << false << "ButWriteEDID" << false
+            << QStringList{countError} << QString() << false << custom;
+        QTest::newRow("error finding, Yes")
+            << textOf(counted) << true << false << "ButWriteEDID" << true << QStringList{countError}
+            << "EDID values written..." << true << custom;
         QTest::newRow("bad digit at verify")
             << QString(full).replace(2 * 48 + 6, 1, "G") << true << false << "ButCalculateCheckSum"
             << false
@@ -744,7 +763,7 @@ private slots:
         rig.clear();
         if (unplug) // the start-up asked for the device count three times
             rig.device.sim.failCall(BridgeOperation::GetDeviceCount, 4);
-        rig.dialogs.confirmAnswers.enqueue(answer);
+        rig.dialogs.confirmAnswers << answer << answer;
         rig.press(rig.window->findChild<QPushButton *>(button));
 
         QCOMPARE(rig.boxes(), boxes);

@@ -1,13 +1,19 @@
 // What varnex-edid tells a user who got something wrong, as the user sees
 // it: the program run with its arguments, its standard error read.
+#include "Checksum.h"
 #include "CliProcess.h"
 #include "EdidTestData.h"
 #include "ImportSamples.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+using varnex::edid::blockChecksumCorrect;
+using varnex::edid::EdidImage;
 
 namespace {
 
@@ -109,6 +115,20 @@ private slots:
         QTest::newRow("xrandr: one output")
             << QStringList{"decode", "in"} << xrandrOutput("HDMI-2", sharp) << 0 << "^$"
             << "";
+
+        // Headers and checksums right, but 0x7E counts a block that is not there.
+        const QByteArray counted = EdidTestData::readSample("acer-xv273k-dp1").left(256);
+        QTest::newRow("write a table with an error finding")
+            << QStringList{"write", "in", "--custom"} << counted << 3
+            << "^varnex-edid: in: The table has an error that sources may reject: The base block "
+               "counts 2 extension blocks [^\\n]*\\[extension-count\\]\nvarnex-edid: fix the "
+               "table [^\\n]*, or write it anyway with --force\n$"
+            << "Wrote";
+        QTest::newRow("write it with --force")
+            << QStringList{"write", "in", "--custom", "--force"} << counted << 0
+            << "^varnex-edid: Wrote and verified 256 bytes\\. Press the reset button on the "
+               "Varnex after every EDID table write\\.\n$"
+            << "";
     }
 
     void messages()
@@ -134,6 +154,60 @@ private slots:
         if (!absent.isEmpty())
             QVERIFY2(!error.contains(absent), qPrintable(error));
         QCOMPARE(run.exitCode, status);
+    }
+
+    // Wherever blocks are cut to the 256 bytes, byte 0x7E counts the one
+    // extension kept; fix repairs a count of blocks that are not there.
+    void cutTablesCountTheBlocksKept_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("file"); // where the input goes in the working directory
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<bool>("edited"); // else the output is the input's first 256 bytes
+
+        const QByteArray acer = EdidTestData::readSample("acer-xv273k-dp1");
+        const QStringList toRaw{"-o", "out", "--format", "raw"};
+        QTest::newRow("convert a raw file")
+            << QStringList{"convert", "in"} + toRaw << "in" << acer << false;
+        QTest::newRow("import a dump") << QStringList{"convert", "in"} + toRaw << "in"
+                                       << importSample("edid-decode-report-384.txt") << false;
+        QTest::newRow("edit") << QStringList{"edit", "in", "--name", "Test"} + toRaw << "in" << acer
+                              << true;
+        QTest::newRow("fix a 256-byte table")
+            << QStringList{"fix", "in", "-o", "out"} << "in" << acer.left(256) << false;
+        QTest::newRow("read a display") << QStringList{"read", "--from-display", "DP-1"} + toRaw
+                                        << "drm/card0-DP-1/edid" << acer << false;
+    }
+
+    void cutTablesCountTheBlocksKept()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, input);
+        QFETCH(bool, edited);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QVERIFY(QDir(folder.path()).mkpath(QFileInfo(folder.filePath(file)).path()));
+        QFile in(folder.filePath(file));
+        QVERIFY(in.open(QIODevice::WriteOnly));
+        in.write(input);
+        in.close();
+
+        const CliProcess::Run run =
+            CliProcess::run(arguments, folder.path(), {{"VARNEX_DRM_DIR", folder.filePath("drm")}});
+        QVERIFY2(run.exitCode == 0, run.err);
+        QVERIFY2(run.err.contains("The extension count (byte 0x7E) was set from 2 to 1, the "
+                                  "extension blocks the table holds"),
+                 run.err);
+        QFile out(folder.filePath("out"));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        const EdidImage image = EdidTestData::toImage(out.readAll());
+        QCOMPARE(int(image[0x7E]), 1);
+        QVERIFY(blockChecksumCorrect(image, 0));
+        QVERIFY(blockChecksumCorrect(image, 1));
+        // Every row holds this table.
+        if (!edited)
+            QCOMPARE(image, EdidTestData::keptImage(EdidTestData::readSample("acer-xv273k-dp1")));
     }
 };
 

@@ -86,6 +86,14 @@ QString typedText(const QByteArray &image)
     return text;
 }
 
+// The sentence after the left-out one when a cut table's count follows the one extension kept.
+QString countNote(const QByteArray &table)
+{
+    return QStringLiteral(" The extension count (byte 0x7E) was set from %1 to 1, the extension "
+                          "blocks the table holds; the checksum of block 0 was adjusted to match.")
+        .arg(int(quint8(table[0x7E])));
+}
+
 } // namespace
 
 class TestEdidPanel : public QObject
@@ -677,9 +685,11 @@ void TestEdidPanel::loadImportedFile_data()
         {512, "The table has 512 bytes. The Varnex takes the first 256; left out: extension "
               "blocks 2 and 3 (256 bytes)."}};
     for (const ImportSamples::Sample &sample : ImportSamples::all()) {
+        QString note = notes.value(sample.tableSize);
+        if (!note.isEmpty())
+            note += countNote(EdidTestData::readSample(sample.source));
         QTest::newRow(qPrintable(sample.file))
-            << sample.file << sample.source << ImportSamples::importedStatus(sample)
-            << notes.value(sample.tableSize);
+            << sample.file << sample.source << ImportSamples::importedStatus(sample) << note;
     }
 }
 
@@ -693,7 +703,7 @@ void TestEdidPanel::loadImportedFile()
     m_dialogs->fileNames.enqueue(ImportSamples::path(file));
     QVERIFY(access().ReadEDIDfromFile());
 
-    verifyDisplayed(toBytes(toImage(EdidTestData::readSample(source))));
+    verifyDisplayed(toBytes(EdidTestData::keptImage(EdidTestData::readSample(source))));
     QCOMPARE(m_window->statusBar()->currentMessage(), status);
     QCOMPARE(m_dialogs->count(Kind::Information), note.isEmpty() ? 0 : 1);
     if (!note.isEmpty()) {
@@ -714,7 +724,8 @@ void TestEdidPanel::loadFromDisplay_data()
     QTest::newRow("a display of three blocks")
         << QStringList{"card1-DP-2=acer-xv273k-dp1"} << QStringList{"DP-2: XV273K"}
         << "The table has 384 bytes. The Varnex takes the first 256; left out: extension "
-           "block 2 (128 bytes).";
+           "block 2 (128 bytes)." +
+               countNote(EdidTestData::readSample("acer-xv273k-dp1"));
     QTest::newRow("no display") << QStringList{"card0-DP-1="}
                                 << QStringList{"No display with an EDID found"} << QString();
     QTest::newRow("no folder") << QStringList{} << QStringList{"No display with an EDID found"}
@@ -762,7 +773,7 @@ void TestEdidPanel::loadFromDisplay()
     QCOMPARE(editor().toPlainText(), QStringLiteral("01 02"));
     entry->trigger();
     QCOMPARE(m_dialogs->count(Kind::ConfirmWarning), 2);
-    verifyDisplayed(toBytes(toImage(table)));
+    verifyDisplayed(toBytes(EdidTestData::keptImage(table)));
     QCOMPARE(m_window->statusBar()->currentMessage(),
              "Loaded from " + entries.constFirst().section(':', 0, 0));
     QCOMPARE(m_dialogs->count(Kind::Information), note.isEmpty() ? 0 : 1);
@@ -776,12 +787,16 @@ void TestEdidPanel::dropLoadsTheFile_data()
     QTest::addColumn<bool>("editorEnabled");
     QTest::addColumn<int>("files");
     QTest::addColumn<bool>("discard"); // text was typed; the answer to the discard question
-    QTest::newRow("on the window") << false << true << 1 << true;
-    QTest::newRow("on the editor") << true << true << 1 << true;
-    QTest::newRow("on the editor in AUTOMIX") << true << false << 1 << true;
-    QTest::newRow("typed text kept") << true << true << 1 << false;
-    QTest::newRow("two files on the window") << false << true << 2 << true;
-    QTest::newRow("two files on the editor") << true << true << 2 << true;
+    QTest::addColumn<QString>("raw");  // a raw sample dropped instead of a dump, if any
+    QTest::newRow("on the window") << false << true << 1 << true << QString();
+    QTest::newRow("on the editor") << true << true << 1 << true << QString();
+    QTest::newRow("on the editor in AUTOMIX") << true << false << 1 << true << QString();
+    QTest::newRow("typed text kept") << true << true << 1 << false << QString();
+    QTest::newRow("two files on the window") << false << true << 2 << true << QString();
+    QTest::newRow("two files on the editor") << true << true << 2 << true << QString();
+    // Unlike Load from File, a drop cuts a long raw table as imports do.
+    QTest::newRow("raw table of three blocks")
+        << false << true << 1 << true << QStringLiteral("acer-xv273k-dp1");
 }
 
 void TestEdidPanel::dropLoadsTheFile()
@@ -790,9 +805,12 @@ void TestEdidPanel::dropLoadsTheFile()
     QFETCH(bool, editorEnabled);
     QFETCH(int, files);
     QFETCH(bool, discard);
+    QFETCH(QString, raw);
     const ImportSamples::Sample sample = ImportSamples::all().constFirst();
+    const QString file = raw.isEmpty() ? ImportSamples::path(sample.file)
+                                       : EdidTestData::sampleDir() + QLatin1Char('/') + raw;
     QMimeData mime;
-    QList<QUrl> urls(files, QUrl::fromLocalFile(ImportSamples::path(sample.file)));
+    QList<QUrl> urls(files, QUrl::fromLocalFile(file));
     mime.setUrls(urls);
     editor().setEnabled(editorEnabled);
     editor().setPlainText("01 02");
@@ -818,7 +836,12 @@ void TestEdidPanel::dropLoadsTheFile()
         QVERIFY(drop.isAccepted());
         QCOMPARE(m_dialogs->count(Kind::ConfirmWarning), 1);
     }
-    if (loads) {
+    if (loads && !raw.isEmpty()) {
+        const QByteArray table = EdidTestData::readSample(raw);
+        verifyDisplayed(toBytes(EdidTestData::keptImage(table)));
+        QCOMPARE(m_dialogs->calls.last().kind, Kind::Information);
+        QVERIFY(m_dialogs->calls.last().text.endsWith(countNote(table)));
+    } else if (loads) {
         verifyDisplayed(toBytes(toImage(EdidTestData::readSample(sample.source))));
         QCOMPARE(m_window->statusBar()->currentMessage(), ImportSamples::importedStatus(sample));
     } else {
@@ -849,6 +872,17 @@ void TestEdidPanel::saveHexText()
     m_dialogs->fileNames.enqueue(path("table.txt"));
     QVERIFY(access().ReadEDIDfromFile());
     QCOMPARE(editorImage(), toBytes(image));
+
+    // Hex text of an empty editor would be a table of zeros nobody made.
+    editor().clear();
+    m_dialogs->calls.clear();
+    m_dialogs->fileNames.enqueue(path("empty.txt"));
+    access().ui().actionSaveHexText->trigger();
+    QCOMPARE(m_dialogs->count(Kind::SaveFile), 0);
+    QCOMPARE(m_dialogs->count(Kind::Warning), 1);
+    QCOMPARE(m_dialogs->calls.constFirst().text,
+             QStringLiteral("The editor holds no table.\nNothing was saved."));
+    QVERIFY(!QFile::exists(path("empty.txt")));
 }
 
 QTEST_MAIN(TestEdidPanel)

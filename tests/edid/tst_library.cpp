@@ -260,7 +260,8 @@ void TestLibrary::droppedFilesAreEntries()
     QCOMPARE(entryNames(entries), (QStringList{"README", "room", "Room (old).txt", "tv.bin"}));
     QVERIFY(!entries[0].image);
     QCOMPARE(entries[1].image, std::optional(EdidTestData::toImage(acer)));
-    QCOMPARE(entries[2].image, std::optional(EdidTestData::toImage(acer)));
+    // Cut to 256 bytes as every import is, the extension count following.
+    QCOMPARE(entries[2].image, std::optional(EdidTestData::keptImage(acer)));
     QCOMPARE(entries[3].image, std::optional(EdidTestData::toImage(dell)));
     QCOMPARE(entries[3].added, QFileInfo(dir.filePath("tv.bin")).lastModified().toUTC());
 

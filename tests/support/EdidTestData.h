@@ -36,6 +36,22 @@ inline EdidImage toImage(const QByteArray &bytes)
     return image;
 }
 
+// What the Varnex takes of a whole table cut to 256 bytes: the first 256
+// bytes counting at most the one extension they keep, block 0's checksum
+// right. For tables whose base block holds the count (no HDMI Forum override).
+inline EdidImage keptImage(const QByteArray &bytes)
+{
+    EdidImage image = toImage(bytes);
+    if (bytes.size() > qsizetype(image.size()) && image[0x7E] > 1) {
+        image[0x7E] = 1;
+        quint8 sum = 0;
+        for (int i = 0; i < 127; ++i)
+            sum = quint8(sum + image[std::size_t(i)]);
+        image[127] = quint8(0x100 - sum);
+    }
+    return image;
+}
+
 inline QByteArray toBytes(const EdidImage &image)
 {
     return QByteArray(reinterpret_cast<const char *>(image.data()), qsizetype(image.size()));

@@ -46,14 +46,11 @@ struct SimulatedWindowRig
     QPointer<MainWindow> window;
 };
 
-// A valid table that differs from the simulator's own.
+// A valid table that differs from the simulator's own: a real one, which
+// the checks before an upload pass without a question.
 inline varnex::edid::EdidImage validTable()
 {
-    using namespace varnex::edid;
-    EdidImage image = EdidTestData::countingImage();
-    std::copy(EdidHeaderBytes.begin(), EdidHeaderBytes.end(), image.begin());
-    correctChecksums(image);
-    return image;
+    return EdidTestData::toImage(EdidTestData::readSample(QStringLiteral("dell-p2415q-hdmi2.0")));
 }
 
 // The table as the editor shows it after a read.
