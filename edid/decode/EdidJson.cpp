@@ -337,25 +337,42 @@ QJsonValue freeSyncJson(const FreeSyncBlock *f)
         {"flags", f->flags}};
 }
 
+QJsonValue pointJson(const std::optional<CiePoint> &p)
+{
+    return p ? QJsonValue(pointJson(*p)) : QJsonValue();
+}
+
 QJsonValue dolbyVisionJson(const DolbyVisionBlock *d)
 {
     if (!d)
         return QJsonValue::Null;
     return QJsonObject{{"version", d->version},
                        {"dmVersion", orNull(d->dmVersion)},
+                       {"dmMinorVersion", orNull(d->dmMinorVersion)},
                        {"supports2160p60", d->supports2160p60},
                        {"yuv422Bits12", d->yuv422Bits12},
+                       {"globalDimming", d->globalDimming},
                        {"targetMinLuminance", orNull(d->targetMinLuminance, 8)},
                        {"targetMaxLuminance", orNull(d->targetMaxLuminance, 3)},
                        {"targetMinPq", orNull(d->targetMinPq)},
                        {"targetMaxPq", orNull(d->targetMaxPq)},
-                       {"interface", orNull(d->interface)}};
+                       {"interface", orNull(d->interface)},
+                       {"colorimetry", orNull(d->colorimetry)},
+                       {"backlightMinLuminance", orNull(d->backlightMinLuminance)},
+                       {"yuv444", d->yuv444Code ? QJsonValue(d->yuv444Text()) : QJsonValue()},
+                       {"red", pointJson(d->red)},
+                       {"green", pointJson(d->green)},
+                       {"blue", pointJson(d->blue)},
+                       {"white", pointJson(d->white)}};
 }
 
 QJsonValue hdr10PlusJson(const Hdr10PlusBlock *h)
 {
-    return h ? QJsonValue(QJsonObject{{"applicationVersion", h->applicationVersion}})
-             : QJsonValue();
+    if (!h)
+        return QJsonValue::Null;
+    return QJsonObject{{"applicationVersion", h->applicationVersion},
+                       {"fullFramePeakLuminanceIndex", h->fullFramePeakLuminanceIndex},
+                       {"peakLuminanceIndex", h->peakLuminanceIndex}};
 }
 
 QJsonValue dolbyAudioJson(const DolbyAudioBlock *a)

@@ -1,3 +1,4 @@
+#include "CtaTables.h"
 #include "EdidDecodeOracle.h"
 #include "EdidTestData.h"
 
@@ -102,8 +103,20 @@ private slots:
 void TestDecoder::oracle_data()
 {
     QTest::addColumn<QString>("name");
+    // Data blocks of a hand-made CTA block after the clean sample's base
+    // block, for layouts no sample carries; empty for the sample itself.
+    QTest::addColumn<QString>("blocks");
     for (const QString &name : EdidTestData::sampleNames())
-        QTest::newRow(qPrintable(name)) << name;
+        QTest::newRow(qPrintable(name)) << name << QString();
+    QTest::newRow("dolby vision 0") << CleanSample
+                                    << "F9 01 46 D0 00 07 11 22 33 44 55 66 77 88 99 AA BB CC DD "
+                                       "EE FF 12 23 34 45 56";
+    QTest::newRow("dolby vision 1, long")
+        << CleanSample << "EE 01 46 D0 00 2F 11 23 01 44 55 66 77 88 99";
+    QTest::newRow("dolby vision 1, short") << CleanSample << "EB 01 46 D0 00 2E 10 22 E0 45 56 6F";
+    QTest::newRow("dolby vision 2, 12-bit 4:4:4")
+        << CleanSample << "EB 01 46 D0 00 44 65 73 7D 6C 6F 7C";
+    QTest::newRow("hdr10+ indexes") << CleanSample << "E5 01 8B 84 90 5D";
 }
 
 void TestDecoder::oracle()
@@ -111,10 +124,19 @@ void TestDecoder::oracle()
     if (!EdidDecodeOracle::available())
         QSKIP("edid-decode is not installed (scripts/install-deps.sh installs it)");
     QFETCH(QString, name);
-    const EdidDecodeOracle::Facts expected =
-        EdidDecodeOracle::decodeFile(EdidTestData::sampleDir() + QLatin1Char('/') + name);
+    QFETCH(QString, blocks);
+    QByteArray bytes = sample(name);
+    QTemporaryFile file;
+    if (!blocks.isEmpty()) {
+        bytes = CtaTables::table(name, {CtaTables::ctaBlock(blocks)});
+        QVERIFY(file.open());
+        file.write(bytes);
+        file.close();
+    }
+    const EdidDecodeOracle::Facts expected = EdidDecodeOracle::decodeFile(
+        blocks.isEmpty() ? EdidTestData::sampleDir() + QLatin1Char('/') + name : file.fileName());
     QVERIFY2(!expected.version.isEmpty(), "edid-decode printed no base block");
-    const DecodedEdid edid = decodeEdid(sample(name));
+    const DecodedEdid edid = decodeEdid(bytes);
     QVERIFY(edid.base);
     const BaseBlock &base = *edid.base;
 
@@ -222,8 +244,28 @@ void TestDecoder::oracle()
 
         const DolbyVisionBlock *dolby = cta.first<DolbyVisionBlock>();
         QCOMPARE(dolby ? std::optional(dolby->version) : std::nullopt, facts.dolbyVisionVersion);
+        if (dolby) {
+            QCOMPARE(dolby->globalDimming, facts.dolbyVisionGlobalDimming);
+            QCOMPARE(dolby->targetMinPq, facts.dolbyVisionMinPq);
+            QCOMPARE(dolby->targetMaxPq, facts.dolbyVisionMaxPq);
+            if (dolby->version == 1) {
+                QVERIFY(near(dolby->targetMinLuminance, facts.dolbyVisionMinLuminance));
+                QVERIFY(near(dolby->targetMaxLuminance, facts.dolbyVisionMaxLuminance));
+            }
+            QList<double> points;
+            for (const auto &p : {dolby->red, dolby->green, dolby->blue, dolby->white}) {
+                if (p)
+                    points << p->x << p->y;
+            }
+            QCOMPARE(points.size(), facts.dolbyVisionPoints.size());
+            for (int p = 0; p < points.size(); ++p)
+                QVERIFY(std::abs(points[p] - facts.dolbyVisionPoints[p]) < 1e-8);
+        }
         const Hdr10PlusBlock *hdr10plus = cta.first<Hdr10PlusBlock>();
-        QCOMPARE(hdr10plus ? std::optional(hdr10plus->applicationVersion) : std::nullopt,
+        QCOMPARE(hdr10plus ? std::optional(hdr10plus->applicationVersion |
+                                           hdr10plus->fullFramePeakLuminanceIndex << 2 |
+                                           hdr10plus->peakLuminanceIndex << 4)
+                           : std::nullopt,
                  facts.hdr10PlusVersion);
     }
 }

@@ -72,6 +72,17 @@ struct CtaFacts
     std::optional<double> hdrMaxFrameAverageLuminance;
     std::optional<double> hdrMinLuminance;
     std::optional<int> dolbyVisionVersion;
+    // Dolby Vision: global dimming, PQ codes (versions 0, 2), luminance in
+    // cd/m² (version 1), and the points as x, y pairs: red, green, blue,
+    // then white where given.
+    bool dolbyVisionGlobalDimming = false;
+    std::optional<int> dolbyVisionMinPq;
+    std::optional<int> dolbyVisionMaxPq;
+    std::optional<double> dolbyVisionMinLuminance;
+    std::optional<double> dolbyVisionMaxLuminance;
+    QList<double> dolbyVisionPoints;
+    // The first byte of the HDR10+ block: this edid-decode prints all of it
+    // as the application version.
     std::optional<int> hdr10PlusVersion;
 };
 
@@ -260,9 +271,24 @@ inline Facts parse(const QString &output)
                 cta.hdrMaxFrameAverageLuminance = cdm2;
             else if (text.startsWith(QLatin1String("Desired content min luminance:")))
                 cta.hdrMinLuminance = cdm2;
-        } else if (section.startsWith(QLatin1String("Vendor-Specific Video Data Block (Dolby)")) &&
-                   text.startsWith(QLatin1String("Version:"))) {
-            cta.dolbyVisionVersion = number.match(text).captured(1).toInt();
+        } else if (section.startsWith(QLatin1String("Vendor-Specific Video Data Block (Dolby)"))) {
+            static const QRegularExpression point(
+                QStringLiteral("^(?:Unique )?[RGBW]x, [RGBW]y: ([\\d.]+), ([\\d.]+)$"));
+            static const QRegularExpression decimal(QStringLiteral(": ([\\d.]+)"));
+            if (text.startsWith(QLatin1String("Version:")))
+                cta.dolbyVisionVersion = number.match(text).captured(1).toInt();
+            else if (text == QLatin1String("Supports global dimming"))
+                cta.dolbyVisionGlobalDimming = true;
+            else if (text.startsWith(QLatin1String("Target Min PQ")))
+                cta.dolbyVisionMinPq = decimal.match(text).captured(1).toInt();
+            else if (text.startsWith(QLatin1String("Target Max PQ")))
+                cta.dolbyVisionMaxPq = decimal.match(text).captured(1).toInt();
+            else if (text.startsWith(QLatin1String("Target Min Luminance:")))
+                cta.dolbyVisionMinLuminance = decimal.match(text).captured(1).toDouble();
+            else if (text.startsWith(QLatin1String("Target Max Luminance:")))
+                cta.dolbyVisionMaxLuminance = decimal.match(text).captured(1).toDouble();
+            else if (const auto m = point.match(text); m.hasMatch())
+                cta.dolbyVisionPoints << m.captured(1).toDouble() << m.captured(2).toDouble();
         } else if (section.startsWith(QLatin1String("Vendor-Specific Video Data Block (HDR10+)")) &&
                    text.startsWith(QLatin1String("Application Version:"))) {
             cta.hdr10PlusVersion = number.match(text).captured(1).toInt();
