@@ -4,11 +4,11 @@
 #include "edit/BaseDescriptors.h"
 #include "edit/CtaEdits.h"
 #include "edit/CtaExtension.h"
-#include "edit/CvtTiming.h"
 #include "edit/EditSequence.h"
 #include "edit/ModeRequest.h"
 #include "edit/Presets.h"
 #include "edit/StandardModes.h"
+#include "spec/CvtTiming.h"
 
 #include <QFileInfo>
 #include <QProcess>

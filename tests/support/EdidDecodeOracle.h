@@ -100,8 +100,12 @@ struct Facts
     // Detailed timings of the base block and the CTA-861 blocks, in order.
     QList<Dtd> dtds;
     QList<CtaFacts> cta;
-    // Pixel clocks of the standard timings edid-decode computes by GTF.
+    // Pixel clocks of the standard timings edid-decode computes by GTF (for
+    // the sources it means; it adds the GTF timing for EDID 1.3 sources
+    // beside a CVT one, which we leave out), and of those it computes by
+    // CVT: standard timings and 3-byte CVT codes.
     QList<int> gtfPixelClocksKHz;
+    QList<int> cvtPixelClocksKHz;
     // Detailed timings (Type I, VII) of the DisplayID blocks, in order.
     QList<Dtd> displayIdTimings;
 };
@@ -214,10 +218,15 @@ inline Facts parse(const QString &output)
                 if (!m.captured(1).isEmpty())
                     facts.week = m.captured(1).toInt();
                 facts.year = m.captured(2).toInt();
-            } else if (text.startsWith(QLatin1String("GTF     :"))) {
+            } else if (text.startsWith(QLatin1String("GTF     :")) ||
+                       text.startsWith(QLatin1String("CVT     :")) ||
+                       text.startsWith(QLatin1String("CVT:"))) {
                 static const QRegularExpression clock(QStringLiteral("([\\d.]+) MHz"));
-                facts.gtfPixelClocksKHz.append(
-                    int(qRound(clock.match(text).captured(1).toDouble() * 1000.0)));
+                const int kHz = int(qRound(clock.match(text).captured(1).toDouble() * 1000.0));
+                if (text.startsWith(QLatin1String("CVT")))
+                    facts.cvtPixelClocksKHz.append(kHz);
+                else if (!text.endsWith(QLatin1String("(EDID 1.3 source)")))
+                    facts.gtfPixelClocksKHz.append(kHz);
             } else if (text.startsWith(QLatin1String("Display Product Name:"))) {
                 const QString quoted = value("Display Product Name:");
                 facts.name = quoted.mid(1, quoted.size() - 2);
