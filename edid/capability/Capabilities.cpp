@@ -133,7 +133,7 @@ void addVideoModes(const DecodedEdid &edid, QList<CapabilityMode> &modes)
                                       [](const CapabilityMode &m) { return m.preferred; });
     int displayIdNumber = 0;
     for (const DisplayIdSection &section : edid.displayId) {
-        for (const DetailedTiming &d : section.timings) {
+        for (const DetailedTiming &d : section.detailedTimings()) {
             CapabilityMode mode = detailedMode(d, {}, 0);
             mode.preferred = d.preferred && !preferredTaken;
             preferredTaken = preferredTaken || mode.preferred;

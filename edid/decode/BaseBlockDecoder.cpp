@@ -2,6 +2,7 @@
 
 #include "decode/DescriptorDecoder.h"
 #include "decode/TimingCodes.h"
+#include "spec/CvtTiming.h"
 #include "spec/EdidLayout.h"
 
 #include <array>
@@ -135,26 +136,34 @@ void decodeDisplayParameters(BaseBlock &base, const ByteView &b)
 // Standard timings that are no DMT decode as GTF timings; a display that
 // names no GTF support (no GTF range limits, no GTF feature bit) leaves
 // them at their nominal rate.
-void keepGtfWhereSupported(BaseBlock &base)
+// Standard timings that are no DMT come out as GTF timings, which is what
+// sources make of them; from EDID 1.4 on, range limits that say CVT make
+// them CVT timings instead (older sources still send the GTF one). Tables
+// before EDID 1.2 predate GTF: only the nominal rate is known.
+void applyTimingFormula(BaseBlock &base)
 {
     const RangeLimits *limits = base.rangeLimits();
-    const bool gtf = (limits && limits->timingSupport != 4) ||
-                     (base.revision < 4 && base.features.continuousFrequency);
-    if (gtf)
+    const bool cvt = base.version == 1 && base.revision >= 4 && limits &&
+                     limits->timingSupport == RangeLimitsSupport::Cvt;
+    const bool nominal = base.version == 1 && base.revision < 2;
+    if (!cvt && !nominal)
         return;
-    const auto nominal = [](QList<TimingCode> &timings) {
+    const auto apply = [&](QList<TimingCode> &timings) {
         for (TimingCode &t : timings) {
             if (t.source != QLatin1String("GTF"))
                 continue;
-            t.pixelClockKHz.reset();
-            t.refreshHz = std::round(t.refreshHz);
-            t.source = QStringLiteral("standard");
+            const int rate = int(std::round(t.refreshHz));
+            const std::optional<Timing> timing =
+                nominal ? std::nullopt : cvtTiming(t.width, t.height, rate);
+            t.pixelClockKHz = timing ? std::optional(timing->pixelClockKHz) : std::nullopt;
+            t.refreshHz = timing ? timing->refreshHz() : rate;
+            t.source = timing ? QStringLiteral("CVT") : QStringLiteral("standard");
         }
     };
-    nominal(base.standardTimings);
+    apply(base.standardTimings);
     for (Descriptor &d : base.descriptors) {
         if (d.kind == DescriptorKind::StandardTimings)
-            nominal(d.timings);
+            apply(d.timings);
     }
 }
 
@@ -258,7 +267,7 @@ BaseBlock decodeBaseBlock(const ByteView &b, Findings &findings)
         base.descriptors.append(d);
     }
     base.extensionCount = b.at(BaseLayout::ExtensionCount);
-    keepGtfWhereSupported(base);
+    applyTimingFormula(base);
 
     checkTimings(base, b, findings);
     checkNameAndRanges(base, b, findings);

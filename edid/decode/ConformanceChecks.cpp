@@ -13,8 +13,11 @@ namespace {
 
 // The sRGB primaries and D65 white point (IEC 61966-2-1).
 constexpr Chromaticity Srgb{{0.640, 0.330}, {0.300, 0.600}, {0.150, 0.060}, {0.3127, 0.3290}};
-// Ten-bit coordinates round to about 0.001; a table "is" sRGB within a few steps.
-constexpr double SrgbTolerance = 0.005;
+// Ten-bit coordinates step by 1/1024: a table "is" sRGB when each
+// coordinate is within one step, whichever way it was rounded. Two steps
+// off (0.33 written as 0.3281) is another gamut to the reference checker,
+// and to us.
+constexpr double SrgbTolerance = 1.5 / 1024;
 // Base block sizes are whole centimetres, DTD sizes millimetres: allow the
 // rounding of the centimetre.
 constexpr int ImageSizeToleranceMm = 10;

@@ -3,6 +3,7 @@
 #include "decode/ExtendedDataBlocks.h"
 #include "decode/VendorDataBlocks.h"
 #include "spec/CtaVideoFormats.h"
+#include "spec/SpeakerAllocation.h"
 #include "spec/Units.h"
 #include "spec/VendorBlocks.h"
 
@@ -537,11 +538,7 @@ void decodeExtended(DataBlock &d, const ByteView &b, int blockIndex, Findings &f
 
 QStringList speakerNames(quint32 bits)
 {
-    // CTA-861-H, table 65: bits of bytes 1 to 3.
-    static const std::array<const char *, 24> Names{
-        "FL/FR",     "LFE1", "FC",        "BL/BR",     "BC",    "FLc/FRc", "RLC/RRC", "FLw/FRw",
-        "TpFL/TpFR", "TpC",  "TpFC",      "LS/RS",     "LFE2",  "TpBC",    "SiL/SiR", "TpSiL/TpSiR",
-        "TpBL/TpBR", "BtFC", "BtFL/BtFR", "TpLS/TpRS", nullptr, nullptr,   nullptr,   nullptr};
+    using Speakers::Names;
     QStringList speakers;
     for (int bit = 0; bit < int(Names.size()); ++bit) {
         if (!(bits & (1u << bit)))

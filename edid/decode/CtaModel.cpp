@@ -38,6 +38,12 @@ QList<int> HdmiForumBlock::deepColor420() const
     return depths;
 }
 
+QString DolbyVisionBlock::yuv444Text() const
+{
+    static const char *const Names[] = {"not supported", "10 bits", "12 bits", "reserved"};
+    return yuv444Code ? QLatin1String(Names[*yuv444Code & 3]) : QString();
+}
+
 QStringList Colorimetry::metadataProfileNames() const
 {
     QStringList names;

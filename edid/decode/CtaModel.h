@@ -1,5 +1,6 @@
 #pragma once
 
+#include "decode/CiePoint.h"
 #include "decode/DescriptorModel.h"
 #include "spec/ByteRange.h"
 #include "spec/CtaTags.h"
@@ -206,27 +207,56 @@ struct FreeSyncBlock
     std::optional<int> minLuminanceCode;
 };
 
-// Dolby Vision vendor-specific video data block (OUI 00-D0-46).
+// Dolby Vision vendor-specific video data block (OUI 00-D0-46). Version 0
+// (21 bytes after the OUI) gives 12-bit primaries, white point and PQ
+// targets; version 1 (7 or 10 bytes) luminance in cd/m² and primaries;
+// version 2 (7 bytes) PQ targets and primaries packed in a narrower range.
 struct DolbyVisionBlock
 {
     int version = 0;
-    // Display management version major number ("3" for 3.x); nullopt for version 0.
+    // Display management version: major number, and the minor number in
+    // version 0 (later versions say only "3.x").
     std::optional<int> dmVersion;
+    std::optional<int> dmMinorVersion;
     bool supports2160p60 = false;
     bool yuv422Bits12 = false;
-    // Version 1: target luminance in cd/m².
+    bool globalDimming = false;
+    // Target luminance in cd/m²: given in version 1, from the PQ codes
+    // (SMPTE ST 2084, 12-bit) in versions 0 and 2.
     std::optional<double> targetMinLuminance;
     std::optional<double> targetMaxLuminance;
-    // Version 2: target luminance as PQ code values, and the interface.
+    // Versions 0 and 2: target luminance as 12-bit PQ code values.
     std::optional<int> targetMinPq;
     std::optional<int> targetMaxPq;
+    // Versions 1 and 2: the interfaces the display takes.
     std::optional<QString> interface;
+    // Version 1: "BT.709" or "P3-D65".
+    std::optional<QString> colorimetry;
+    // Version 2: backlight minimum luminance in cd/m², and the 4:4:4
+    // 10/12-bit code (0 none, 1 10 bits, 2 12 bits, 3 reserved).
+    std::optional<int> backlightMinLuminance;
+    std::optional<int> yuv444Code;
+    // The display's primaries (all versions, when the block holds them) and
+    // white point (version 0).
+    std::optional<CiePoint> red;
+    std::optional<CiePoint> green;
+    std::optional<CiePoint> blue;
+    std::optional<CiePoint> white;
+    // Version 1's long layout: a byte per coordinate.
+    bool byteCoordinates = false;
+
+    // "not supported", "10 bits", "12 bits" or "reserved"; empty without a code.
+    QString yuv444Text() const;
 };
 
-// HDR10+ vendor-specific video data block (OUI 90-84-8B).
+// HDR10+ vendor-specific video data block (OUI 90-84-8B): byte 0 holds the
+// application version (bits 1-0), the full-frame peak luminance index
+// (bits 3-2) and the peak luminance index (bits 7-4).
 struct Hdr10PlusBlock
 {
     int applicationVersion = 0;
+    int fullFramePeakLuminanceIndex = 0;
+    int peakLuminanceIndex = 0;
 };
 
 // Dolby vendor-specific audio data block (OUI 00-D0-46).

@@ -36,6 +36,71 @@ Nodes svdNodes(const QList<ShortVideo> &svds)
     return nodes;
 }
 
+QString pointText(const CiePoint &p)
+{
+    return QStringLiteral("%1, %2").arg(p.x, 0, 'f', 8).arg(p.y, 0, 'f', 8);
+}
+
+// Where each field sits depends on the version; `v` is the first byte
+// after the OUI.
+Nodes dolbyVisionNodes(const DolbyVisionBlock &dv, int v)
+{
+    Nodes nodes{node(QStringLiteral("Version"), QString::number(dv.version), v, 1),
+                node(QStringLiteral("Supports 2160p60"), yesNo(dv.supports2160p60), v, 1),
+                node(QStringLiteral("YUV 4:2:2 12 bits"), yesNo(dv.yuv422Bits12), v, 1),
+                node(QStringLiteral("Global dimming"), yesNo(dv.globalDimming),
+                     dv.version == 0 ? v : v + 1, 1)};
+    if (dv.dmVersion)
+        nodes.append(node(QStringLiteral("Display management version"),
+                          dv.dmMinorVersion
+                              ? QStringLiteral("%1.%2").arg(*dv.dmVersion).arg(*dv.dmMinorVersion)
+                              : QStringLiteral("%1.x").arg(*dv.dmVersion),
+                          dv.version == 0 ? v + 16 : v, 1));
+    if (dv.colorimetry)
+        nodes.append(node(QStringLiteral("Colorimetry"), *dv.colorimetry, v + 2, 1));
+    if (dv.interface)
+        nodes.append(
+            node(QStringLiteral("Interface"), *dv.interface, dv.version == 1 ? v + 3 : v + 2, 1));
+    if (dv.backlightMinLuminance)
+        nodes.append(node(QStringLiteral("Backlight minimum luminance"),
+                          QStringLiteral("%1 cd/m²").arg(*dv.backlightMinLuminance), v + 1, 1));
+    if (dv.yuv444Code)
+        nodes.append(node(QStringLiteral("YUV 4:4:4 10/12 bits"), dv.yuv444Text(), v + 3, 2));
+    if (dv.targetMinPq)
+        nodes.append(node(QStringLiteral("Target PQ (min / max)"),
+                          QStringLiteral("%1 / %2 (%3 / %4 cd/m²)")
+                              .arg(*dv.targetMinPq)
+                              .arg(*dv.targetMaxPq)
+                              .arg(*dv.targetMinLuminance, 0, 'f', 8)
+                              .arg(*dv.targetMaxLuminance, 0, 'f', 0),
+                          dv.version == 0 ? v + 13 : v + 1, dv.version == 0 ? 3 : 2));
+    else if (dv.targetMaxLuminance)
+        nodes.append(node(QStringLiteral("Target luminance (min / max)"),
+                          QStringLiteral("%1 / %2 cd/m²")
+                              .arg(*dv.targetMinLuminance, 0, 'f', 8)
+                              .arg(*dv.targetMaxLuminance),
+                          v + 1, 2));
+    // The primaries' bytes: version 0 gives each point three bytes, the long
+    // version 1 layout two, the packed layouts share bytes 3 to 6.
+    const auto pointAt = [&](int index) {
+        if (dv.version == 0)
+            return std::pair{v + 1 + 3 * index, 3};
+        if (dv.byteCoordinates)
+            return std::pair{v + 4 + 2 * index, 2};
+        return std::pair{v + 3, 4};
+    };
+    const std::pair<const char *, const std::optional<CiePoint> *> points[] = {
+        {"Red", &dv.red}, {"Green", &dv.green}, {"Blue", &dv.blue}, {"White point", &dv.white}};
+    for (int i = 0; i < 4; ++i) {
+        if (!*points[i].second)
+            continue;
+        const auto [at, length] = pointAt(i);
+        nodes.append(node(QLatin1String(points[i].first) + QStringLiteral(" (x, y)"),
+                          pointText(**points[i].second), at, length));
+    }
+    return nodes;
+}
+
 QString sadText(const ShortAudio &sad)
 {
     QStringList parts{sad.channels == 1 ? QStringLiteral("1 channel")
@@ -211,32 +276,18 @@ bool fillMoreDataBlock(DecodedNode &n, const DataBlock &d)
         return true;
     }
     if (const auto *dv = std::get_if<DolbyVisionBlock>(&d.content)) {
-        const int v = o + 5;
         n.value = QStringLiteral("version %1").arg(dv->version);
-        n.children = {node(QStringLiteral("Version"), QString::number(dv->version), v, 1),
-                      node(QStringLiteral("Supports 2160p60"), yesNo(dv->supports2160p60), v, 1),
-                      node(QStringLiteral("YUV 4:2:2 12 bits"), yesNo(dv->yuv422Bits12), v, 1)};
-        if (dv->dmVersion)
-            n.children.append(node(QStringLiteral("Display management version"),
-                                   QStringLiteral("%1.x").arg(*dv->dmVersion), v, 1));
-        if (dv->targetMaxLuminance)
-            n.children.append(node(QStringLiteral("Target luminance (min / max)"),
-                                   QStringLiteral("%1 / %2 cd/m²")
-                                       .arg(*dv->targetMinLuminance, 0, 'f', 8)
-                                       .arg(*dv->targetMaxLuminance),
-                                   v + 1, 2));
-        if (dv->targetMaxPq)
-            n.children.append(node(
-                QStringLiteral("Target PQ (min / max)"),
-                QStringLiteral("%1 / %2").arg(*dv->targetMinPq).arg(*dv->targetMaxPq), v + 1, 2));
-        if (dv->interface)
-            n.children.append(node(QStringLiteral("Interface"), *dv->interface, v + 2, 1));
+        n.children = dolbyVisionNodes(*dv, o + 5);
         return true;
     }
     if (const auto *h = std::get_if<Hdr10PlusBlock>(&d.content)) {
         n.value = QStringLiteral("application version %1").arg(h->applicationVersion);
         n.children = {node(QStringLiteral("Application version"),
-                           QString::number(h->applicationVersion), o + 5, 1)};
+                           QString::number(h->applicationVersion), o + 5, 1),
+                      node(QStringLiteral("Full-frame peak luminance index"),
+                           QString::number(h->fullFramePeakLuminanceIndex), o + 5, 1),
+                      node(QStringLiteral("Peak luminance index"),
+                           QString::number(h->peakLuminanceIndex), o + 5, 1)};
         return true;
     }
     if (const auto *a = std::get_if<DolbyAudioBlock>(&d.content)) {

@@ -27,7 +27,7 @@ RangeLimits decodeRangeLimits(const ByteView &b, bool edid14)
     if (b.at(9) != 0)
         r.maxPixelClockMHz = b.at(9) * 10;
     r.timingSupport = b.at(10);
-    if (r.timingSupport == 2) {
+    if (r.timingSupport == RangeLimitsSupport::SecondaryGtf) {
         SecondaryGtf gtf;
         gtf.startKHz = b.at(12) * 2;
         gtf.c = b.at(13) / 2.0;
@@ -35,7 +35,7 @@ RangeLimits decodeRangeLimits(const ByteView &b, bool edid14)
         gtf.k = b.at(16);
         gtf.j = b.at(17) / 2.0;
         r.secondaryGtf = gtf;
-    } else if (r.timingSupport == 4) {
+    } else if (r.timingSupport == RangeLimitsSupport::Cvt) {
         CvtSupport cvt;
         cvt.version = b.at(11);
         cvt.maxPixelClockKHz = b.at(9) * 10000 - b.bits(12, 2, 6) * 250;

@@ -9,6 +9,8 @@
 
 #include <QUuid>
 
+#include <cmath>
+
 #include <array>
 
 namespace varnex::edid {
@@ -57,6 +59,34 @@ void finding(Findings &findings, Severity severity, const char *code, int block,
     addFinding(findings, severity, QString::fromLatin1(code), block, offset, message);
 }
 
+// An IEEE 754 half-precision number (the luminance fields of DisplayID 2.x).
+double halfFloat(int bits)
+{
+    const int exponent = (bits >> 10) & 0x1F;
+    const int mantissa = bits & 0x3FF;
+    const double value =
+        exponent == 0 ? std::ldexp(mantissa, -24) : std::ldexp(1024 + mantissa, exponent - 25);
+    return (bits & 0x8000) ? -value : value;
+}
+
+// The back porches from the blanking, and the model's form of an
+// interlaced timing.
+void completeTiming(DetailedTiming &t, int hBlank, int vBlank)
+{
+    t.hBackPorch = hBlank - t.hFrontPorch - t.hSyncWidth;
+    t.vBackPorch = vBlank - t.vFrontPorch - t.vSyncWidth;
+    if (t.interlaced) {
+        // DisplayID counts the lines of the whole frame; the model, like a
+        // detailed timing descriptor, those of one field.
+        t.vActive /= 2;
+        t.vFrontPorch /= 2;
+        t.vSyncWidth /= 2;
+        t.vBackPorch /= 2;
+    }
+    t.flag1 = t.hSyncPositive;
+    t.flag2 = t.vSyncPositive;
+}
+
 // A Type I or VII detailed timing: sizes and porches stored minus one, the
 // sync polarities in bit 15 of the front porch words.
 DetailedTiming readTiming(const ByteView &b, int clockUnitKHz)
@@ -78,18 +108,56 @@ DetailedTiming readTiming(const ByteView &b, int clockUnitKHz)
     t.vFrontPorch = (b.le16(16) & 0x7FFF) + 1;
     t.vSyncPositive = b.bit(17, 7);
     t.vSyncWidth = b.le16(18) + 1;
-    t.hBackPorch = hBlank - t.hFrontPorch - t.hSyncWidth;
-    t.vBackPorch = vBlank - t.vFrontPorch - t.vSyncWidth;
-    if (t.interlaced) {
-        // DisplayID counts the lines of the whole frame; the model, like a
-        // detailed timing descriptor, those of one field.
-        t.vActive /= 2;
-        t.vFrontPorch /= 2;
-        t.vSyncWidth /= 2;
-        t.vBackPorch /= 2;
-    }
-    t.flag1 = t.hSyncPositive;
-    t.flag2 = t.vSyncPositive;
+    completeTiming(t, hBlank, vBlank);
+    return t;
+}
+
+// A Type II detailed timing: horizontal sizes in 8-pixel cells, each
+// stored minus one; sync polarities in the options byte.
+DetailedTiming readTypeIITiming(const ByteView &b)
+{
+    constexpr int Cell = 8;
+    DetailedTiming t;
+    t.at = ByteRange{b.base(), DisplayIdTypeIITimingSize};
+    t.pixelClockKHz =
+        ((b.at(0) | (b.at(1) << 8) | (b.at(2) << 16)) + 1) * DisplayIdTypeIClockUnitKHz;
+    t.preferred = b.bit(3, 7);
+    t.stereo = b.bits(3, 5, 2);
+    t.interlaced = b.bit(3, 4);
+    t.hSyncPositive = b.bit(3, 3);
+    t.vSyncPositive = b.bit(3, 2);
+    t.hActive = (((b.bits(5, 0, 1) << 8) | b.at(4)) + 1) * Cell;
+    const int hBlank = (b.bits(5, 1, 7) + 1) * Cell;
+    t.hFrontPorch = (b.bits(6, 4, 4) + 1) * Cell;
+    t.hSyncWidth = (b.bits(6, 0, 4) + 1) * Cell;
+    t.vActive = ((b.bits(8, 0, 4) << 8) | b.at(7)) + 1;
+    const int vBlank = b.at(9) + 1;
+    t.vFrontPorch = b.bits(10, 4, 4) + 1;
+    t.vSyncWidth = b.bits(10, 0, 4) + 1;
+    completeTiming(t, hBlank, vBlank);
+    return t;
+}
+
+// A Type VI detailed timing: a 22-bit clock in kHz, 15-bit active sizes
+// with the sync polarity in their top bits, 12-bit horizontal blanking and
+// front porch; everything stored minus one.
+DetailedTiming readTypeVITiming(const ByteView &b)
+{
+    DetailedTiming t;
+    t.at = ByteRange{b.base(), DisplayIdTypeVITimingSize};
+    t.pixelClockKHz = (b.at(0) | (b.at(1) << 8) | (b.bits(2, 0, 6) << 16)) + 1;
+    t.preferred = b.bit(2, 7);
+    t.hActive = (b.le16(3) & 0x7FFF) + 1;
+    t.hSyncPositive = b.bit(4, 7);
+    t.vActive = (b.le16(5) & 0x7FFF) + 1;
+    t.vSyncPositive = b.bit(6, 7);
+    const int hBlank = (b.at(7) | (b.bits(9, 0, 4) << 8)) + 1;
+    t.hFrontPorch = (b.at(8) | (b.bits(9, 4, 4) << 8)) + 1;
+    t.hSyncWidth = b.at(10) + 1;
+    const int vBlank = b.at(11) + 1;
+    t.vFrontPorch = b.at(12) + 1;
+    t.vSyncWidth = b.at(13) + 1;
+    completeTiming(t, hBlank, vBlank);
     return t;
 }
 
@@ -143,6 +211,12 @@ public:
             // Bits 6-4 of the revision byte: extra bytes per descriptor.
             return detailed(p, DisplayIdTypeVIIClockUnitKHz,
                             DisplayIdDetailedTimingSize + ((d.revision >> 4) & 7));
+        case DisplayIdTag::TypeIITiming:
+            return typed(p, DisplayIdTypeIITimingSize, readTypeIITiming, m_s.typeIITimings);
+        case DisplayIdTag::TypeVITiming:
+            return typed(p, DisplayIdTypeVITimingSize, readTypeVITiming, m_s.typeVITimings);
+        case DisplayIdTag::TypeVTiming:
+            return typeVTimings(p);
         case DisplayIdTag::TypeIIITiming:
             return shortTimings(p);
         case DisplayIdTag::TypeIVTiming:
@@ -204,6 +278,37 @@ private:
             t.at.length = size;
             checkDetailedTiming(t, m_s.block, m_findings);
             m_s.timings.append(t);
+        }
+        return true;
+    }
+
+    bool typed(const ByteView &p, int size, DetailedTiming (*read)(const ByteView &),
+               QList<DetailedTiming> &into)
+    {
+        if (tooShort(p, size))
+            return false;
+        for (int o = 0; o + size <= p.size(); o += size) {
+            const DetailedTiming t = read(p.mid(o, size));
+            checkDetailedTiming(t, m_s.block, m_findings);
+            into.append(t);
+        }
+        return true;
+    }
+
+    bool typeVTimings(const ByteView &p)
+    {
+        constexpr int Size = DisplayIdTypeVTimingSize;
+        if (tooShort(p, Size))
+            return false;
+        for (int o = 0; o + Size <= p.size(); o += Size) {
+            DisplayIdTimingCode t;
+            t.at = ByteRange{p.absolute(o), Size};
+            t.preferred = p.bit(o, 7);
+            t.width = p.le16(o + 2) + 1;
+            t.height = p.le16(o + 4) + 1;
+            t.refreshHz = p.at(o + 6) + 1;
+            t.source = QStringLiteral("CVT-RB2");
+            m_s.typeVTimings.append(t);
         }
         return true;
     }
@@ -351,6 +456,17 @@ private:
         d.vPixels = p.le16(6);
         d.gamma = hundredths(p.at(28));
         d.gammaAt = ByteRange{p.absolute(28), 1};
+        // 12-bit coordinates: x in a byte and the low nibble of the next,
+        // y in that byte's high nibble and the byte after.
+        const auto point = [&p](int o) {
+            return CiePoint{((p.bits(o + 1, 0, 4) << 8) | p.at(o)) / 4096.0,
+                            ((p.at(o + 2) << 4) | p.bits(o + 1, 4, 4)) / 4096.0};
+        };
+        d.primaries = {point(9), point(12), point(15)};
+        d.whitePoint = point(18);
+        d.maxLuminance = halfFloat(p.le16(21));
+        d.maxLuminance10Percent = halfFloat(p.le16(23));
+        d.minLuminance = halfFloat(p.le16(25));
         m_s.displayParameters = d;
         return true;
     }

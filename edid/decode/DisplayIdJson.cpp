@@ -83,6 +83,16 @@ template <typename T> QJsonValue orNull(const std::optional<T> &value)
     return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
 }
 
+QJsonObject pointJson(const CiePoint &p)
+{
+    return QJsonObject{{"x", rounded(p.x, 6)}, {"y", rounded(p.y, 6)}};
+}
+
+QJsonValue luminanceJson(const std::optional<double> &cdm2)
+{
+    return cdm2 ? QJsonValue(rounded(*cdm2, 6)) : QJsonValue();
+}
+
 QJsonValue parametersJson(const std::optional<DisplayIdParameters> &maybe)
 {
     if (!maybe)
@@ -97,6 +107,11 @@ QJsonValue parametersJson(const std::optional<DisplayIdParameters> &maybe)
         {"aspectRatio", p.aspectRatio ? QJsonValue(rounded(*p.aspectRatio, 2)) : QJsonValue()},
         {"nativeBpc", orNull(p.nativeBpc)},
         {"overallBpc", orNull(p.overallBpc)},
+        {"primaries", arrayOf(p.primaries, pointJson)},
+        {"whitePoint", p.whitePoint ? QJsonValue(pointJson(*p.whitePoint)) : QJsonValue()},
+        {"maxLuminance", luminanceJson(p.maxLuminance)},
+        {"maxLuminance10Percent", luminanceJson(p.maxLuminance10Percent)},
+        {"minLuminance", luminanceJson(p.minLuminance)},
         {"offset", p.at.offset}};
 }
 
@@ -122,6 +137,9 @@ QJsonObject displayIdJson(const DisplayIdSection &s)
         {"productType", s.productTypeName()},
         {"extensionCount", s.extensionCount},
         {"timings", arrayOf(s.timings, timingJson)},
+        {"typeIITimings", arrayOf(s.typeIITimings, timingJson)},
+        {"typeVTimings", arrayOf(s.typeVTimings, codeJson)},
+        {"typeVITimings", arrayOf(s.typeVITimings, timingJson)},
         {"codeTimings", arrayOf(s.codeTimings, codeJson)},
         {"shortTimings", arrayOf(s.shortTimings, codeJson)},
         {"formulaTimings", arrayOf(s.formulaTimings, codeJson)},

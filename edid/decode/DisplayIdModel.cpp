@@ -59,11 +59,18 @@ QString DisplayIdSection::productTypeName() const
     return QStringLiteral("reserved (%1)").arg(productType);
 }
 
+QList<DetailedTiming> DisplayIdSection::detailedTimings() const
+{
+    return timings + typeIITimings + typeVITimings;
+}
+
 const DetailedTiming *DisplayIdSection::preferredTiming() const
 {
-    for (const DetailedTiming &t : timings) {
-        if (t.preferred)
-            return &t;
+    for (const auto *list : {&timings, &typeIITimings, &typeVITimings}) {
+        for (const DetailedTiming &t : *list) {
+            if (t.preferred)
+                return &t;
+        }
     }
     return nullptr;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "decode/CiePoint.h"
 #include "decode/CtaModel.h"
 #include "spec/ByteRange.h"
 #include "spec/DetailedTiming.h"
@@ -89,6 +90,14 @@ struct DisplayIdParameters
     std::optional<double> aspectRatio;
     std::optional<int> nativeBpc;
     std::optional<int> overallBpc;
+    // 2.x only: the native primaries (three) and white point, and the
+    // native luminance in cd/m² (maximum at full and at 10 % coverage,
+    // minimum).
+    QList<CiePoint> primaries;
+    std::optional<CiePoint> whitePoint;
+    std::optional<double> maxLuminance;
+    std::optional<double> maxLuminance10Percent;
+    std::optional<double> minLuminance;
 };
 
 // One descriptor of the adaptive sync block (2.x tag 0x2B).
@@ -128,6 +137,13 @@ struct DisplayIdSection
     int computedChecksum = 0;
     // Type I and VII detailed timings, in the order of the blocks.
     QList<DetailedTiming> timings;
+    // Type II (1.x, sizes in 8-pixel cells) and Type VI (1.x, 1 kHz clock)
+    // detailed timings.
+    QList<DetailedTiming> typeIITimings;
+    QList<DetailedTiming> typeVITimings;
+    // Type V short timings (1.x): size and rate of a CVT reduced blanking
+    // version 2 timing.
+    QList<DisplayIdTimingCode> typeVTimings;
     // Timings by code (Type IV, VIII, the DMT and CTA bitmaps), short
     // (Type III) and by formula (Type IX, X).
     QList<DisplayIdTimingCode> codeTimings;
@@ -147,7 +163,9 @@ struct DisplayIdSection
     QString versionText() const;
     QString productTypeName() const;
     bool checksumValid() const { return storedChecksum == computedChecksum; }
-    // The first timing flagged preferred, or nullptr.
+    // The detailed timings of every type: I and VII, then II, then VI.
+    QList<DetailedTiming> detailedTimings() const;
+    // The first detailed timing flagged preferred, or nullptr.
     const DetailedTiming *preferredTiming() const;
 };
 

@@ -6,6 +6,8 @@
 #include "spec/DisplayIdLayout.h"
 #include "spec/EdidLayout.h"
 
+#include <array>
+
 namespace varnex::edid::tree {
 
 namespace {
@@ -15,9 +17,21 @@ bool inside(const ByteRange &item, const ByteRange &block)
     return item.offset >= block.offset && item.offset < block.offset + block.length;
 }
 
-DecodedNode timingNode(const DetailedTiming &t)
+// Where the fields of a detailed timing sit, relative to its first byte:
+// clock, options, horizontal sizes, horizontal porches, vertical sizes,
+// vertical porches (offset and length each).
+using TimingLayout = std::array<std::pair<int, int>, 6>;
+constexpr TimingLayout TypeILayout{{{0, 3}, {3, 1}, {4, 4}, {8, 4}, {12, 4}, {16, 4}}};
+constexpr TimingLayout TypeIILayout{{{0, 3}, {3, 1}, {4, 2}, {6, 1}, {7, 3}, {10, 1}}};
+constexpr TimingLayout TypeVILayout{{{0, 3}, {2, 1}, {3, 2}, {7, 4}, {5, 2}, {11, 3}}};
+
+DecodedNode timingNode(const DetailedTiming &t, const TimingLayout &layout)
 {
     const int o = t.at.offset;
+    const auto field = [&](const QString &name, const QString &value, int index) {
+        return node(name, value, o + layout[std::size_t(index)].first,
+                    layout[std::size_t(index)].second);
+    };
     const auto polarity = [](bool positive) {
         return positive ? QStringLiteral("+") : QStringLiteral("-");
     };
@@ -27,30 +41,30 @@ DecodedNode timingNode(const DetailedTiming &t)
         value += QStringLiteral(" (preferred)");
     return node(
         QStringLiteral("Detailed timing"), value, o, t.at.length,
-        {node(QStringLiteral("Pixel clock"), mhz(t.pixelClockKHz), o, 3),
-         node(QStringLiteral("Flags"),
-              QStringLiteral("%1%2")
-                  .arg(t.interlaced ? QStringLiteral("interlaced") : QStringLiteral("progressive"))
-                  .arg(t.preferred ? QStringLiteral(", preferred") : QString()),
-              o + 3, 1),
-         node(QStringLiteral("Horizontal active / blanking"),
-              QStringLiteral("%1 / %2").arg(t.hActive).arg(t.hBlank()), o + 4, 4),
-         node(QStringLiteral("Horizontal front porch / sync / back porch"),
-              QStringLiteral("%1 / %2 / %3, H%4")
-                  .arg(t.hFrontPorch)
-                  .arg(t.hSyncWidth)
-                  .arg(t.hBackPorch)
-                  .arg(polarity(t.hSyncPositive)),
-              o + 8, 4),
-         node(QStringLiteral("Vertical active / blanking"),
-              QStringLiteral("%1 / %2").arg(t.vActive).arg(t.vBlank()), o + 12, 4),
-         node(QStringLiteral("Vertical front porch / sync / back porch"),
-              QStringLiteral("%1 / %2 / %3, V%4")
-                  .arg(t.vFrontPorch)
-                  .arg(t.vSyncWidth)
-                  .arg(t.vBackPorch)
-                  .arg(polarity(t.vSyncPositive)),
-              o + 16, 4)});
+        {field(QStringLiteral("Pixel clock"), mhz(t.pixelClockKHz), 0),
+         field(QStringLiteral("Flags"),
+               QStringLiteral("%1%2")
+                   .arg(t.interlaced ? QStringLiteral("interlaced") : QStringLiteral("progressive"))
+                   .arg(t.preferred ? QStringLiteral(", preferred") : QString()),
+               1),
+         field(QStringLiteral("Horizontal active / blanking"),
+               QStringLiteral("%1 / %2").arg(t.hActive).arg(t.hBlank()), 2),
+         field(QStringLiteral("Horizontal front porch / sync / back porch"),
+               QStringLiteral("%1 / %2 / %3, H%4")
+                   .arg(t.hFrontPorch)
+                   .arg(t.hSyncWidth)
+                   .arg(t.hBackPorch)
+                   .arg(polarity(t.hSyncPositive)),
+               3),
+         field(QStringLiteral("Vertical active / blanking"),
+               QStringLiteral("%1 / %2").arg(t.vActive).arg(t.vBlank()), 4),
+         field(QStringLiteral("Vertical front porch / sync / back porch"),
+               QStringLiteral("%1 / %2 / %3, V%4")
+                   .arg(t.vFrontPorch)
+                   .arg(t.vSyncWidth)
+                   .arg(t.vBackPorch)
+                   .arg(polarity(t.vSyncPositive)),
+               5)});
 }
 
 DecodedNode codeNode(const DisplayIdTimingCode &t)
@@ -104,6 +118,22 @@ Nodes parameterNodes(const DisplayIdParameters &p)
     if (p.nativeBpc && p.overallBpc)
         n.append(node(QStringLiteral("Bits per colour (native, overall)"),
                       QStringLiteral("%1, %2").arg(*p.nativeBpc).arg(*p.overallBpc), o + 11, 1));
+    const auto pointText = [](const CiePoint &c) {
+        return QStringLiteral("%1, %2").arg(c.x, 0, 'f', 6).arg(c.y, 0, 'f', 6);
+    };
+    for (int i = 0; i < p.primaries.size(); ++i)
+        n.append(node(QStringLiteral("Primary %1 (x, y)").arg(i + 1), pointText(p.primaries[i]),
+                      o + 9 + 3 * i, 3));
+    if (p.whitePoint)
+        n.append(node(QStringLiteral("White point (x, y)"), pointText(*p.whitePoint), o + 18, 3));
+    const auto luminance = [&](const char *name, const std::optional<double> &cdm2, int at) {
+        if (cdm2)
+            n.append(
+                node(QLatin1String(name), QStringLiteral("%1 cd/m²").arg(*cdm2, 0, 'f', 6), at, 2));
+    };
+    luminance("Maximum luminance (full coverage)", p.maxLuminance, o + 21);
+    luminance("Maximum luminance (10 % coverage)", p.maxLuminance10Percent, o + 23);
+    luminance("Minimum luminance", p.minLuminance, o + 25);
     return n;
 }
 
@@ -125,11 +155,17 @@ void fillBlock(DecodedNode &n, const DisplayIdSection &s, const DisplayIdDataBlo
         n.value = hexBytes(d.payload);
         return;
     }
-    for (const DetailedTiming &t : s.timings) {
-        if (inside(t.at, at))
-            n.children.append(timingNode(t));
+    const std::pair<const QList<DetailedTiming> *, const TimingLayout *> detailed[] = {
+        {&s.timings, &TypeILayout},
+        {&s.typeIITimings, &TypeIILayout},
+        {&s.typeVITimings, &TypeVILayout}};
+    for (const auto &[list, layout] : detailed) {
+        for (const DetailedTiming &t : *list) {
+            if (inside(t.at, at))
+                n.children.append(timingNode(t, *layout));
+        }
     }
-    for (const auto *list : {&s.codeTimings, &s.shortTimings, &s.formulaTimings}) {
+    for (const auto *list : {&s.codeTimings, &s.shortTimings, &s.formulaTimings, &s.typeVTimings}) {
         for (const DisplayIdTimingCode &t : *list) {
             if (inside(t.at, at))
                 n.children.append(codeNode(t));

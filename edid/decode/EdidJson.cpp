@@ -207,24 +207,27 @@ QJsonValue baseJson(const std::optional<BaseBlock> &maybeBase)
 
 QJsonObject vicJson(const ShortVideo &svd)
 {
-    QJsonObject o{{"vic", svd.vic},
-                  {"native", svd.native},
-                  {"width", QJsonValue()},
-                  {"height", QJsonValue()},
-                  {"refreshHz", QJsonValue()},
-                  {"interlaced", QJsonValue()},
-                  {"pixelClockKHz", QJsonValue()},
-                  {"aspectRatio", QJsonValue()},
-                  {"offset", svd.at.offset}};
-    if (const auto &f = svd.format) {
-        o["width"] = f->hActive;
-        o["height"] = f->vActive;
-        o["refreshHz"] = rounded(f->refreshHz(), 6);
-        o["interlaced"] = f->interlaced;
-        o["pixelClockKHz"] = f->pixelClockKHz;
-        o["aspectRatio"] = QStringLiteral("%1:%2").arg(f->aspectWidth).arg(f->aspectHeight);
-    }
-    return o;
+    const auto &f = svd.format;
+    if (!f)
+        return QJsonObject{{"vic", svd.vic},
+                           {"native", svd.native},
+                           {"width", QJsonValue()},
+                           {"height", QJsonValue()},
+                           {"refreshHz", QJsonValue()},
+                           {"interlaced", QJsonValue()},
+                           {"pixelClockKHz", QJsonValue()},
+                           {"aspectRatio", QJsonValue()},
+                           {"offset", svd.at.offset}};
+    return QJsonObject{
+        {"vic", svd.vic},
+        {"native", svd.native},
+        {"width", f->hActive},
+        {"height", f->vActive},
+        {"refreshHz", rounded(f->refreshHz(), 6)},
+        {"interlaced", f->interlaced},
+        {"pixelClockKHz", f->pixelClockKHz},
+        {"aspectRatio", QStringLiteral("%1:%2").arg(f->aspectWidth).arg(f->aspectHeight)},
+        {"offset", svd.at.offset}};
 }
 
 QJsonObject sadJson(const ShortAudio &sad)
@@ -337,25 +340,42 @@ QJsonValue freeSyncJson(const FreeSyncBlock *f)
         {"flags", f->flags}};
 }
 
+QJsonValue pointJson(const std::optional<CiePoint> &p)
+{
+    return p ? QJsonValue(pointJson(*p)) : QJsonValue();
+}
+
 QJsonValue dolbyVisionJson(const DolbyVisionBlock *d)
 {
     if (!d)
         return QJsonValue::Null;
     return QJsonObject{{"version", d->version},
                        {"dmVersion", orNull(d->dmVersion)},
+                       {"dmMinorVersion", orNull(d->dmMinorVersion)},
                        {"supports2160p60", d->supports2160p60},
                        {"yuv422Bits12", d->yuv422Bits12},
+                       {"globalDimming", d->globalDimming},
                        {"targetMinLuminance", orNull(d->targetMinLuminance, 8)},
                        {"targetMaxLuminance", orNull(d->targetMaxLuminance, 3)},
                        {"targetMinPq", orNull(d->targetMinPq)},
                        {"targetMaxPq", orNull(d->targetMaxPq)},
-                       {"interface", orNull(d->interface)}};
+                       {"interface", orNull(d->interface)},
+                       {"colorimetry", orNull(d->colorimetry)},
+                       {"backlightMinLuminance", orNull(d->backlightMinLuminance)},
+                       {"yuv444", d->yuv444Code ? QJsonValue(d->yuv444Text()) : QJsonValue()},
+                       {"red", pointJson(d->red)},
+                       {"green", pointJson(d->green)},
+                       {"blue", pointJson(d->blue)},
+                       {"white", pointJson(d->white)}};
 }
 
 QJsonValue hdr10PlusJson(const Hdr10PlusBlock *h)
 {
-    return h ? QJsonValue(QJsonObject{{"applicationVersion", h->applicationVersion}})
-             : QJsonValue();
+    if (!h)
+        return QJsonValue::Null;
+    return QJsonObject{{"applicationVersion", h->applicationVersion},
+                       {"fullFramePeakLuminanceIndex", h->fullFramePeakLuminanceIndex},
+                       {"peakLuminanceIndex", h->peakLuminanceIndex}};
 }
 
 QJsonValue dolbyAudioJson(const DolbyAudioBlock *a)
@@ -460,8 +480,16 @@ QJsonValue contentJson(const DataBlock &d)
     return std::visit(
         Overloaded{
             [](const std::monostate &) { return QJsonValue(); },
-            [](const VideoBlock &v) { return QJsonValue(arrayOf(v.svds, vicJson)); },
-            [](const AudioBlock &a) { return QJsonValue(arrayOf(a.sads, sadJson)); },
+            // The VICs and formats only: their full descriptions are in the
+            // block's "vics" and "audio", and repeating them here doubled the
+            // cost of the JSON.
+            [](const VideoBlock &v) {
+                return QJsonValue(arrayOf(v.svds, [](const ShortVideo &svd) { return svd.vic; }));
+            },
+            [](const AudioBlock &a) {
+                return QJsonValue(
+                    arrayOf(a.sads, [](const ShortAudio &sad) { return sad.format; }));
+            },
             [](const SpeakerAllocation &s) {
                 return QJsonValue(QJsonArray::fromStringList(s.speakers));
             },

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "decode/CiePoint.h"
 #include "decode/CtaModel.h"
 #include "decode/DisplayIdModel.h"
 #include "decode/Finding.h"
@@ -13,12 +14,6 @@
 #include <optional>
 
 namespace varnex::edid {
-
-struct CiePoint
-{
-    double x = 0;
-    double y = 0;
-};
 
 struct Chromaticity
 {

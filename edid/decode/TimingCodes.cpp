@@ -1,5 +1,6 @@
 #include "decode/TimingCodes.h"
 
+#include "spec/CvtTiming.h"
 #include "spec/DmtFormats.h"
 #include "spec/EdidLayout.h"
 #include "spec/GtfTiming.h"
@@ -169,6 +170,9 @@ QList<TimingCode> decodeCvtCode(const ByteView &bytes)
     static constexpr std::array<int, 5> Rates{50, 60, 75, 85, 60};
     // Bits 6-5 of byte 2: the preferred rate, 50, 60, 75 or 85 Hz.
     const int preferredRate = Rates[std::size_t((b2 >> 5) & 3)];
+    // At a preferred 60 Hz the reduced-blanking timing, when offered, is
+    // the preferred one, as the reference decoder reads it.
+    const int preferredIndex = preferredRate == 60 && (b2 & 0x01) ? 4 : (b2 >> 5) & 3;
     QList<TimingCode> timings;
     for (int i = 0; i < 5; ++i) {
         if (!(b2 & (0x10 >> i)))
@@ -179,7 +183,14 @@ QList<TimingCode> decodeCvtCode(const ByteView &bytes)
         t.height = height;
         t.refreshHz = Rates[std::size_t(i)];
         t.source = i == 4 ? QStringLiteral("CVT RB") : QStringLiteral("CVT");
-        t.preferred = i < 4 && t.refreshHz == preferredRate;
+        t.preferred = i == preferredIndex;
+        // What a source sends for the code: the CVT timing of the rate.
+        const std::optional<Timing> timing =
+            i == 4 ? cvtReducedBlanking(width, height, 60) : cvtTiming(width, height, t.refreshHz);
+        if (timing) {
+            t.pixelClockKHz = timing->pixelClockKHz;
+            t.refreshHz = timing->refreshHz();
+        }
         timings.append(t);
     }
     return timings;

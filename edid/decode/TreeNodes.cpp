@@ -36,7 +36,8 @@ QString timingText(const TimingCode &t)
     if (!t.source.isEmpty())
         text += QStringLiteral(" (%1)").arg(t.source);
     // A computed timing's clock says what a source will send.
-    if (t.pixelClockKHz && t.source == QLatin1String("GTF"))
+    if (t.pixelClockKHz &&
+        (t.source == QLatin1String("GTF") || t.source.startsWith(QLatin1String("CVT"))))
         text += QStringLiteral(", ") + mhz(*t.pixelClockKHz);
     if (t.preferred)
         text += QStringLiteral(", preferred rate");

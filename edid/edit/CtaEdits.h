@@ -2,6 +2,7 @@
 
 #include "EditResult.h"
 #include "ShortAudioDescriptor.h"
+#include "spec/SpeakerAllocation.h"
 
 #include <QByteArray>
 #include <QList>
@@ -10,22 +11,6 @@
 #include <optional>
 
 namespace varnex::edid {
-
-// Speaker allocation bits, CTA-861-H table 65 (byte 1 in bits 0-7, byte 2 in bits 8-15).
-namespace Speakers {
-inline constexpr quint32 FrontLeftRight = 0x0001;
-inline constexpr quint32 LowFrequencyEffects = 0x0002;
-inline constexpr quint32 FrontCenter = 0x0004;
-inline constexpr quint32 BackLeftRight = 0x0008;
-inline constexpr quint32 BackCenter = 0x0010;
-inline constexpr quint32 FrontLeftRightOfCenter = 0x0020;
-inline constexpr quint32 RearLeftRightOfCenter = 0x0040;
-inline constexpr quint32 Stereo = FrontLeftRight;
-inline constexpr quint32 Surround51 =
-    FrontLeftRight | LowFrequencyEffects | FrontCenter | BackLeftRight;
-// The 7.1 layout that sources have read from byte 1 since CTA-861-A.
-inline constexpr quint32 Surround71 = Surround51 | RearLeftRightOfCenter;
-} // namespace Speakers
 
 // "stereo", "5.1" or "7.1" as a speaker mask; nothing for other text.
 std::optional<quint32> speakerLayout(const QString &name);

@@ -1,7 +1,7 @@
 #include "ModeRequest.h"
 
-#include "CvtTiming.h"
 #include "StandardModes.h"
+#include "spec/CvtTiming.h"
 
 #include <QRegularExpression>
 

@@ -72,6 +72,9 @@ enum Code : int
 // Bytes per descriptor of the timing blocks.
 inline constexpr int DisplayIdDetailedTimingSize = 20;
 inline constexpr int DisplayIdShortTimingSize = 3;
+inline constexpr int DisplayIdTypeIITimingSize = 11;
+inline constexpr int DisplayIdTypeVTimingSize = 7;
+inline constexpr int DisplayIdTypeVITimingSize = 14;
 inline constexpr int DisplayIdFormulaTimingSize = 6;
 inline constexpr int DisplayIdAdaptiveSyncSize = 6;
 inline constexpr int DisplayIdTiledTopologySize = 22;

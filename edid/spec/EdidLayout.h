@@ -77,6 +77,15 @@ inline constexpr quint8 DataString = 0xFE;
 inline constexpr quint8 SerialNumber = 0xFF;
 } // namespace DisplayDescriptorTag
 
+// Byte 10 of the range limits descriptor: the timing formula the display
+// supports (VESA E-EDID 1.4, table 3.26).
+namespace RangeLimitsSupport {
+inline constexpr int DefaultGtf = 0;
+inline constexpr int RangeOnly = 1;
+inline constexpr int SecondaryGtf = 2;
+inline constexpr int Cvt = 4;
+} // namespace RangeLimitsSupport
+
 namespace CtaLayout {
 
 // Byte 0 of a CTA-861 extension block (CTA-861-H, table 52).

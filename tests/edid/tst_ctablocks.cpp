@@ -93,7 +93,8 @@ void TestCtaBlocks::decode_data()
     row("dolby vision 1", "EB 01 46 D0 00 2A 18 03 51 59 99 AA", "cta.dolbyVision.dmVersion", "4");
     row("dolby vision 1 luminance", "EB 01 46 D0 00 2A 18 03 51 59 99 AA",
         "cta.dolbyVision.targetMaxLuminance", "700");
-    row("hdr10+", "E5 01 8B 84 90 01", "cta.hdr10plus", R"({"applicationVersion":1})");
+    row("hdr10+", "E5 01 8B 84 90 01", "cta.hdr10plus",
+        R"({"applicationVersion":1,"fullFramePeakLuminanceIndex":0,"peakLuminanceIndex":0})");
     row("hdmi content types", "6D 03 0C 00 10 00 00 3C 2B A8 22 01 00 01", "cta.hdmi.contentTypes",
         R"(["graphics","photo","game"])");
     row("hdmi image size", "6D 03 0C 00 10 00 00 3C 2B A8 22 01 00 01", "cta.hdmi.imageSize",

@@ -1,3 +1,4 @@
+#include "CtaTables.h"
 #include "EdidDecodeOracle.h"
 #include "EdidTestData.h"
 
@@ -29,22 +30,8 @@ QByteArray sample(const QString &name)
     return EdidTestData::readSample(name);
 }
 
-// "0x82=0x10 0x83=0xF1": bytes to overwrite.
-void applyPatches(QByteArray &bytes, const QString &patches)
-{
-    for (const QString &patch : patches.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QStringList parts = patch.split(QLatin1Char('='));
-        bytes[parts[0].toInt(nullptr, 0)] = char(parts[1].toInt(nullptr, 0));
-    }
-}
-
-void fixChecksums(QByteArray &bytes)
-{
-    for (int start = 0; start + EdidBlockSize <= bytes.size(); start += EdidBlockSize) {
-        auto *block = reinterpret_cast<quint8 *>(bytes.data() + start);
-        block[EdidChecksumOffset] = BlockChkSum(block);
-    }
-}
+using CtaTables::applyPatches;
+using CtaTables::fixChecksums;
 
 QStringList keysOf(const QJsonValue &value)
 {
@@ -102,8 +89,28 @@ private slots:
 void TestDecoder::oracle_data()
 {
     QTest::addColumn<QString>("name");
+    // Data blocks of a hand-made CTA block after the clean sample's base
+    // block, for layouts no sample carries; empty for the sample itself.
+    QTest::addColumn<QString>("blocks");
+    // Bytes to overwrite in the hand-made table.
+    QTest::addColumn<QString>("patches");
     for (const QString &name : EdidTestData::sampleNames())
-        QTest::newRow(qPrintable(name)) << name;
+        QTest::newRow(qPrintable(name)) << name << QString() << QString();
+    QTest::newRow("dolby vision 0") << CleanSample
+                                    << "F9 01 46 D0 00 07 11 22 33 44 55 66 77 88 99 AA BB CC DD "
+                                       "EE FF 12 23 34 45 56"
+                                    << QString();
+    QTest::newRow("dolby vision 1, long")
+        << CleanSample << "EE 01 46 D0 00 2F 11 23 01 44 55 66 77 88 99" << QString();
+    QTest::newRow("dolby vision 1, short")
+        << CleanSample << "EB 01 46 D0 00 2E 10 22 E0 45 56 6F" << QString();
+    QTest::newRow("dolby vision 2, 12-bit 4:4:4")
+        << CleanSample << "EB 01 46 D0 00 44 65 73 7D 6C 6F 7C" << QString();
+    QTest::newRow("hdr10+ indexes") << CleanSample << "E5 01 8B 84 90 5D" << QString();
+    // 3-byte CVT codes: five rates of 1920x1080 (60 Hz preferred) and 50 Hz
+    // of 1736x1088, in the fourth descriptor.
+    QTest::newRow("cvt codes") << CleanSample << "E2 00 40"
+                               << "0x6C:000000F80001 1B243F 1F2810 000000000000";
 }
 
 void TestDecoder::oracle()
@@ -111,10 +118,22 @@ void TestDecoder::oracle()
     if (!EdidDecodeOracle::available())
         QSKIP("edid-decode is not installed (scripts/install-deps.sh installs it)");
     QFETCH(QString, name);
-    const EdidDecodeOracle::Facts expected =
-        EdidDecodeOracle::decodeFile(EdidTestData::sampleDir() + QLatin1Char('/') + name);
+    QFETCH(QString, blocks);
+    QByteArray bytes = sample(name);
+    QTemporaryFile file;
+    QFETCH(QString, patches);
+    if (!blocks.isEmpty()) {
+        bytes = CtaTables::table(name, {CtaTables::ctaBlock(blocks)});
+        applyPatches(bytes, patches);
+        fixChecksums(bytes);
+        QVERIFY(file.open());
+        file.write(bytes);
+        file.close();
+    }
+    const EdidDecodeOracle::Facts expected = EdidDecodeOracle::decodeFile(
+        blocks.isEmpty() ? EdidTestData::sampleDir() + QLatin1Char('/') + name : file.fileName());
     QVERIFY2(!expected.version.isEmpty(), "edid-decode printed no base block");
-    const DecodedEdid edid = decodeEdid(sample(name));
+    const DecodedEdid edid = decodeEdid(bytes);
     QVERIFY(edid.base);
     const BaseBlock &base = *edid.base;
 
@@ -133,6 +152,17 @@ void TestDecoder::oracle()
         if (t.source == QLatin1String("GTF"))
             gtf.append(t.pixelClockKHz.value_or(0));
     }
+    // CVT timings (standard timings of a 1.4 table that says CVT, 3-byte
+    // codes) to the kHz; edid-decode lists the codes in their own order.
+    QList<int> cvt;
+    for (const TimingCode &t : base.allStandardTimings() + base.cvtTimings()) {
+        if (t.source.startsWith(QLatin1String("CVT")))
+            cvt.append(t.pixelClockKHz.value_or(0));
+    }
+    QList<int> expectedCvt = expected.cvtPixelClocksKHz;
+    std::sort(cvt.begin(), cvt.end());
+    std::sort(expectedCvt.begin(), expectedCvt.end());
+    QCOMPARE(cvt, expectedCvt);
     QCOMPARE(gtf.size(), expected.gtfPixelClocksKHz.size());
     for (int i = 0; i < gtf.size(); ++i)
         QVERIFY2(
@@ -222,8 +252,28 @@ void TestDecoder::oracle()
 
         const DolbyVisionBlock *dolby = cta.first<DolbyVisionBlock>();
         QCOMPARE(dolby ? std::optional(dolby->version) : std::nullopt, facts.dolbyVisionVersion);
+        if (dolby) {
+            QCOMPARE(dolby->globalDimming, facts.dolbyVisionGlobalDimming);
+            QCOMPARE(dolby->targetMinPq, facts.dolbyVisionMinPq);
+            QCOMPARE(dolby->targetMaxPq, facts.dolbyVisionMaxPq);
+            if (dolby->version == 1) {
+                QVERIFY(near(dolby->targetMinLuminance, facts.dolbyVisionMinLuminance));
+                QVERIFY(near(dolby->targetMaxLuminance, facts.dolbyVisionMaxLuminance));
+            }
+            QList<double> points;
+            for (const auto &p : {dolby->red, dolby->green, dolby->blue, dolby->white}) {
+                if (p)
+                    points << p->x << p->y;
+            }
+            QCOMPARE(points.size(), facts.dolbyVisionPoints.size());
+            for (int p = 0; p < points.size(); ++p)
+                QVERIFY(std::abs(points[p] - facts.dolbyVisionPoints[p]) < 1e-8);
+        }
         const Hdr10PlusBlock *hdr10plus = cta.first<Hdr10PlusBlock>();
-        QCOMPARE(hdr10plus ? std::optional(hdr10plus->applicationVersion) : std::nullopt,
+        QCOMPARE(hdr10plus ? std::optional(hdr10plus->applicationVersion |
+                                           hdr10plus->fullFramePeakLuminanceIndex << 2 |
+                                           hdr10plus->peakLuminanceIndex << 4)
+                           : std::nullopt,
                  facts.hdr10PlusVersion);
     }
 }

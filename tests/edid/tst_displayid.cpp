@@ -70,7 +70,22 @@ QByteArray displayId2Table()
          dataBlock(0x2B, 0x00, {0x01, 0x00, 0x30, 0x8F, 0x00, 0x00}),
          dataBlock(0x28, 0x00, {0x82, 0x10, 0x00, 0x00, 0xFF, 0x0E, 0x6F, 0x08, 0,    0,    0,
                                 0,    0,    0x00, 0x10, 0xFA, 0x34, 0x12, 0x78, 0x56, 0x34, 0x12}),
-         dataBlock(0x81, 0x00, {0x23, 0x09, 0x07, 0x07}), dataBlock(0x2C, 0x00, {0x01, 0x02})});
+         dataBlock(0x81, 0x00, {0x23, 0x09, 0x07, 0x07}), dataBlock(0x2C, 0x00, {0x01, 0x02}),
+         dataBlock(0x21, 0x00, {0x00, 0x10, 0x00, 0x08, 0x00, 0x0F, 0x70, 0x08, 0x00, 0xA3,
+                                0xE5, 0x51, 0x9A, 0x93, 0x9E, 0x26, 0x4C, 0x30, 0x40, 0x95,
+                                0x54, 0x00, 0x5C, 0x00, 0x5C, 0x00, 0x0A, 0x28, 0x78})});
+}
+
+// The DisplayID 1.x timing types no sample carries: Type II, V and VI.
+QByteArray displayId1Table()
+{
+    return displayIdTable(
+        {dataBlock(0x04, 0x00, {0x01, 0x02, 0x03, 0x8C, 0x11, 0x12, 0x13, 0x14, 0x05, 0x16, 0x17}),
+         dataBlock(0x11, 0x00, {0x81, 0x00, 0x7F, 0x07, 0x37, 0x04, 0x3B}),
+         dataBlock(
+             0x13, 0x00,
+             {0x81, 0x02, 0x83, 0xFF, 0x0E, 0x6F, 0x08, 0xA0, 0x30, 0x00, 0x20, 0x2C, 0x02, 0x05})},
+        0x12);
 }
 
 QByteArray sample(const char *name)
@@ -119,6 +134,7 @@ void TestDisplayId::timingsMatchOracle_data()
     for (const QString &name : EdidTestData::sampleNames())
         QTest::newRow(qPrintable(name)) << EdidTestData::readSample(name);
     QTest::newRow("hand-made DisplayID 2.0") << displayId2Table();
+    QTest::newRow("hand-made DisplayID 1.2") << displayId1Table();
 }
 
 void TestDisplayId::timingsMatchOracle()
@@ -132,9 +148,15 @@ void TestDisplayId::timingsMatchOracle()
     file.close();
     const EdidDecodeOracle::Facts expected = EdidDecodeOracle::decodeFile(file.fileName());
     const DecodedEdid edid = decodeEdid(bytes);
+    // Detailed timings of every type, in the order of their blocks.
     QList<EdidDecodeOracle::Dtd> timings;
     for (const DisplayIdSection &s : edid.displayId) {
-        for (const DetailedTiming &t : s.timings)
+        QList<DetailedTiming> detailed = s.detailedTimings();
+        std::stable_sort(detailed.begin(), detailed.end(),
+                         [](const DetailedTiming &a, const DetailedTiming &b) {
+                             return a.at.offset < b.at.offset;
+                         });
+        for (const DetailedTiming &t : detailed)
             timings.append({s.block, t.hActive, t.frameHeight(), t.interlaced, t.pixelClockKHz});
     }
     QCOMPARE(timings.size(), expected.displayIdTimings.size());
@@ -176,6 +198,17 @@ void TestDisplayId::json_data()
     row("unknown block payload", two, d + "dataBlocks/6/payload", "01 02");
     row("known block decoded", two, d + "dataBlocks/0/decoded", true);
     row("section checksum", two, d + "checksum/valid", true);
+    // Values edid-decode prints for the same bytes.
+    row("2.0 primary", two, d + "displayParameters/primaries/0/x", 0.352295);
+    row("2.0 white point", two, d + "displayParameters/whitePoint/y", 0.330322);
+    row("2.0 luminance", two, d + "displayParameters/maxLuminance10Percent", 256);
+    row("2.0 minimum luminance", two, d + "displayParameters/minLuminance", 0.000183);
+    const QByteArray one = displayId1Table();
+    row("Type II clock", one, d + "typeIITimings/0/pixelClockKHz", 1971220);
+    row("Type II sync", one, d + "typeIITimings/0/hSyncPositive", true);
+    row("Type V size", one, d + "typeVTimings/0/width", 1920);
+    row("Type V preferred", one, d + "typeVTimings/0/preferred", true);
+    row("Type VI porch", one, d + "typeVITimings/0/hBackPorch", 79);
     row("1.3 product type", imac, d + "productType", "Standalone display device");
     row("1.3 preferred timing", imac, d + "timings/0/width", 4096);
     row("1.x vendor OUI in name", imac, d + "dataBlocks/1/name",

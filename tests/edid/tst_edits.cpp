@@ -7,13 +7,13 @@
 #include "edit/BaseDescriptors.h"
 #include "edit/CtaEdits.h"
 #include "edit/CtaExtension.h"
-#include "edit/CvtTiming.h"
 #include "edit/EditSequence.h"
 #include "edit/ModeRequest.h"
 #include "edit/ModeShaping.h"
 #include "edit/Presets.h"
 #include "edit/SignalEdits.h"
 #include "edit/StandardModes.h"
+#include "spec/CvtTiming.h"
 
 #include <QFileInfo>
 #include <QProcess>

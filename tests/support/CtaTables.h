@@ -15,9 +15,16 @@ namespace CtaTables {
 
 using namespace varnex::edid;
 
-// "0x82=0x10 0x83=0xF1": bytes to overwrite.
+// "0x82=0x10 0x83=0xF1": bytes to overwrite; "0x6C:0000F8 0102" writes a
+// run of bytes from 0x6C (spaces in the run allowed).
 inline void applyPatches(QByteArray &bytes, const QString &patches)
 {
+    if (const int colon = patches.indexOf(QLatin1Char(':')); colon > 0) {
+        const QByteArray run =
+            QByteArray::fromHex(patches.mid(colon + 1).remove(QLatin1Char(' ')).toLatin1());
+        bytes.replace(patches.left(colon).toInt(nullptr, 0), run.size(), run);
+        return;
+    }
     for (const QString &patch : patches.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QStringList parts = patch.split(QLatin1Char('='));
         bytes[parts[0].toInt(nullptr, 0)] = char(parts[1].toInt(nullptr, 0));

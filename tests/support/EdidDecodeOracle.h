@@ -72,6 +72,17 @@ struct CtaFacts
     std::optional<double> hdrMaxFrameAverageLuminance;
     std::optional<double> hdrMinLuminance;
     std::optional<int> dolbyVisionVersion;
+    // Dolby Vision: global dimming, PQ codes (versions 0, 2), luminance in
+    // cd/m² (version 1), and the points as x, y pairs: red, green, blue,
+    // then white where given.
+    bool dolbyVisionGlobalDimming = false;
+    std::optional<int> dolbyVisionMinPq;
+    std::optional<int> dolbyVisionMaxPq;
+    std::optional<double> dolbyVisionMinLuminance;
+    std::optional<double> dolbyVisionMaxLuminance;
+    QList<double> dolbyVisionPoints;
+    // The first byte of the HDR10+ block: this edid-decode prints all of it
+    // as the application version.
     std::optional<int> hdr10PlusVersion;
 };
 
@@ -89,8 +100,12 @@ struct Facts
     // Detailed timings of the base block and the CTA-861 blocks, in order.
     QList<Dtd> dtds;
     QList<CtaFacts> cta;
-    // Pixel clocks of the standard timings edid-decode computes by GTF.
+    // Pixel clocks of the standard timings edid-decode computes by GTF (for
+    // the sources it means; it adds the GTF timing for EDID 1.3 sources
+    // beside a CVT one, which we leave out), and of those it computes by
+    // CVT: standard timings and 3-byte CVT codes.
     QList<int> gtfPixelClocksKHz;
+    QList<int> cvtPixelClocksKHz;
     // Detailed timings (Type I, VII) of the DisplayID blocks, in order.
     QList<Dtd> displayIdTimings;
 };
@@ -203,10 +218,15 @@ inline Facts parse(const QString &output)
                 if (!m.captured(1).isEmpty())
                     facts.week = m.captured(1).toInt();
                 facts.year = m.captured(2).toInt();
-            } else if (text.startsWith(QLatin1String("GTF     :"))) {
+            } else if (text.startsWith(QLatin1String("GTF     :")) ||
+                       text.startsWith(QLatin1String("CVT     :")) ||
+                       text.startsWith(QLatin1String("CVT:"))) {
                 static const QRegularExpression clock(QStringLiteral("([\\d.]+) MHz"));
-                facts.gtfPixelClocksKHz.append(
-                    int(qRound(clock.match(text).captured(1).toDouble() * 1000.0)));
+                const int kHz = int(qRound(clock.match(text).captured(1).toDouble() * 1000.0));
+                if (text.startsWith(QLatin1String("CVT")))
+                    facts.cvtPixelClocksKHz.append(kHz);
+                else if (!text.endsWith(QLatin1String("(EDID 1.3 source)")))
+                    facts.gtfPixelClocksKHz.append(kHz);
             } else if (text.startsWith(QLatin1String("Display Product Name:"))) {
                 const QString quoted = value("Display Product Name:");
                 facts.name = quoted.mid(1, quoted.size() - 2);
@@ -260,9 +280,24 @@ inline Facts parse(const QString &output)
                 cta.hdrMaxFrameAverageLuminance = cdm2;
             else if (text.startsWith(QLatin1String("Desired content min luminance:")))
                 cta.hdrMinLuminance = cdm2;
-        } else if (section.startsWith(QLatin1String("Vendor-Specific Video Data Block (Dolby)")) &&
-                   text.startsWith(QLatin1String("Version:"))) {
-            cta.dolbyVisionVersion = number.match(text).captured(1).toInt();
+        } else if (section.startsWith(QLatin1String("Vendor-Specific Video Data Block (Dolby)"))) {
+            static const QRegularExpression point(
+                QStringLiteral("^(?:Unique )?[RGBW]x, [RGBW]y: ([\\d.]+), ([\\d.]+)$"));
+            static const QRegularExpression decimal(QStringLiteral(": ([\\d.]+)"));
+            if (text.startsWith(QLatin1String("Version:")))
+                cta.dolbyVisionVersion = number.match(text).captured(1).toInt();
+            else if (text == QLatin1String("Supports global dimming"))
+                cta.dolbyVisionGlobalDimming = true;
+            else if (text.startsWith(QLatin1String("Target Min PQ")))
+                cta.dolbyVisionMinPq = decimal.match(text).captured(1).toInt();
+            else if (text.startsWith(QLatin1String("Target Max PQ")))
+                cta.dolbyVisionMaxPq = decimal.match(text).captured(1).toInt();
+            else if (text.startsWith(QLatin1String("Target Min Luminance:")))
+                cta.dolbyVisionMinLuminance = decimal.match(text).captured(1).toDouble();
+            else if (text.startsWith(QLatin1String("Target Max Luminance:")))
+                cta.dolbyVisionMaxLuminance = decimal.match(text).captured(1).toDouble();
+            else if (const auto m = point.match(text); m.hasMatch())
+                cta.dolbyVisionPoints << m.captured(1).toDouble() << m.captured(2).toDouble();
         } else if (section.startsWith(QLatin1String("Vendor-Specific Video Data Block (HDR10+)")) &&
                    text.startsWith(QLatin1String("Application Version:"))) {
             cta.hdr10PlusVersion = number.match(text).captured(1).toInt();

@@ -1,4 +1,4 @@
-#include "CvtTiming.h"
+#include "spec/CvtTiming.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +16,15 @@ constexpr int RbHBackPorch = 80;
 constexpr int RbVFrontPorch = 3;
 constexpr int MinVBackPorch = 6;
 constexpr double ClockStepMhz = 0.25;
+
+// Constants of CVT 1.2, section 5.3 (normal blanking), with C' and M'
+// from the GTF defaults C 40, M 600, K 128, J 20.
+constexpr double MinVSyncBackPorchUs = 550.0;
+constexpr int MinVPorch = 3;
+constexpr double HSyncPercent = 8.0;
+constexpr double CPrime = (40.0 - 20.0) * 128.0 / 256.0 + 20.0;
+constexpr double MPrime = 128.0 / 256.0 * 600.0;
+constexpr double MinDutyCycle = 20.0;
 
 // CVT 1.2 table 3-2: the vertical sync width tells the aspect ratio.
 int vSyncForAspect(int width, int height)
@@ -68,6 +77,45 @@ std::optional<Timing> cvtReducedBlanking(int width, int height, double hz)
     // Reduced blanking signals itself by positive horizontal and negative vertical sync.
     t.hSyncPositive = true;
     t.vSyncPositive = false;
+    return t;
+}
+
+std::optional<Timing> cvtTiming(int width, int height, double hz)
+{
+    if (width < CellGranularity || height <= 0 || !(hz > 0) || hz > 1000 || width > 16384 ||
+        height > 16384)
+        return std::nullopt;
+    const int hPixels = width / CellGranularity * CellGranularity;
+    const double hPeriodEstUs = (1000000.0 / hz - MinVSyncBackPorchUs) / (height + MinVPorch);
+    if (hPeriodEstUs <= 0)
+        return std::nullopt;
+    const int vSync = vSyncForAspect(hPixels, height);
+    const int vSyncBackPorch =
+        std::max(int(std::floor(MinVSyncBackPorchUs / hPeriodEstUs)) + 1, vSync + MinVBackPorch);
+    const double dutyCycle = std::max(CPrime - MPrime * hPeriodEstUs / 1000.0, MinDutyCycle);
+    constexpr int BlankStep = 2 * CellGranularity;
+    const int hBlank =
+        int(std::floor(hPixels * dutyCycle / (100.0 - dutyCycle) / BlankStep)) * BlankStep;
+    const int hTotal = hPixels + hBlank;
+    const double clockMhz = ClockStepMhz * std::floor(hTotal / hPeriodEstUs / ClockStepMhz);
+    if (clockMhz <= 0)
+        return std::nullopt;
+    const int hSync =
+        int(std::floor(HSyncPercent / 100.0 * hTotal / CellGranularity)) * CellGranularity;
+
+    Timing t;
+    t.pixelClockKHz = int(std::lround(clockMhz * 1000.0));
+    t.hActive = hPixels;
+    t.hSyncWidth = hSync;
+    t.hBackPorch = hBlank / 2;
+    t.hFrontPorch = hBlank - hSync - hBlank / 2;
+    t.vActive = height;
+    t.vFrontPorch = MinVPorch;
+    t.vSyncWidth = vSync;
+    t.vBackPorch = vSyncBackPorch - vSync;
+    // Normal blanking signals itself by negative horizontal and positive vertical sync.
+    t.hSyncPositive = false;
+    t.vSyncPositive = true;
     return t;
 }
 

@@ -12,4 +12,10 @@ namespace varnex::edid {
 // shorter than the minimum vertical blanking).
 std::optional<Timing> cvtReducedBlanking(int width, int height, double hz);
 
+// The progressive timing that VESA CVT 1.2 gives with normal (CRT) blanking
+// for this size and field rate, without margins: what an EDID 1.4 source
+// makes of a standard timing that is no DMT when the range limits say CVT.
+// Nothing for a size or rate out of any sensible range.
+std::optional<Timing> cvtTiming(int width, int height, double hz);
+
 } // namespace varnex::edid
