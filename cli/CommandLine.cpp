@@ -34,8 +34,9 @@ struct GlobalOptions
                               QStringLiteral("The Varnex with this link string, as 'devices' "
                                              "lists it (default: the first Varnex)."),
                               QStringLiteral("LINK")};
-    QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
-                             QStringLiteral("No progress bar.")};
+    QCommandLineOption quiet{
+        {QStringLiteral("q"), QStringLiteral("quiet")},
+        QStringLiteral("No progress bar, and no line after a completed write.")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help, or the help of the command given.")};
     QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Show the version.")};

@@ -17,8 +17,7 @@ namespace varnex::cli {
 
 namespace {
 
-const QStringList OutputFormats = {QStringLiteral("hex"), QStringLiteral("raw"),
-                                   QStringLiteral("c"), QStringLiteral("base64")};
+const QStringList &OutputFormats = TableFormatNames;
 const QString ReportOptionName = QStringLiteral("report");
 const QString JsonOptionName = QStringLiteral("json");
 const QString NameOptionName = QStringLiteral("name");

@@ -26,7 +26,7 @@ namespace {
 
 // Read progress: the 16 chunks and the status request.
 constexpr int ReadFrames = splitter::ReadChunkCount + 1;
-const QStringList ReadFormats = {QStringLiteral("hex"), QStringLiteral("raw")};
+const QStringList &ReadFormats = TableFormatNames;
 const QStringList ModeNames = {QStringLiteral("automix"), QStringLiteral("custom")};
 
 // A transfer's progress on the console, in frames done as the bar counts
@@ -310,7 +310,8 @@ Command readCommand()
 {
     Command command;
     command.name = QStringLiteral("read");
-    command.synopsis = QStringLiteral("[-o FILE] [--format hex|raw] [--from-display CONNECTOR]");
+    command.synopsis =
+        QStringLiteral("[-o FILE] [--format hex|raw|c|base64] [--from-display CONNECTOR]");
     command.summary = QStringLiteral("Read the splitter's table, or with --from-display that "
                                      "display's; print it as EDID hex text or write it to FILE.");
     command.options = {

@@ -26,8 +26,7 @@ using edid::EdidImage;
 using edid::Edit;
 using edid::EditResult;
 
-const QStringList OutputFormats = {QStringLiteral("hex"), QStringLiteral("raw"),
-                                   QStringLiteral("c"), QStringLiteral("base64")};
+const QStringList &OutputFormats = TableFormatNames;
 
 // The edit options, in the order edit applies them: removals first, so that
 // the room they free in the CTA block is there for what is added after.

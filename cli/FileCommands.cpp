@@ -13,8 +13,7 @@ namespace varnex::cli {
 
 namespace {
 
-const QStringList ConvertFormats = {QStringLiteral("hex"), QStringLiteral("raw"),
-                                    QStringLiteral("c"), QStringLiteral("base64")};
+const QStringList &ConvertFormats = TableFormatNames;
 
 QString requireOutput(const QCommandLineParser &parser)
 {

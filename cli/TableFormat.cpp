@@ -7,6 +7,9 @@
 
 namespace varnex::cli {
 
+const QStringList TableFormatNames = {QStringLiteral("hex"), QStringLiteral("raw"),
+                                      QStringLiteral("c"), QStringLiteral("base64")};
+
 namespace {
 
 // The names on the command line, in enum order.

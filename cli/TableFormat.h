@@ -19,6 +19,9 @@ enum class TableFormat
     Base64, // the 256 bytes in base64, lines of 76 characters, as base64(1) writes them
 };
 
+// The names of every form, as --format takes them, hex first (the default).
+extern const QStringList TableFormatNames;
+
 // The format `name` names, if it is one of `accepted` (lower-case names).
 std::optional<TableFormat> parseTableFormat(const QString &name, const QStringList &accepted);
 

@@ -222,7 +222,7 @@ void TestCli::usageErrors_data()
     QTest::newRow("missing value") << QStringList{"read", "-o"} << "-o";
     QTest::newRow("missing FILE") << QStringList{"write"} << "write FILE";
     QTest::newRow("extra argument") << QStringList{"read", "x"} << "too many";
-    QTest::newRow("format of convert for read") << QStringList{"read", "--format", "c"} << "'c'";
+    QTest::newRow("unknown format for read") << QStringList{"read", "--format", "pdf"} << "'pdf'";
     QTest::newRow("unknown mode") << QStringList{"mode", "auto"} << "'auto'";
     QTest::newRow("fix without -o") << QStringList{"fix", "in.bin"} << "-o OUT";
     QTest::newRow("convert without -o") << QStringList{"convert", "in.bin"} << "-o OUT";
@@ -252,7 +252,7 @@ void TestCli::helpAndVersion()
     QVERIFY(help.out.startsWith("Usage: varnex-edid [options] <command> [<arguments>]\n"));
     for (const char *line :
          {"  devices [--json]\n", "  displays\n",
-          "  read [-o FILE] [--format hex|raw] [--from-display CONNECTOR]\n",
+          "  read [-o FILE] [--format hex|raw|c|base64] [--from-display CONNECTOR]\n",
           "  write FILE [--force] [--custom] [--no-verify]\n", "  mode [automix|custom]\n",
           "  fix FILE -o OUT [--format hex|raw|c|base64]\n",
           "  convert IN -o OUT [--format hex|raw|c|base64]\n", "  diff A B [--json]\n",

@@ -60,6 +60,7 @@ void TestShapeCli::formatFollowsTheName_data()
     QTest::newRow("compose .bin") << QStringList{"compose", "tv.bin", "a.hex", "-o", "m.bin"}
                                   << raw;
     QTest::newRow("read .bin") << QStringList{"read", "-o", "r.bin"} << raw;
+    QTest::newRow("read .c") << QStringList{"read", "-o", "r.c"} << c;
     QTest::newRow("read other name: hex") << QStringList{"read", "-o", "r.dat"} << hex;
     QTest::newRow("raw to a pipe")
         << QStringList{"convert", "tv.bin", "-o", "-", "--format", "raw"} << raw;
