@@ -40,6 +40,18 @@ struct CapabilityMode
     bool ycbcr420Only = false;
 };
 
+// The size, scan and rate of anything that names a mode by them (a timing
+// code, a mode request): enough to compare it with sameMode.
+template <typename Named> CapabilityMode modeNamedBy(const Named &named)
+{
+    CapabilityMode mode;
+    mode.width = named.width;
+    mode.height = named.height;
+    mode.interlaced = named.interlaced;
+    mode.refreshHz = named.refreshHz;
+    return mode;
+}
+
 // One short audio descriptor of formats 1 to 14 in the terms of its bytes,
 // which is what an intersection needs; see ShortAudioDescriptor for the fields.
 struct AudioCapability

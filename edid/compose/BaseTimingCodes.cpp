@@ -25,16 +25,6 @@ constexpr int StandardRateBias = 60;
 constexpr int StandardMaxRateCode = 63;
 constexpr int StandardAspects[][2] = {{16, 10}, {4, 3}, {5, 4}, {16, 9}};
 
-CapabilityMode modeOf(const TimingCode &t)
-{
-    CapabilityMode mode;
-    mode.width = t.width;
-    mode.height = t.height;
-    mode.interlaced = t.interlaced;
-    mode.refreshHz = t.refreshHz;
-    return mode;
-}
-
 } // namespace
 
 bool setEstablishedTiming(EdidImage &image, const CapabilityMode &mode)
@@ -43,7 +33,7 @@ bool setEstablishedTiming(EdidImage &image, const CapabilityMode &mode)
         QByteArray base(EdidBlockSize, '\0');
         base[EstablishedOffset + bit / 8] = char(0x80 >> (bit % 8));
         const QList<TimingCode> named = decodeEstablishedTimings(ByteView(base, 0));
-        if (named.size() == 1 && sameMode(modeOf(named.first()), mode)) {
+        if (named.size() == 1 && sameMode(modeNamedBy(named.first()), mode)) {
             image[std::size_t(EstablishedOffset + bit / 8)] |= quint8(0x80 >> (bit % 8));
             return true;
         }
@@ -74,7 +64,7 @@ bool addStandardTiming(EdidImage &image, const CapabilityMode &mode)
         QByteArray code;
         code.append(char(widthCode)).append(char((aspect << 6) | rateCode));
         const auto timing = decodeStandardTiming(ByteView(code, 0), false);
-        if (timing && sameMode(modeOf(*timing), mode)) {
+        if (timing && sameMode(modeNamedBy(*timing), mode)) {
             image[std::size_t(StandardOffset + 2 * slot)] = quint8(code[0]);
             image[std::size_t(StandardOffset + 2 * slot + 1)] = quint8(code[1]);
             return true;

@@ -38,16 +38,6 @@ constexpr int LastHighSvr = 253;
 constexpr quint8 Hdmi3dBits = 0xE0;
 constexpr int HdmiVicLengthShift = 5;
 
-CapabilityMode modeOfCode(const TimingCode &t)
-{
-    CapabilityMode mode;
-    mode.width = t.width;
-    mode.height = t.height;
-    mode.interlaced = t.interlaced;
-    mode.refreshHz = t.refreshHz;
-    return mode;
-}
-
 bool keeps(const ModeRank &rank, const std::optional<CapabilityMode> &mode)
 {
     return !mode || rank(*mode).has_value();
@@ -82,7 +72,7 @@ void shapeStandardCodes(quint8 *codes, int count, bool aspect1to1, const ModeRan
             continue;
         const quint16 value = quint16(codes[2 * i] << 8 | codes[2 * i + 1]);
         used.append(value);
-        entries.append({value, rank(modeOfCode(*timing))});
+        entries.append({value, rank(modeNamedBy(*timing))});
     }
     const QList<quint16> kept = ranked(entries);
     if (kept == used)
@@ -105,7 +95,7 @@ void shapeEstablished(EdidImage &image, const ModeRank &rank)
         alone[offset] = char(mask);
         const QList<TimingCode> named = decodeEstablishedTimings(ByteView(alone, 0));
         const bool baseline = bit == BaselineEstablishedBit && hasExtensionBlock(image);
-        if (named.size() == 1 && !baseline && !rank(modeOfCode(named.first())))
+        if (named.size() == 1 && !baseline && !rank(modeNamedBy(named.first())))
             image[std::size_t(offset)] &= quint8(~mask);
     }
 }
@@ -120,7 +110,7 @@ void shapeEstablishedIII(quint8 *d, const ModeRank &rank)
         QByteArray alone(DetailedDescriptorSize, '\0');
         alone[offset] = char(mask);
         const QList<TimingCode> named = decodeEstablishedTimings3(ByteView(alone, 0));
-        if (named.size() == 1 && !rank(modeOfCode(named.first())))
+        if (named.size() == 1 && !rank(modeNamedBy(named.first())))
             d[offset] &= quint8(~mask);
     }
 }
@@ -137,7 +127,7 @@ void shapeCvtCodes(quint8 *d, const ModeRank &rank)
             QByteArray alone(reinterpret_cast<const char *>(code), CvtCodeSize);
             alone[2] = char((code[2] & ~((1 << CvtRateBits) - 1)) | (1 << bit));
             const QList<TimingCode> named = decodeCvtCode(ByteView(alone, 0));
-            if (named.size() == 1 && !rank(modeOfCode(named.first())))
+            if (named.size() == 1 && !rank(modeNamedBy(named.first())))
                 code[2] &= quint8(~(1 << bit));
         }
         if (!(code[2] & ((1 << CvtRateBits) - 1)))

@@ -37,16 +37,6 @@ constexpr int ClockUnitKHz = 10000;
 // A mode at the limit given in whole Hz counts as within it (59.94 under 60).
 constexpr double RateLeeway = 1.005;
 
-CapabilityMode modeOfRequest(const ModeRequest &r)
-{
-    CapabilityMode mode;
-    mode.width = r.width;
-    mode.height = r.height;
-    mode.interlaced = r.interlaced;
-    mode.refreshHz = r.refreshHz;
-    return mode;
-}
-
 double pixelRate(const CapabilityMode &m)
 {
     return double(m.width) * m.height * m.refreshHz / (m.interlaced ? 2 : 1);
@@ -241,7 +231,7 @@ bool offers(const QList<CapabilityMode> &modes, const CapabilityMode &mode)
 std::optional<DetailedDescriptorBytes> dtdFor(const EdidImage &image, const ModeRequest &request)
 {
     for (const DetailedDescriptorBytes &d : allDtds(image)) {
-        if (named(modeOfRequest(request), modeOfTiming(*decodeDetailedTiming(d.data()))))
+        if (named(modeNamedBy(request), modeOfTiming(*decodeDetailedTiming(d.data()))))
             return d;
     }
     auto timing = timingForRequest(request);
@@ -256,7 +246,7 @@ std::optional<DetailedDescriptorBytes> dtdFor(const EdidImage &image, const Mode
 QString addMode(EdidImage &image, const ModeRequest &request)
 {
     const auto timing = timingForRequest(request);
-    const CapabilityMode mode = timing ? modeOfTiming(*timing) : modeOfRequest(request);
+    const CapabilityMode mode = timing ? modeOfTiming(*timing) : modeNamedBy(request);
     QString error;
     std::optional<CtaExtension> cta =
         hasExtensionBlock(image) ? CtaExtension::parse(image, &error) : std::nullopt;
@@ -313,8 +303,8 @@ EditResult keepOnlyModes(const EdidImage &image, const QList<ModeRequest> &reque
     QList<CapabilityMode> wanted;
     QList<ModeRequest> distinct;
     for (const ModeRequest &r : requests) {
-        if (!offers(wanted, modeOfRequest(r))) {
-            wanted.append(modeOfRequest(r));
+        if (!offers(wanted, modeNamedBy(r))) {
+            wanted.append(modeNamedBy(r));
             distinct.append(r);
         }
     }
@@ -336,7 +326,7 @@ EditResult keepOnlyModes(const EdidImage &image, const QList<ModeRequest> &reque
     QList<CapabilityMode> missing;
     const QList<CapabilityMode> present = listedModes(edited);
     for (const ModeRequest &r : distinct) {
-        CapabilityMode m = modeOfRequest(r);
+        CapabilityMode m = modeNamedBy(r);
         if (offers(present, m))
             continue;
         if (const auto timing = timingForRequest(r))
@@ -345,7 +335,7 @@ EditResult keepOnlyModes(const EdidImage &image, const QList<ModeRequest> &reque
     }
     fitRangeLimits(edited, missing, false);
     for (const ModeRequest &r : distinct) {
-        if (offers(listedModes(edited), modeOfRequest(r)))
+        if (offers(listedModes(edited), modeNamedBy(r)))
             continue;
         if (const QString error = addMode(edited, r); !error.isEmpty())
             return EditResult::refused(error);
@@ -386,7 +376,7 @@ EditResult keepOnlyModes(const EdidImage &image, const QList<ModeRequest> &reque
 
 EditResult limitModes(const EdidImage &image, const ModeRequest &limit)
 {
-    const CapabilityMode top = modeOfRequest(limit);
+    const CapabilityMode top = modeNamedBy(limit);
     const double most = pixelRate(top) * RateLeeway;
     const QString note =
         QStringLiteral("already without modes above %1").arg(modeRequestText(limit));
