@@ -6,7 +6,10 @@
 #include "edit/BaseBlockEdits.h"
 #include "edit/CtaEdits.h"
 #include "edit/EditSequence.h"
+#include "edit/ModeRequest.h"
+#include "edit/ModeShaping.h"
 #include "edit/ShortAudioDescriptor.h"
+#include "edit/SignalEdits.h"
 #include "spec/DetailedTiming.h"
 #include "spec/Units.h"
 
@@ -63,7 +66,7 @@ ShortAudioDescriptor audioArgument(FuzzedDataProvider &input)
 Edit pickEdit(FuzzedDataProvider &input, bool *ownsBaseBlock)
 {
     *ownsBaseBlock = false;
-    switch (input.ConsumeIntegralInRange(0, 14)) {
+    switch (input.ConsumeIntegralInRange(0, 20)) {
     case 0:
         *ownsBaseBlock = true;
         return [name = textArgument(input)](const EdidImage &i) {
@@ -120,6 +123,30 @@ Edit pickEdit(FuzzedDataProvider &input, bool *ownsBaseBlock)
     case 13:
         return [mask = input.ConsumeIntegral<quint8>(), value = input.ConsumeIntegral<quint8>()](
                    const EdidImage &i) { return setCtaFlags(i, mask, value); };
+    case 14:
+        // EDID 1.4 keeps its colour encodings in the base block.
+        *ownsBaseBlock = true;
+        return [](const EdidImage &i) { return keepRgbOnly(i); };
+    case 15:
+        return [](const EdidImage &i) { return removeHdr(i); };
+    case 16:
+        return [](const EdidImage &i) { return removeAudio(i); };
+    case 17:
+        return [](const EdidImage &i) { return removeDeepColor(i); };
+    case 18: {
+        *ownsBaseBlock = true;
+        const std::optional<QList<ModeRequest>> modes = parseModeList(textArgument(input));
+        return [modes](const EdidImage &i) {
+            return modes ? keepOnlyModes(i, *modes) : EditResult::refused("no mode list");
+        };
+    }
+    case 19: {
+        *ownsBaseBlock = true;
+        const std::optional<ModeRequest> limit = parseModeRequest(textArgument(input));
+        return [limit](const EdidImage &i) {
+            return limit ? limitModes(i, *limit) : EditResult::refused("no mode");
+        };
+    }
     default: {
         QString error;
         const std::optional<ShortAudioDescriptor> sad = parseAudioSpec(textArgument(input), &error);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Checksum.h"
 #include "EdidImage.h"
 
 #include <QString>
@@ -13,6 +14,7 @@ namespace varnex::edid {
 // refused. A refused edit never hands back a partly changed image. An edit
 // whose result the table already is succeeds with the image unchanged and a
 // note saying so ("already without HDR"), so that a script may repeat it.
+// Every image handed back has right checksums, that of an unchanged one too.
 struct EditResult
 {
     std::optional<EdidImage> image;
@@ -25,7 +27,9 @@ struct EditResult
     static EditResult refused(const QString &reason) { return {std::nullopt, reason, {}}; }
     static EditResult unchanged(const EdidImage &image, const QString &note)
     {
-        return {image, {}, {note}};
+        EdidImage checked = image;
+        correctChecksums(checked);
+        return {checked, {}, {note}};
     }
     // done(edited), or unchanged(original, note) when the edit changed no byte.
     static EditResult doneOrAlready(const EdidImage &original, const EdidImage &edited,

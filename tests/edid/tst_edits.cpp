@@ -759,11 +759,14 @@ void TestEdits::editsSurviveNoise()
             if (!result.ok())
                 continue;
             ++applied;
+            QVERIFY(checksumsCorrect(*result.image));
             if (!result.notes.isEmpty()) {
-                QVERIFY(*result.image == image);
+                // Already so: only the checksums may have been put right.
+                EdidImage expected = image;
+                correctChecksums(expected);
+                QVERIFY(*result.image == expected);
                 continue;
             }
-            QVERIFY(checksumsCorrect(*result.image));
             QVERIFY(std::equal(std::begin(header), std::end(header), result.image->begin()));
         }
     }
