@@ -60,18 +60,16 @@ void addMode(QList<CapabilityMode> &modes, const CapabilityMode &mode)
 
 CapabilityMode detailedMode(const DetailedTiming &d, const QByteArray &bytes, int number)
 {
-    CapabilityMode mode;
-    mode.width = d.hActive;
-    mode.height = d.frameHeight();
-    mode.interlaced = d.interlaced;
-    mode.refreshHz = d.refreshHz();
-    mode.pixelClockKHz = d.pixelClockKHz;
-    mode.lineRateKHz = d.hFreqKHz();
+    CapabilityMode mode = modeOfTiming(d);
     mode.preferred = d.preferred;
     mode.sources = {QStringLiteral("DTD %1").arg(number)};
-    if (d.at.offset >= 0 && d.at.offset + DetailedDescriptorSize <= bytes.size())
-        mode.timing =
-            decodeDetailedTiming(reinterpret_cast<const quint8 *>(bytes.constData()) + d.at.offset);
+    // The whole timing as the descriptor's bytes give it, when they are at hand.
+    const bool bytesAtHand =
+        d.at.offset >= 0 && d.at.offset + DetailedDescriptorSize <= bytes.size();
+    mode.timing = bytesAtHand
+                      ? decodeDetailedTiming(reinterpret_cast<const quint8 *>(bytes.constData()) +
+                                             d.at.offset)
+                      : std::nullopt;
     return mode;
 }
 
@@ -251,6 +249,19 @@ const CapabilityMode *Capabilities::preferredMode() const
             return &mode;
     }
     return nullptr;
+}
+
+CapabilityMode modeOfTiming(const Timing &t)
+{
+    CapabilityMode mode;
+    mode.width = t.hActive;
+    mode.height = t.frameHeight();
+    mode.interlaced = t.interlaced;
+    mode.refreshHz = t.refreshHz();
+    mode.pixelClockKHz = t.pixelClockKHz;
+    mode.lineRateKHz = t.hFreqKHz();
+    mode.timing = t;
+    return mode;
 }
 
 bool sameMode(const CapabilityMode &a, const CapabilityMode &b)

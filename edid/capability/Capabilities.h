@@ -135,6 +135,9 @@ struct DecodedEdid;
 
 bool sameMode(const CapabilityMode &a, const CapabilityMode &b);
 
+// The mode of a timing, with its clock, line rate and the timing itself.
+CapabilityMode modeOfTiming(const Timing &timing);
+
 // "1920x1080@60", "1920x1080i@59.94": the rate to two decimals, trailing zeros dropped.
 QString modeText(const CapabilityMode &mode);
 

@@ -56,16 +56,6 @@ constexpr quint32 DtdClockUnitKhz = 10;
 // DTD image sizes are in mm, the screen size in cm.
 constexpr int MmPerCm = 10;
 
-CapabilityMode modeOfTiming(const Timing &t)
-{
-    CapabilityMode mode;
-    mode.width = t.hActive;
-    mode.height = t.interlaced ? 2 * t.vActive : t.vActive;
-    mode.interlaced = t.interlaced;
-    mode.refreshHz = t.refreshHz();
-    return mode;
-}
-
 // The timing as a DTD can hold it: the clock to the nearest 10 kHz (25.175
 // MHz of 640x480p59.94 is 25.18), and the composed screen size as its image
 // size, as the inputs' own sizes would contradict it.

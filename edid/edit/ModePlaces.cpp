@@ -337,19 +337,6 @@ int baseDtdCount(const EdidImage &image)
 
 } // namespace
 
-CapabilityMode modeOfTiming(const Timing &t)
-{
-    CapabilityMode mode;
-    mode.width = t.hActive;
-    mode.height = t.frameHeight();
-    mode.interlaced = t.interlaced;
-    mode.refreshHz = t.refreshHz();
-    mode.pixelClockKHz = t.pixelClockKHz;
-    mode.lineRateKHz = t.hFreqKHz();
-    mode.timing = t;
-    return mode;
-}
-
 std::optional<CapabilityMode> modeOfVic(int vic)
 {
     if (const auto standard = standardModeForVic(vic))

@@ -27,8 +27,6 @@ inline constexpr int BaselineEstablishedBit = 2;
 // nothing changes stay as they were. Refused when block 1 is another extension.
 EditResult shapeModes(const EdidImage &image, const ModeRank &rank);
 
-// The mode of a timing, with its clock, line rate and the timing itself.
-CapabilityMode modeOfTiming(const Timing &timing);
 // The mode of a VIC the editor knows; nothing for another code.
 std::optional<CapabilityMode> modeOfVic(int vic);
 
